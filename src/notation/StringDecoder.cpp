@@ -1,0 +1,162 @@
+#include "notation/StringDecoder.h"
+
+#include "notation/StringEncoder.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+// Everything received in a poll goes through here, megabytes at a time. Each byte value maps
+// to a precomputed item of fixed width, copied whole and then advanced over by its length, so
+// the loop has no branches for the common case and nothing is allocated per character.
+constexpr int kSlot = 8; // up to 7 characters; the last one holds the item's length
+using TItem = std::array<char16_t, kSlot>;
+using TTable = std::array<TItem, 256>;
+
+enum TForm { fmText, fmTextCrlf, fmTextControl, fmHex, fmDez, fmAscii, fmCount };
+
+// Longest item of each form, over every 16-bit value (a U+FFFF in a decimal dump is "65535 ").
+constexpr std::array<qsizetype, fmCount> kMaxItem = {5, 5, 5, 5, 6, 6};
+
+constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
+
+constexpr bool IsAsciiAlnum(unsigned aCode)
+{
+    return (aCode >= '0' && aCode <= '9') || (aCode >= 'A' && aCode <= 'Z')
+           || (aCode >= 'a' && aCode <= 'z');
+}
+
+constexpr TItem MakeItem(TForm aForm, unsigned aCode)
+{
+    TItem item{};
+    int n = 0;
+    auto put = [&](char16_t aChar) { item[std::size_t(n++)] = aChar; };
+    auto putDecimal = [&](unsigned aValue) {
+        char16_t digits[3] = {};
+        int count = 0;
+        do {
+            digits[count++] = char16_t(u'0' + aValue % 10);
+            aValue /= 10;
+        } while (aValue != 0);
+        while (count > 0)
+            put(digits[--count]);
+    };
+
+    switch (aForm) {
+    case fmHex:
+        put(kHexDigits[aCode >> 4]);
+        put(kHexDigits[aCode & 15]);
+        put(u' ');
+        break;
+    case fmDez:
+        putDecimal(aCode);
+        put(u' ');
+        break;
+    case fmAscii:
+        if (IsAsciiAlnum(aCode))
+            put(char16_t(aCode));
+        else
+            putDecimal(aCode);
+        put(u' ');
+        break;
+    default:
+        if (aCode < 32) {
+            const bool raw = aForm == fmTextControl
+                             || (aForm == fmTextCrlf && (aCode == 10 || aCode == 13));
+            if (raw) {
+                put(char16_t(aCode));
+            } else {
+                put(u'/');
+                for (char c : TStringEncoder::ControlNames[aCode])
+                    put(char16_t(c));
+                put(u'/');
+            }
+        } else if (aCode == u'/') {
+            put(u'/');
+            put(u'/');
+        } else {
+            put(char16_t(aCode));
+        }
+        break;
+    }
+    item[kSlot - 1] = char16_t(n);
+    return item;
+}
+
+constexpr TTable MakeTable(TForm aForm)
+{
+    TTable table{};
+    for (unsigned code = 0; code < 256; ++code)
+        table[code] = MakeItem(aForm, code);
+    return table;
+}
+
+alignas(64) constexpr std::array<TTable, fmCount> kTables = {
+    MakeTable(fmText), MakeTable(fmTextCrlf), MakeTable(fmTextControl),
+    MakeTable(fmHex),  MakeTable(fmDez),      MakeTable(fmAscii)};
+
+TForm FormFor(TTermComOptions aOptions)
+{
+    if (aOptions.Contains(coHexDump))
+        return fmHex;
+    if (aOptions.Contains(coDezDump))
+        return fmDez;
+    if (aOptions.Contains(coAsciiDump))
+        return fmAscii;
+    if (aOptions.Contains(coControl))
+        return fmTextControl;
+    if (aOptions.Contains(coCrlf))
+        return fmTextCrlf;
+    return fmText;
+}
+
+// Characters beyond the byte range only arrive from text typed or pasted locally; they are
+// rare enough to be formatted one by one.
+char16_t* PutWide(char16_t* aOut, TForm aForm, char16_t aChar)
+{
+    if (aForm < fmHex) {
+        *aOut++ = aChar;
+        return aOut;
+    }
+    const unsigned base = aForm == fmHex ? 16 : 10;
+    char16_t digits[5];
+    int count = 0;
+    for (unsigned value = aChar; value != 0; value /= base)
+        digits[count++] = kHexDigits[value % base];
+    while (count > 0)
+        *aOut++ = digits[--count];
+    *aOut++ = u' ';
+    return aOut;
+}
+
+} // namespace
+
+QString TStringDecoder::DecodeStringSymbol(QStringView aText) const
+{
+    const TForm form = FormFor(FOptions);
+    const TItem* const table = kTables[std::size_t(form)].data();
+
+    // Sized for the worst case plus one slot, because every item is copied at full width.
+    const qsizetype size = aText.size();
+    QString result(size * kMaxItem[std::size_t(form)] + kSlot, Qt::Uninitialized);
+    char16_t* const outBegin = reinterpret_cast<char16_t*>(result.data());
+    char16_t* out = outBegin;
+
+    const char16_t* in = aText.utf16();
+    const char16_t* const end = in + size;
+    for (; in < end; ++in) {
+        const char16_t c = *in;
+        if (c < 256) [[likely]] {
+            const TItem& item = table[c];
+            std::memcpy(out, item.data(), sizeof(TItem));
+            out += item[kSlot - 1];
+        } else {
+            out = PutWide(out, form, c);
+        }
+    }
+    result.truncate(out - outBegin);
+    // Give back the worst-case reserve; shrinking a block in place costs next to nothing.
+    result.squeeze();
+    return result;
+}
