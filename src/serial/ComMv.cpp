@@ -1,0 +1,69 @@
+#include "serial/ComMv.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLocale>
+#include <QThread>
+
+TComMv::TComMv(QObject* aOwner)
+    : T_QCCom32(aOwner)
+{
+}
+
+bool TComMv::Eigenschaften()
+{
+    // The port-selection dialog comes with the settings work; until then the port is chosen
+    // on the command line.
+    return false;
+}
+
+QString TComMv::CommStatus() const
+{
+    return QStringLiteral("Port: %1 - %2")
+        .arg(Port())
+        .arg(Opened() ? PortString() : QStringLiteral("Not Open"));
+}
+
+QString TComMv::PortString() const
+{
+    static const char kParityLetters[] = {'N', 'O', 'E', 'M', 'S'};
+    const int parity = int(Parity());
+    const QChar letter = parity >= 0 && parity < 5 ? QChar::fromLatin1(kParityLetters[parity])
+                                                   : QChar(u'?');
+    const double stopBits = int(StopBits()) / 2.0 + 1;
+    return QStringLiteral("%1, %2, %3, %4")
+        .arg(Baud())
+        .arg(DataBits())
+        .arg(letter)
+        .arg(QLocale().toString(stopBits, 'g', 3));
+}
+
+QByteArray TComMv::ReadBinary(int& aCount)
+{
+    aCount = 0;
+    const qint64 waiting = InCount();
+    if (waiting <= 0)
+        return {};
+    QByteArray block(kBinaryBlockSize, '\0');
+    const qint64 got = handle()->Read(block.data(), qMin<qint64>(waiting, kBinaryBlockSize));
+    aCount = got > 0 ? int(got) : 0;
+    return block;
+}
+
+bool TComMv::WriteBinary(char aData)
+{
+    if (!Opened())
+        return false;
+    return handle()->Write(&aData, 1) == 1;
+}
+
+void TComMv::Delay(int aMilliseconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < aMilliseconds) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents,
+                                        int(qMax<qint64>(1, aMilliseconds - clock.elapsed())));
+        QThread::msleep(1);
+    }
+}

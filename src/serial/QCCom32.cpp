@@ -1,0 +1,377 @@
+#include "serial/QCCom32.h"
+
+#include "serial/LineSettingsDialog.h"
+#include "serial/PortRegistry.h"
+#include "ui/Prompts.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+constexpr int kDefaultResponseMs = 1000;
+// Upper end of the probe, so that a machine full of odd device nodes cannot keep it going.
+constexpr int kMaxProbedPort = 255;
+} // namespace
+
+T_QCCom32::T_QCCom32(QObject* aOwner)
+    : QObject(aOwner)
+{
+#if defined(Q_OS_WIN)
+    FNT = true;
+#endif
+    Timer = new QTimer(this);
+    Timer->setInterval(kDefaultResponseMs);
+    Timer->setSingleShot(false);
+    connect(Timer, &QTimer::timeout, this, [this] { TimerExpired(); });
+}
+
+T_QCCom32::~T_QCCom32()
+{
+    SetRTS(false);
+    delete Timer;
+    Timer = nullptr;
+    Close();
+}
+
+TDeviceLineSettings T_QCCom32::DeviceSettings() const
+{
+    TDeviceLineSettings settings;
+    settings.Baud = lBaud;
+    settings.DataBits = lDataBits & 0xFF;
+    settings.Parity = lParity;
+    settings.StopBits = lStopBits;
+    // Binary mode and parity checking always on; XON/XOFF needs DTR enabled.
+    settings.Flag = FFlag | DcbFlag::Binary | DcbFlag::Parity;
+    if (FFlag & (DcbFlag::OutX | DcbFlag::InX))
+        settings.Flag |= DcbFlag::DtrControlEnable;
+    return settings;
+}
+
+bool T_QCCom32::Open()
+{
+    if (Opened())
+        Close();
+    for (;;) {
+        std::unique_ptr<ISerialDevice> device = TPortRegistry::Instance().CreateDevice(nPort);
+        if (device && device->Open()) {
+            hPort = std::move(device);
+            break;
+        }
+        if (!boolShowErrors)
+            return false;
+        const auto answer = Prompts().Ask(
+            nullptr, IPrompts::TKind::Warning,
+            QStringLiteral("Error opening COM%1: ").arg(nPort),
+            {IPrompts::TButton::Abort, IPrompts::TButton::Retry});
+        if (answer != IPrompts::TButton::Retry)
+            return false;
+    }
+    if (!hPort->ApplySettings(DeviceSettings()))
+        Prompts().ShowMessage(nullptr, QStringLiteral("Error setting DCB"));
+    // Lines requested off are left as the driver has them.
+    if (FRTS)
+        hPort->SetRts(true);
+    if (FDTR)
+        hPort->SetDtr(true);
+    RaiseParamChange();
+    return Opened();
+}
+
+void T_QCCom32::Close()
+{
+    if (hPort) {
+        hPort->Close();
+        hPort.reset();
+    }
+}
+
+QString T_QCCom32::ReadWaiting()
+{
+    const qint64 n = InCount();
+    if (n <= 0)
+        return {};
+    QByteArray buffer(n, Qt::Uninitialized);
+    const qint64 got = hPort->Read(buffer.data(), n);
+    if (got <= 0)
+        return {};
+    return QString::fromLatin1(buffer.constData(), got);
+}
+
+QString T_QCCom32::Read()
+{
+    FBreakOff = false;
+    QString result;
+    if (boolInUse) {
+        if (boolShowErrors)
+            Prompts().ShowMessage(nullptr, QStringLiteral("Port is in use -- operation aborted"));
+        return result;
+    }
+    boolInUse = true;
+    if (sInTerminator.isEmpty()) {
+        if (Opened())
+            result = ReadWaiting();
+    } else {
+        boolExpired = false;
+        Timer->start();
+        for (;;) {
+            result += ReadWaiting();
+            const qsizetype at = result.indexOf(sInTerminator);
+            if (at >= 0) {
+                result.truncate(at);
+                break;
+            }
+            if (boolExpired || FBreakOff)
+                break;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::msleep(1);
+        }
+        if (boolExpired && boolShowErrors)
+            Prompts().Ask(nullptr, IPrompts::TKind::Warning, QStringLiteral("Wrtite Timeout"),
+                          {IPrompts::TButton::Abort, IPrompts::TButton::Retry});
+    }
+    Timer->stop();
+    boolInUse = false;
+    return result;
+}
+
+void T_QCCom32::TimerExpired()
+{
+    boolExpired = true;
+    Timer->stop();
+    if (OnTimeout)
+        OnTimeout(this);
+}
+
+void T_QCCom32::Flush()
+{
+    if (Opened())
+        hPort->Purge();
+}
+
+bool T_QCCom32::properties()
+{
+    if (!Opened())
+        return false;
+    TDeviceLineSettings settings = DeviceSettings();
+    settings.Flag = FFlag;
+    if (lParity != paNone)
+        settings.Flag |= DcbFlag::Parity;
+    TLineSettingsDialog dialog(QStringLiteral("Com%1").arg(nPort), settings);
+    if (Prompts().ExecDialog(&dialog) == 0)
+        return false;
+    const TDeviceLineSettings chosen = dialog.Settings();
+    SetBaud(chosen.Baud);
+    SetStopBits(chosen.StopBits);
+    SetParity(chosen.Parity);
+    SetDataBits(chosen.DataBits);
+    if (chosen.Flag != FFlag) {
+        FFlag = chosen.Flag;
+        RaiseParamChange();
+        if (Opened())
+            Reopen();
+    }
+    return true;
+}
+
+void T_QCCom32::SetWriteTimeOut(int aToChar, int aToMax)
+{
+    // The devices write asynchronously and drain on close; nothing to configure.
+    Q_UNUSED(aToChar);
+    Q_UNUSED(aToMax);
+}
+
+qint64 T_QCCom32::InCount()
+{
+    if (!Opened())
+        return 0;
+    return std::max<qint64>(0, hPort->BytesWaiting());
+}
+
+void T_QCCom32::RaiseParamChange()
+{
+    if (OnParamChange)
+        OnParamChange(this);
+}
+
+void T_QCCom32::Reopen()
+{
+    Close();
+    Open();
+}
+
+void T_QCCom32::SetPort(int aPort)
+{
+    if (aPort == nPort)
+        return;
+    nPort = aPort;
+    RaiseParamChange();
+    if (Opened())
+        Reopen();
+}
+
+void T_QCCom32::SetBaud(int aBaud)
+{
+    if (aBaud == lBaud)
+        return;
+    lBaud = aBaud;
+    RaiseParamChange();
+    if (Opened())
+        Reopen();
+}
+
+void T_QCCom32::SetDataBits(int aDataBits)
+{
+    if (aDataBits == lDataBits)
+        return;
+    if (aDataBits >= 3 && aDataBits <= 8) {
+        lDataBits = aDataBits;
+        RaiseParamChange();
+    }
+    if (Opened())
+        Reopen();
+}
+
+void T_QCCom32::SetStopBits(TStopBit aStopBits)
+{
+    if (aStopBits == lStopBits)
+        return;
+    lStopBits = aStopBits;
+    RaiseParamChange();
+    if (Opened())
+        Reopen();
+}
+
+void T_QCCom32::SetParity(TParity aParity)
+{
+    if (aParity == lParity)
+        return;
+    lParity = aParity;
+    RaiseParamChange();
+    if (Opened())
+        Reopen();
+}
+
+int T_QCCom32::ResponseTime() const
+{
+    return Timer ? Timer->interval() : 0;
+}
+
+void T_QCCom32::SetResponseTime(int aMs)
+{
+    if (Timer)
+        Timer->setInterval(aMs);
+}
+
+void T_QCCom32::SetRTS(bool aOn)
+{
+    FRTS = aOn;
+    if (Opened())
+        hPort->SetRts(aOn);
+}
+
+void T_QCCom32::SetDTR(bool aOn)
+{
+    FDTR = aOn;
+    if (Opened())
+        hPort->SetDtr(aOn);
+}
+
+QStringList T_QCCom32::SortPortNames(const QStringList& aValueNames)
+{
+    QList<int> numbers;
+    QStringList names;
+    for (const QString& value : aValueNames) {
+        QString rest = value;
+        rest.remove(QStringLiteral("com"), Qt::CaseInsensitive);
+        bool ok = false;
+        const int number = rest.toInt(&ok);
+        if (ok)
+            numbers << number;
+        else
+            names << value;
+    }
+    names.sort();
+    std::sort(numbers.begin(), numbers.end());
+    QStringList result;
+    for (int number : std::as_const(numbers))
+        result << QStringLiteral("Com%1").arg(number);
+    return result + names;
+}
+
+void T_QCCom32::GetRegistryPortList(QStringList& aList)
+{
+    TPortRegistry& registry = TPortRegistry::Instance();
+    QStringList values;
+#if defined(Q_OS_WIN)
+    values = registry.MachinePorts();
+#else
+    for (const QString& path : registry.MachinePorts())
+        values << QStringLiteral("COM%1").arg(registry.PortNumberOf(path));
+#endif
+    const QMap<int, QString> bound = registry.Bindings();
+    for (auto it = bound.cbegin(); it != bound.cend(); ++it)
+        if (!values.contains(QStringLiteral("COM%1").arg(it.key())))
+            values << QStringLiteral("COM%1").arg(it.key());
+    values << QStringLiteral("COM%1").arg(TPortRegistry::kLoopbackPort);
+    aList = SortPortNames(values);
+    for (QString& entry : aList) {
+        const int number = PortNumberFromEntry(entry);
+        if (number == TPortRegistry::kLoopbackPort) {
+            entry += QStringLiteral(" (Loopback)");
+            continue;
+        }
+#if !defined(Q_OS_WIN)
+        // The device name follows the number, so the number still parses from the
+        // fourth character on.
+        const QString path = registry.DevicePath(number);
+        if (number >= 0 && !path.isEmpty())
+            entry += QStringLiteral(" (%1)").arg(number >= TPortRegistry::kFirstBoundPort
+                                                     ? path
+                                                     : QFileInfo(path).fileName());
+#endif
+    }
+}
+
+int T_QCCom32::PortNumberFromEntry(const QString& aEntry)
+{
+    qsizetype end = 3;
+    while (end < aEntry.size() && (aEntry.at(end).isDigit() || (end == 3 && aEntry.at(end) == u' ')))
+        ++end;
+    bool ok = false;
+    const int number = aEntry.mid(3, end - 3).trimmed().toInt(&ok);
+    return ok ? number : -1;
+}
+
+void T_QCCom32::GetProbedPortList(QStringList& aList)
+{
+    int misses = 0;
+    for (int n = 1; misses < 3 && n <= kMaxProbedPort; ++n) {
+        QCoreApplication::processEvents();
+        std::unique_ptr<ISerialDevice> device = TPortRegistry::Instance().CreateDevice(n);
+        if (!device) {
+            if (n > 4)
+                ++misses;
+            continue;
+        }
+        if (device->Open()) {
+            aList << QStringLiteral("Com %1").arg(n);
+            device->Close();
+            continue;
+        }
+        switch (device->LastOpenError()) {
+        case ISerialDevice::TOpenError::Busy:
+            aList << QStringLiteral("Com %1").arg(n);
+            misses = 0;
+            break;
+        case ISerialDevice::TOpenError::NotFound:
+            if (n > 4)
+                ++misses;
+            break;
+        default: break;
+        }
+    }
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "serial/ISerialDevice.h"
+#include "serial/SerialTypes.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QTimer;
+
+// Owns one serial device: opening and closing by port number, the line parameters with the
+// flag word, reading what has arrived, writing, RTS/DTR, the terminator read with its
+// response timer, and the two ways of listing the machine's ports.
+// Answers with booleans and silent no-ops on a closed port; never throws.
+class T_QCCom32 : public QObject
+{
+public:
+    using TNotifyEvent = std::function<void(QObject* aSender)>;
+
+    explicit T_QCCom32(QObject* aOwner = nullptr);
+    ~T_QCCom32() override;
+
+    bool Open();
+    void Close();
+    virtual QString Read();
+    void Flush();
+    virtual bool properties();
+    void SetWriteTimeOut(int aToChar, int aToMax);
+    qint64 InCount();
+    bool Opened() const { return hPort != nullptr; }
+
+    void GetRegistryPortList(QStringList& aList);
+    void GetProbedPortList(QStringList& aList);
+    // The sorting rule of the registry list: "COMn" values first by number as "Comn",
+    // then the other names alphabetically.
+    static QStringList SortPortNames(const QStringList& aValueNames);
+    // The port number of a list entry ("Com3", "Com 3", "Com33 (ttyUSB0)"); -1 if none.
+    static int PortNumberFromEntry(const QString& aEntry);
+
+    quint32 Flag() const { return FFlag; }
+    void SetFlag(quint32 aFlag) { FFlag = aFlag; }
+    quint32 Handshake() const { return FFlag; }
+    void SetHandshake(quint32 aFlag) { FFlag = aFlag; }
+    ISerialDevice* handle() const { return hPort.get(); }
+
+    int Port() const { return nPort; }
+    void SetPort(int aPort);
+    int Baud() const { return lBaud; }
+    void SetBaud(int aBaud);
+    int DataBits() const { return lDataBits; }
+    void SetDataBits(int aDataBits);
+    TStopBit StopBits() const { return lStopBits; }
+    void SetStopBits(TStopBit aStopBits);
+    TParity Parity() const { return lParity; }
+    void SetParity(TParity aParity);
+
+    QString EndOfResponse() const { return sInTerminator; }
+    void SetEndOfResponse(const QString& aTerminator) { sInTerminator = aTerminator; }
+    bool TimedOut() const { return boolExpired; }
+    int ResponseTime() const;
+    void SetResponseTime(int aMs);
+    bool ShowErrors() const { return boolShowErrors; }
+    void SetShowErrors(bool aShow) { boolShowErrors = aShow; }
+    bool InUse() const { return boolInUse; }
+    bool BreakOff() const { return FBreakOff; }
+    void SetBreakOff(bool aBreakOff) { FBreakOff = aBreakOff; }
+
+    bool RTS() const { return FRTS; }
+    void SetRTS(bool aOn);
+    bool DTR() const { return FDTR; }
+    void SetDTR(bool aOn);
+
+    TNotifyEvent OnTimeout;
+    TNotifyEvent OnParamChange;
+
+    // The device reports that it broke down (unplugged, gone) since it was opened.
+    bool DeviceFailed() const { return hPort && hPort->Failed(); }
+
+protected:
+    // The line parameters as they go to the device, with the bits the port always sets.
+    TDeviceLineSettings DeviceSettings() const;
+    // Everything waiting, as one character per byte.
+    QString ReadWaiting();
+    void RaiseParamChange();
+    void Reopen();
+
+private:
+    void TimerExpired();
+
+    // True on Windows NT systems; kept for the device name form there.
+    bool FNT = false;
+    quint32 FFlag = 0;
+    std::unique_ptr<ISerialDevice> hPort;
+    int nPort = 1;
+    int lBaud = 9600;
+    int lDataBits = 8;
+    TStopBit lStopBits = sb1_0;
+    TParity lParity = paNone;
+    QString sInTerminator;
+    bool boolExpired = false;
+    QTimer* Timer = nullptr;
+    bool boolShowErrors = false;
+    bool boolInUse = false;
+    bool FBreakOff = false;
+    bool FRTS = false;
+    bool FDTR = false;
+};

@@ -1,0 +1,177 @@
+#include "serial/QtSerialDevice.h"
+
+#include "serial/FlowControl.h"
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcSerialDevice, "varnex.serial.device")
+
+namespace {
+
+// How long closing waits for bytes still queued for the line.
+constexpr int kCloseDrainMs = 500;
+
+QSerialPort::Parity ToQt(TParity aParity)
+{
+    switch (aParity) {
+    case paNone: return QSerialPort::NoParity;
+    case paOdd: return QSerialPort::OddParity;
+    case paEven: return QSerialPort::EvenParity;
+    case paMark: return QSerialPort::MarkParity;
+    case paSpace: return QSerialPort::SpaceParity;
+    }
+    return QSerialPort::NoParity;
+}
+
+QSerialPort::StopBits ToQt(TStopBit aStopBits)
+{
+    switch (aStopBits) {
+    case sb1_0: return QSerialPort::OneStop;
+    case sb1_5: return QSerialPort::OneAndHalfStop;
+    case sb2_0: return QSerialPort::TwoStop;
+    }
+    return QSerialPort::OneStop;
+}
+
+} // namespace
+
+TQtSerialDevice::TQtSerialDevice(const QString& aPath)
+{
+    FPort.setPortName(aPath);
+    QObject::connect(&FPort, &QSerialPort::errorOccurred, &FPort,
+                     [this](QSerialPort::SerialPortError aError) {
+                         // A vanished device (USB unplug, closed pty) shows up as a
+                         // resource error; everything else is answered where it happens.
+                         if (aError == QSerialPort::ResourceError && FPort.isOpen()) {
+                             qCWarning(lcSerialDevice) << FPort.portName() << FPort.errorString();
+                             FFailed = true;
+                         }
+                     });
+}
+
+TQtSerialDevice::~TQtSerialDevice()
+{
+    Close();
+}
+
+bool TQtSerialDevice::Open()
+{
+    FFailed = false;
+    FModemStatusUnsupported = false;
+    FOpenError = TOpenError::None;
+    if (FPort.open(QIODevice::ReadWrite))
+        return true;
+    switch (FPort.error()) {
+    case QSerialPort::DeviceNotFoundError: FOpenError = TOpenError::NotFound; break;
+    case QSerialPort::PermissionError: FOpenError = TOpenError::Busy; break;
+    default: FOpenError = TOpenError::Other; break;
+    }
+    qCInfo(lcSerialDevice) << "open" << FPort.portName() << "failed:" << FPort.errorString();
+    FPort.clearError();
+    return false;
+}
+
+void TQtSerialDevice::Close()
+{
+    if (!FPort.isOpen())
+        return;
+    if (!FFailed && FPort.bytesToWrite() > 0)
+        FPort.waitForBytesWritten(kCloseDrainMs);
+    FPort.close();
+    FPort.clearError();
+    FFailed = false;
+}
+
+bool TQtSerialDevice::ApplySettings(const TDeviceLineSettings& aSettings)
+{
+    if (!FPort.isOpen())
+        return false;
+    TFlowControl flow = FlowFromFlag(aSettings.Flag);
+    const QSerialPort::FlowControl qtFlow = flow == TFlowControl::Hardware
+                                                ? QSerialPort::HardwareControl
+                                            : flow == TFlowControl::XonXoff
+                                                ? QSerialPort::SoftwareControl
+                                                : QSerialPort::NoFlowControl;
+    bool ok = FPort.setBaudRate(aSettings.Baud)
+              && aSettings.DataBits >= 5 && aSettings.DataBits <= 8
+              && FPort.setDataBits(QSerialPort::DataBits(aSettings.DataBits))
+              && FPort.setParity(ToQt(aSettings.Parity))
+              && FPort.setStopBits(ToQt(aSettings.StopBits))
+              && FPort.setFlowControl(qtFlow);
+    if (!ok)
+        qCInfo(lcSerialDevice) << "settings refused:" << FPort.errorString();
+    FPort.clearError();
+    return ok;
+}
+
+qint64 TQtSerialDevice::BytesWaiting()
+{
+    if (!FPort.isOpen())
+        return 0;
+    qint64 n = FPort.bytesAvailable();
+    if (n == 0 && !FFailed) {
+        // Pick up what the driver holds even when no event loop ran since it arrived.
+        FPort.waitForReadyRead(0);
+        if (FPort.error() == QSerialPort::TimeoutError)
+            FPort.clearError();
+        n = FPort.bytesAvailable();
+    }
+    return n;
+}
+
+qint64 TQtSerialDevice::Read(char* aBuffer, qint64 aMaxSize)
+{
+    return FPort.isOpen() ? FPort.read(aBuffer, aMaxSize) : -1;
+}
+
+qint64 TQtSerialDevice::Write(const char* aData, qint64 aSize)
+{
+    if (!FPort.isOpen() || FFailed)
+        return -1;
+    const qint64 written = FPort.write(aData, aSize);
+    // Push at once what the driver takes; the rest leaves as the line drains.
+    FPort.flush();
+    return written;
+}
+
+void TQtSerialDevice::Purge()
+{
+    if (FPort.isOpen())
+        FPort.clear(QSerialPort::AllDirections);
+}
+
+bool TQtSerialDevice::SetRts(bool aOn)
+{
+    if (!FPort.isOpen() || FPort.flowControl() == QSerialPort::HardwareControl)
+        return false;
+    const bool ok = FPort.setRequestToSend(aOn);
+    FPort.clearError();
+    return ok;
+}
+
+bool TQtSerialDevice::SetDtr(bool aOn)
+{
+    if (!FPort.isOpen())
+        return false;
+    const bool ok = FPort.setDataTerminalReady(aOn);
+    FPort.clearError();
+    return ok;
+}
+
+bool TQtSerialDevice::ModemStatus(TModemStatus& aStatus)
+{
+    aStatus = {};
+    // A pty has no modem lines; ask once, then keep the inputs off without error.
+    if (!FPort.isOpen() || FModemStatusUnsupported || FFailed)
+        return false;
+    const QSerialPort::PinoutSignals pins = FPort.pinoutSignals();
+    if (FPort.error() != QSerialPort::NoError) {
+        FPort.clearError();
+        FModemStatusUnsupported = true;
+        return false;
+    }
+    aStatus.Cts = pins.testFlag(QSerialPort::ClearToSendSignal);
+    aStatus.Dsr = pins.testFlag(QSerialPort::DataSetReadySignal);
+    aStatus.Ring = pins.testFlag(QSerialPort::RingIndicatorSignal);
+    return true;
+}

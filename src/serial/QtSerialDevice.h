@@ -1,0 +1,35 @@
+#pragma once
+
+#include "serial/ISerialDevice.h"
+
+#include <QSerialPort>
+
+// A real port (or pty, or any tty path) through QSerialPort.
+class TQtSerialDevice final : public ISerialDevice
+{
+public:
+    explicit TQtSerialDevice(const QString& aPath);
+    ~TQtSerialDevice() override;
+
+    QString Name() const override { return FPort.portName(); }
+    bool Open() override;
+    void Close() override;
+    bool IsOpen() const override { return FPort.isOpen(); }
+    bool ApplySettings(const TDeviceLineSettings& aSettings) override;
+    qint64 BytesWaiting() override;
+    qint64 Read(char* aBuffer, qint64 aMaxSize) override;
+    qint64 Write(const char* aData, qint64 aSize) override;
+    void Purge() override;
+    bool SetRts(bool aOn) override;
+    bool SetDtr(bool aOn) override;
+    bool ModemStatus(TModemStatus& aStatus) override;
+    bool Failed() const override { return FFailed; }
+
+    TOpenError LastOpenError() const override { return FOpenError; }
+
+private:
+    QSerialPort FPort;
+    bool FFailed = false;
+    bool FModemStatusUnsupported = false;
+    TOpenError FOpenError = TOpenError::None;
+};

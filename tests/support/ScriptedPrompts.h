@@ -1,0 +1,43 @@
+#pragma once
+
+#include "ui/Prompts.h"
+
+#include <QDialog>
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+// Answers message boxes and dialogs from a script and records what was shown.
+// Installs itself for its lifetime.
+class TScriptedPrompts final : public IPrompts
+{
+public:
+    TScriptedPrompts() { SetPrompts(this); }
+    ~TScriptedPrompts() override { SetPrompts(nullptr); }
+
+    void ShowMessage(QWidget*, const QString& aText) override { Messages << aText; }
+    void ShowError(QWidget*, const QString& aText) override { Errors << aText; }
+    TButton Ask(QWidget*, TKind, const QString& aText, const QList<TButton>& aButtons) override
+    {
+        Questions << aText;
+        if (!Answers.isEmpty())
+            return Answers.takeFirst();
+        return aButtons.isEmpty() ? TButton::Ok : aButtons.first();
+    }
+    int ExecDialog(QDialog* aDialog) override
+    {
+        ++DialogsShown;
+        if (DialogHandler)
+            return DialogHandler(aDialog);
+        return QDialog::Rejected;
+    }
+
+    QStringList Messages;
+    QStringList Errors;
+    QStringList Questions;
+    QList<TButton> Answers;
+    int DialogsShown = 0;
+    // Fills and closes a dialog; returns its result code.
+    std::function<int(QDialog*)> DialogHandler;
+};
