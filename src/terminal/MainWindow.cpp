@@ -1,0 +1,179 @@
+// Lifecycle, the port switch and the action handlers of the main window.
+#include "terminal/MainWindow.h"
+
+#include "serial/TermCom.h"
+#include "ui/ErrorGuard.h"
+#include "ui_MainWindow.h"
+#include "VarnexVersion.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QTimer>
+
+namespace {
+constexpr int kPollIntervalMs = 50;
+}
+
+TfrmMainWindow::TfrmMainWindow(std::optional<int> aStartPort, QWidget* aParent)
+    : QMainWindow(aParent)
+    , ui(std::make_unique<Ui::TfrmMainWindow>())
+    , mStartPort(aStartPort)
+{
+    ui->setupUi(this);
+    FormCreate();
+}
+
+TfrmMainWindow::~TfrmMainWindow()
+{
+    FormDestroy();
+}
+
+void TfrmMainWindow::FormCreate()
+{
+    mCom = std::make_unique<TTermCom>();
+    ui->paVersion->setText(QStringLiteral("Version: ") + QStringLiteral(VARNEX_VERSION_STRING));
+
+    // The command library's actions stay off until their handlers exist.
+    for (QAction* action : {ui->acDeleteNode, ui->acNewGroup, ui->acNewCommand, ui->acSaveTree,
+                            ui->acLoadTree, ui->acEditName, ui->acEditSC, ui->acEditCommand,
+                            ui->acRenumber, ui->acDeleteShortcuts, ui->acEditElement,
+                            ui->acHideParameter, ui->acDeleteAll})
+        action->setEnabled(false);
+    for (QAction* action : {ui->acSendFile, ui->acSaveReceive, ui->acPrintReceive,
+                            ui->acShowSettings, ui->acHelpOnline, ui->acReleaseNotes,
+                            ui->acCheckUpdate, ui->acShowAbout, ui->acSetNormalFont,
+                            ui->acSetDumpFont, ui->acComProp})
+        action->setEnabled(false);
+
+    mAutoScroll = true;
+    ui->memReceive->SetAutoScroll(mAutoScroll);
+    ui->memReceive->addActions({ui->acSetNormalFont, ui->acSetDumpFont});
+
+    ui->acExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    ui->acSend->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    addAction(ui->acSend);
+
+    ui->bOnOff->setDefaultAction(ui->acComOn);
+    mDumpStyleGroup = new QButtonGroup(this);
+    mDumpStyleGroup->addButton(ui->rbDumpDez, 0);
+    mDumpStyleGroup->addButton(ui->rbDumpHex, 1);
+    mDumpStyleGroup->addButton(ui->rbDumpAscii, 2);
+    for (TRoundLed* led : {ui->ledOnOff, ui->ledRTS, ui->ledDTR, ui->ledCTS, ui->ledDSR,
+                           ui->ledRing})
+        led->SetLedOnColor(TRoundLed::TLedOnColors::lcLime);
+
+    SetUpStatusBar();
+    SetUpMenuHints();
+    ConnectActions();
+
+    timerPollEvent = new QTimer(this);
+    timerPollEvent->setInterval(kPollIntervalMs);
+    connect(timerPollEvent, &QTimer::timeout, this, &TfrmMainWindow::timerPollEventTimer);
+    timerPollEvent->start();
+
+    if (mStartPort)
+        mCom->SetPort(*mStartPort);
+    ActionListUpdate();
+}
+
+void TfrmMainWindow::ConnectActions()
+{
+    auto guarded = [this](void (TfrmMainWindow::*aHandler)()) {
+        return [this, aHandler] {
+            Guarded(this, [this, aHandler] { (this->*aHandler)(); });
+            ActionListUpdate();
+        };
+    };
+    connect(ui->acComOn, &QAction::triggered, this, guarded(&TfrmMainWindow::acComOnExecute));
+    connect(ui->acComProp, &QAction::triggered, this, guarded(&TfrmMainWindow::acComPropExecute));
+    connect(ui->acPortProp, &QAction::triggered, this, guarded(&TfrmMainWindow::acPortPropExecute));
+    connect(ui->acExit, &QAction::triggered, this, guarded(&TfrmMainWindow::acExitExecute));
+    connect(ui->acSend, &QAction::triggered, this, guarded(&TfrmMainWindow::acSendExecute));
+    connect(ui->bSend, &QPushButton::clicked, ui->acSend, &QAction::trigger);
+    connect(ui->acAutoScroll, &QAction::triggered, this,
+            guarded(&TfrmMainWindow::acAutoScrollExecute));
+    connect(ui->cbDump, &QCheckBox::toggled, this, [this] { ActionListUpdate(); });
+    connect(ui->bExecuteControlCode, &QToolButton::toggled, this, [this] { ActionListUpdate(); });
+    connect(ui->bRTS, &QToolButton::toggled, this, [this](bool aDown) { SetModemLine(mltRTS, aDown); });
+    connect(ui->bDTR, &QToolButton::toggled, this, [this](bool aDown) { SetModemLine(mltDTR, aDown); });
+}
+
+void TfrmMainWindow::showEvent(QShowEvent* aEvent)
+{
+    QMainWindow::showEvent(aEvent);
+    if (!mShown) {
+        mShown = true;
+        FormShow();
+    }
+}
+
+void TfrmMainWindow::FormShow()
+{
+    ui->bRTS->setChecked(mCom->RTS());
+    ui->bDTR->setChecked(mCom->DTR());
+    ui->edSend->setFocus();
+    ActionListUpdate();
+}
+
+void TfrmMainWindow::closeEvent(QCloseEvent* aEvent)
+{
+    timerPollEvent->stop();
+    QMainWindow::closeEvent(aEvent);
+}
+
+void TfrmMainWindow::FormDestroy()
+{
+    if (timerPollEvent)
+        timerPollEvent->stop();
+    // Switches RTS off and closes the port.
+    mCom.reset();
+}
+
+void TfrmMainWindow::acComOnExecute()
+{
+    if (mCom->Opened())
+        mCom->Close();
+    else
+        mCom->Open(); // a port that cannot be opened simply stays off
+    ui->acComOn->setChecked(mCom->Opened());
+}
+
+void TfrmMainWindow::acComPropExecute()
+{
+    mCom->Eigenschaften();
+}
+
+void TfrmMainWindow::acPortPropExecute()
+{
+    mCom->properties();
+}
+
+void TfrmMainWindow::acExitExecute()
+{
+    close();
+}
+
+void TfrmMainWindow::acAutoScrollExecute()
+{
+    mAutoScroll = ui->acAutoScroll->isChecked();
+    ui->memReceive->SetAutoScroll(mAutoScroll);
+    if (mAutoScroll)
+        ui->memReceive->ScrollToEnd();
+}
+
+void TfrmMainWindow::acSendExecute()
+{
+    SendStringToCom(ui->edSend->text(), QStringLiteral("Direkt"), true);
+    ui->edSend->setFocus();
+    ui->edSend->end(false);
+}
+
+void TfrmMainWindow::SendStringToCom(const QString& aText, const QString& aName,
+                                     bool aCanUseScript)
+{
+    Q_UNUSED(aName);
+    Q_UNUSED(aCanUseScript);
+    const QString text = ui->cbPrefix->currentText() + aText + ui->cbPostfix->currentText();
+    // A closed port sends nothing and says nothing.
+    mCom->Write(text, true);
+}

@@ -1,0 +1,109 @@
+// The 50 ms receive poll, the modem lines and the receive view's append path.
+#include "terminal/MainWindow.h"
+
+#include "serial/TermCom.h"
+#include "ui/Prompts.h"
+#include "ui/VarnexError.h"
+#include "ui_MainWindow.h"
+
+#include <QButtonGroup>
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcPoll, "varnex.terminal.poll")
+
+TTermComOptions TfrmMainWindow::GetDisplayOptions() const
+{
+    TTermComOptions options;
+    if (ui->bExecuteCrlf->isChecked() && ui->bExecuteCrlf->isEnabled())
+        options.Include(coCrlf);
+    if (ui->bExecuteControlCode->isChecked())
+        options.Include(coControl);
+    if (ui->cbDump->isChecked()) {
+        switch (mDumpStyleGroup->checkedId()) {
+        case 0: options.Include(coDezDump); break;
+        case 2: options.Include(coAsciiDump); break;
+        default: options.Include(coHexDump); break;
+        }
+    }
+    return options;
+}
+
+void TfrmMainWindow::timerPollEventTimer()
+{
+    // A message box opened below runs its own event loop; the poll must not nest.
+    if (mInPoll)
+        return;
+    mInPoll = true;
+    try {
+        mCom->SetOptions(GetDisplayOptions());
+        mCom->SetRTS(ui->bRTS->isChecked());
+        mCom->SetDTR(ui->bDTR->isChecked());
+        UpdateLeds();
+        if (mCom->DeviceFailed())
+            throw EVarnexError(QStringLiteral("device failed"));
+        if (mCom->InCount() > 0) {
+            const QString text = mCom->Read();
+            AppendReceived(text);
+        }
+    } catch (const std::exception& e) {
+        qCWarning(lcPoll) << "closing the port:" << e.what();
+        mCom->Close();
+        UpdateLeds();
+        ActionListUpdate();
+        Prompts().ShowMessage(this, QStringLiteral("Kommunikationsfehler"));
+    }
+    mInPoll = false;
+    ActionListUpdate();
+}
+
+void TfrmMainWindow::UpdateLeds()
+{
+    const bool open = mCom->Opened();
+    ui->ledOnOff->SetOn(open);
+    ui->acComOn->setChecked(open);
+    ui->ledCTS->SetOn(mCom->CTS());
+    ui->ledDSR->SetOn(mCom->DSR());
+    ui->ledRing->SetOn(mCom->Ring());
+    ui->ledRTS->SetOn(mCom->RTS() && open);
+    ui->bRTS->setChecked(mCom->RTS());
+    ui->ledDTR->SetOn(mCom->DTR() && open);
+    ui->bDTR->setChecked(mCom->DTR());
+}
+
+void TfrmMainWindow::SetModemLine(TModemLineType aModemLineType, bool aSet)
+{
+    switch (aModemLineType) {
+    case mltRTS:
+        mCom->SetRTS(aSet);
+        ui->bRTS->setChecked(aSet);
+        break;
+    case mltDTR:
+        mCom->SetDTR(aSet);
+        ui->bDTR->setChecked(aSet);
+        break;
+    default: break;
+    }
+}
+
+bool TfrmMainWindow::GetModemLine(TModemLineType aModemLineType)
+{
+    switch (aModemLineType) {
+    case mltRTS: return mCom->RTS();
+    case mltDTR: return mCom->DTR();
+    case mltCTS: return mCom->CTS();
+    case mltDSR: return mCom->DSR();
+    case mltRing: return mCom->Ring();
+    case mltNone: break;
+    }
+    return false;
+}
+
+void TfrmMainWindow::AppendToReceive(const QString& aText, bool aBold)
+{
+    ui->memReceive->AppendText(aText, aBold);
+}
+
+void TfrmMainWindow::AppendReceived(const QString& aText)
+{
+    AppendToReceive(aText, false);
+}
