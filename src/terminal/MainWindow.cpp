@@ -62,6 +62,9 @@ void TfrmMainWindow::FormCreate()
                            ui->ledRing})
         led->SetLedOnColor(TRoundLed::TLedOnColors::lcLime);
 
+    ui->spMain->setStretchFactor(1, 1);
+    ui->spMain->setSizes({260, 720});
+
     SetUpStatusBar();
     SetUpMenuHints();
     ConnectActions();

@@ -30,6 +30,15 @@ public:
     // Characters held (without the line breaks).
     qint64 CharacterCount() const { return FText.size(); }
     qsizetype RowCount() const { return FRows.size(); }
+    // Where each wrapped row starts (offset into the text without line breaks).
+    QList<qint64> RowStarts() const
+    {
+        QList<qint64> starts;
+        starts.reserve(FRows.size());
+        for (const TRow& row : FRows)
+            starts << row.Start;
+        return starts;
+    }
 
     bool AutoScroll() const { return FAutoScroll; }
     void SetAutoScroll(bool aOn) { FAutoScroll = aOn; }
