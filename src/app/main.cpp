@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <cstdlib>
 #include <optional>
 
 namespace {

@@ -203,24 +203,26 @@ void T_QCCom32::Reopen()
     Open();
 }
 
-void T_QCCom32::SetPort(int aPort)
+// A changed line parameter is announced and, on an open port, takes effect at once.
+template <class T>
+void T_QCCom32::ChangeParameter(T& aField, T aValue)
 {
-    if (aPort == nPort)
+    if (aValue == aField)
         return;
-    nPort = aPort;
+    aField = aValue;
     RaiseParamChange();
     if (Opened())
         Reopen();
 }
 
+void T_QCCom32::SetPort(int aPort)
+{
+    ChangeParameter(nPort, aPort);
+}
+
 void T_QCCom32::SetBaud(int aBaud)
 {
-    if (aBaud == lBaud)
-        return;
-    lBaud = aBaud;
-    RaiseParamChange();
-    if (Opened())
-        Reopen();
+    ChangeParameter(lBaud, aBaud);
 }
 
 void T_QCCom32::SetDataBits(int aDataBits)
@@ -237,22 +239,12 @@ void T_QCCom32::SetDataBits(int aDataBits)
 
 void T_QCCom32::SetStopBits(TStopBit aStopBits)
 {
-    if (aStopBits == lStopBits)
-        return;
-    lStopBits = aStopBits;
-    RaiseParamChange();
-    if (Opened())
-        Reopen();
+    ChangeParameter(lStopBits, aStopBits);
 }
 
 void T_QCCom32::SetParity(TParity aParity)
 {
-    if (aParity == lParity)
-        return;
-    lParity = aParity;
-    RaiseParamChange();
-    if (Opened())
-        Reopen();
+    ChangeParameter(lParity, aParity);
 }
 
 int T_QCCom32::ResponseTime() const

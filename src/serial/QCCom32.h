@@ -87,6 +87,8 @@ protected:
     QString ReadWaiting();
     void RaiseParamChange();
     void Reopen();
+    template <class T>
+    void ChangeParameter(T& aField, T aValue);
 
 private:
     void TimerExpired();

@@ -2,9 +2,8 @@
 
 #include "serial/FlowControl.h"
 
-#include <QLoggingCategory>
+#include "log/Log.h"
 
-Q_LOGGING_CATEGORY(lcSerialDevice, "varnex.serial.device")
 
 namespace {
 

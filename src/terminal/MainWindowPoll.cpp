@@ -7,9 +7,8 @@
 #include "ui_MainWindow.h"
 
 #include <QButtonGroup>
-#include <QLoggingCategory>
+#include "log/Log.h"
 
-Q_LOGGING_CATEGORY(lcPoll, "varnex.terminal.poll")
 
 TTermComOptions TfrmMainWindow::GetDisplayOptions() const
 {

@@ -1,0 +1,4 @@
+#include "log/Log.h"
+
+Q_LOGGING_CATEGORY(lcSerialDevice, "varnex.serial.device", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcPoll, "varnex.terminal.poll", QtWarningMsg)
