@@ -1,0 +1,402 @@
+#include "FakeSerialDevice.h"
+
+#include "serial/PortRegistry.h"
+#include "serial/QCCom32.h"
+
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <memory>
+
+class TstPortRegistry : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    // Fixed numbers
+    void devicePath_data();
+    void devicePath();
+    void portNumberOfOtherPaths_data();
+    void portNumberOfOtherPaths();
+    void devicesBehindNumbers();
+
+    // Bound numbers
+    void bindPath();
+    void bindNumber_data();
+    void bindNumber();
+    void bindFromText_data();
+    void bindFromText();
+
+    // Port lists
+    void sortPortNames_data();
+    void sortPortNames();
+    void portNumberFromEntry_data();
+    void portNumberFromEntry();
+    void registryPortList();
+    void probedPortList_data();
+    void probedPortList();
+
+private:
+    // The registry lives as long as the process; every test leaves the bindings as it found them.
+    QMap<int, QString> FSavedBindings;
+};
+
+void TstPortRegistry::init()
+{
+    FSavedBindings = TPortRegistry::Instance().Bindings();
+}
+
+void TstPortRegistry::cleanup()
+{
+    TPortRegistry& registry = TPortRegistry::Instance();
+    registry.SetDeviceFactory({});
+    const QList<int> bound = registry.Bindings().keys();
+    for (int port : bound)
+        registry.Unbind(port);
+    for (auto it = FSavedBindings.cbegin(); it != FSavedBindings.cend(); ++it)
+        registry.Bind(it.key(), it.value());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fixed numbers
+
+void TstPortRegistry::devicePath_data()
+{
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("path");
+
+    QTest::newRow("loopback") << 0 << "";
+    QTest::newRow("first ttyS") << 1 << "/dev/ttyS0";
+    QTest::newRow("ttyS") << 5 << "/dev/ttyS4";
+    QTest::newRow("last ttyS") << 32 << "/dev/ttyS31";
+    QTest::newRow("first ttyUSB") << 33 << "/dev/ttyUSB0";
+    QTest::newRow("ttyUSB") << 40 << "/dev/ttyUSB7";
+    QTest::newRow("last ttyUSB") << 64 << "/dev/ttyUSB31";
+    QTest::newRow("first ttyACM") << 65 << "/dev/ttyACM0";
+    QTest::newRow("last ttyACM") << 96 << "/dev/ttyACM31";
+    QTest::newRow("97") << 97 << "";
+    QTest::newRow("98") << 98 << "";
+    QTest::newRow("99") << 99 << "";
+    QTest::newRow("unbound 100") << 100 << "";
+    QTest::newRow("negative") << -1 << "";
+}
+
+void TstPortRegistry::devicePath()
+{
+    QFETCH(int, port);
+    QFETCH(QString, path);
+
+    const TPortRegistry& registry = TPortRegistry::Instance();
+    QCOMPARE(registry.DevicePath(port), path);
+    if (!path.isEmpty())
+        QCOMPARE(registry.PortNumberOf(path), port);
+}
+
+void TstPortRegistry::portNumberOfOtherPaths_data()
+{
+    QTest::addColumn<QString>("path");
+
+    QTest::newRow("empty") << "";
+    QTest::newRow("beyond ttyS") << "/dev/ttyS32";
+    QTest::newRow("beyond ttyUSB") << "/dev/ttyUSB32";
+    QTest::newRow("beyond ttyACM") << "/dev/ttyACM32";
+    QTest::newRow("no index") << "/dev/ttyS";
+    QTest::newRow("leading zero") << "/dev/ttyUSB01";
+    QTest::newRow("sign") << "/dev/ttyS+1";
+    QTest::newRow("negative") << "/dev/ttyS-1";
+    QTest::newRow("trailing text") << "/dev/ttyACM0x";
+    QTest::newRow("other directory") << "/tmp/ttyS0";
+    QTest::newRow("other family") << "/dev/ttyAMA0";
+    QTest::newRow("pty") << "/dev/pts/3";
+}
+
+void TstPortRegistry::portNumberOfOtherPaths()
+{
+    QFETCH(QString, path);
+    QCOMPARE(TPortRegistry::Instance().PortNumberOf(path), -1);
+}
+
+void TstPortRegistry::devicesBehindNumbers()
+{
+    TPortRegistry& registry = TPortRegistry::Instance();
+    const std::unique_ptr<ISerialDevice> loopback = registry.CreateDevice(0);
+    QVERIFY(loopback);
+    QCOMPARE(loopback->Name(), QStringLiteral("Loopback"));
+    QVERIFY(!loopback->IsOpen());
+    QVERIFY(!registry.CreateDevice(97));
+    QVERIFY(!registry.CreateDevice(100));
+    QVERIFY(registry.CreateDevice(1));
+
+    // A factory takes every number, the loopback's as well.
+    QList<int> asked;
+    registry.SetDeviceFactory([&asked](int aPort) {
+        asked << aPort;
+        return std::make_unique<TFakeSerialDevice>(std::make_shared<TFakeDeviceState>());
+    });
+    QCOMPARE(registry.CreateDevice(0)->Name(), QStringLiteral("Fake"));
+    QCOMPARE(registry.CreateDevice(97)->Name(), QStringLiteral("Fake"));
+    QCOMPARE(asked, QList<int>({0, 97}));
+
+    registry.SetDeviceFactory({});
+    QCOMPARE(registry.CreateDevice(0)->Name(), QStringLiteral("Loopback"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Bound numbers
+
+void TstPortRegistry::bindPath()
+{
+    TPortRegistry& registry = TPortRegistry::Instance();
+    QVERIFY(registry.Bindings().isEmpty());
+
+    const QString a = QStringLiteral("/tmp/varnexA");
+    const QString b = QStringLiteral("/tmp/varnexB");
+    const QString c = QStringLiteral("/tmp/varnexC");
+    QCOMPARE(registry.Bind(a), 100);
+    QCOMPARE(registry.Bind(b), 101);
+    QCOMPARE(registry.Bind(a), 100);
+    QCOMPARE(registry.Bind(b), 101);
+    QCOMPARE(registry.DevicePath(100), a);
+    QCOMPARE(registry.DevicePath(101), b);
+    QCOMPARE(registry.PortNumberOf(a), 100);
+    QCOMPARE(registry.PortNumberOf(b), 101);
+    QVERIFY(registry.CreateDevice(100));
+
+    // A freed number is the first free one again.
+    registry.Unbind(100);
+    QCOMPARE(registry.DevicePath(100), QString());
+    QCOMPARE(registry.PortNumberOf(a), -1);
+    QVERIFY(!registry.CreateDevice(100));
+    QCOMPARE(registry.Bind(c), 100);
+    QCOMPARE(registry.Bind(a), 102);
+
+    // A gap left by an explicit binding is filled.
+    QVERIFY(registry.Bind(104, QStringLiteral("/tmp/varnexE")));
+    QCOMPARE(registry.Bind(QStringLiteral("/tmp/varnexD")), 103);
+    QCOMPARE(registry.Bind(QStringLiteral("/tmp/varnexF")), 105);
+
+    // A path of a fixed range keeps its number and is not bound.
+    const QMap<int, QString> before = registry.Bindings();
+    QCOMPARE(registry.Bind(QStringLiteral("/dev/ttyUSB3")), 36);
+    QCOMPARE(registry.Bind(QStringLiteral("/dev/ttyS0")), 1);
+    QCOMPARE(registry.Bindings(), before);
+}
+
+void TstPortRegistry::bindNumber_data()
+{
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("bound");
+
+    QTest::newRow("100") << 100 << "/tmp/ttyA" << true;
+    QTest::newRow("250") << 250 << "/dev/ttyUSB7" << true;
+    QTest::newRow("99") << 99 << "/tmp/ttyA" << false;
+    QTest::newRow("fixed range") << 5 << "/tmp/ttyA" << false;
+    QTest::newRow("loopback") << 0 << "/tmp/ttyA" << false;
+    QTest::newRow("negative") << -100 << "/tmp/ttyA" << false;
+    QTest::newRow("empty path") << 100 << "" << false;
+}
+
+void TstPortRegistry::bindNumber()
+{
+    QFETCH(int, port);
+    QFETCH(QString, path);
+    QFETCH(bool, bound);
+
+    TPortRegistry& registry = TPortRegistry::Instance();
+    const QString before = registry.DevicePath(port);
+    QCOMPARE(registry.Bind(port, path), bound);
+    QCOMPARE(registry.DevicePath(port), bound ? path : before);
+    if (bound) {
+        QCOMPARE(registry.PortNumberOf(path), port);
+        QCOMPARE(registry.Bindings().value(port), path);
+    } else {
+        QVERIFY(!registry.Bindings().contains(port));
+    }
+}
+
+void TstPortRegistry::bindFromText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("rejected");
+    // The bindings afterwards, as "number=path".
+    QTest::addColumn<QStringList>("bindings");
+
+    QTest::newRow("two entries") << "100=/tmp/ttyA,101=/dev/ttyUSB7" << QStringList{}
+                                 << QStringList{"100=/tmp/ttyA", "101=/dev/ttyUSB7"};
+    QTest::newRow("no number") << "abc" << QStringList{"abc"} << QStringList{};
+    QTest::newRow("number too small") << "5=/x" << QStringList{"5=/x"} << QStringList{};
+    QTest::newRow("number missing") << "=/y" << QStringList{"=/y"} << QStringList{};
+    QTest::newRow("path missing") << "100=" << QStringList{"100="} << QStringList{};
+    QTest::newRow("not a number") << "x1=/tmp/a" << QStringList{"x1=/tmp/a"} << QStringList{};
+    QTest::newRow("good among bad") << "abc,5=/x,=/y,102=/tmp/z"
+                                    << QStringList{"abc", "5=/x", "=/y"}
+                                    << QStringList{"102=/tmp/z"};
+    QTest::newRow("blanks") << " 103 = /tmp/b , 104=/tmp/c" << QStringList{}
+                            << QStringList{"103=/tmp/b", "104=/tmp/c"};
+    QTest::newRow("empty entries") << ",,100=/tmp/a," << QStringList{}
+                                   << QStringList{"100=/tmp/a"};
+    QTest::newRow("empty") << "" << QStringList{} << QStringList{};
+    QTest::newRow("later entry wins") << "100=/tmp/a,100=/tmp/b" << QStringList{}
+                                      << QStringList{"100=/tmp/b"};
+}
+
+void TstPortRegistry::bindFromText()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, rejected);
+    QFETCH(QStringList, bindings);
+
+    TPortRegistry& registry = TPortRegistry::Instance();
+    QVERIFY(registry.Bindings().isEmpty());
+    QCOMPARE(registry.BindFromText(text), rejected);
+
+    QStringList actual;
+    const QMap<int, QString> bound = registry.Bindings();
+    for (auto it = bound.cbegin(); it != bound.cend(); ++it) {
+        actual << QStringLiteral("%1=%2").arg(it.key()).arg(it.value());
+        QCOMPARE(registry.DevicePath(it.key()), it.value());
+    }
+    QCOMPARE(actual, bindings);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Port lists
+
+void TstPortRegistry::sortPortNames_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("sorted");
+
+    QTest::newRow("numbers and names") << QStringList{"COM10", "COM2", "CNCA0"}
+                                       << QStringList{"Com2", "Com10", "CNCA0"};
+    QTest::newRow("numeric order") << QStringList{"COM100", "COM9", "COM0", "COM33"}
+                                   << QStringList{"Com0", "Com9", "Com33", "Com100"};
+    QTest::newRow("any case") << QStringList{"com5", "Com4"} << QStringList{"Com4", "Com5"};
+    QTest::newRow("names alphabetically") << QStringList{"CNCB0", "CNCA0"}
+                                          << QStringList{"CNCA0", "CNCB0"};
+    QTest::newRow("empty") << QStringList{} << QStringList{};
+}
+
+void TstPortRegistry::sortPortNames()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, sorted);
+    QCOMPARE(T_QCCom32::SortPortNames(names), sorted);
+}
+
+void TstPortRegistry::portNumberFromEntry_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<int>("number");
+
+    QTest::newRow("plain") << "Com3" << 3;
+    QTest::newRow("blank") << "Com 3" << 3;
+    QTest::newRow("fixed device") << "Com33 (ttyUSB0)" << 33;
+    QTest::newRow("bound device") << "Com100 (/tmp/x)" << 100;
+    QTest::newRow("loopback") << "Com0 (Loopback)" << 0;
+    QTest::newRow("probed") << "Com 12" << 12;
+    QTest::newRow("name") << "CNCA0" << -1;
+    QTest::newRow("no number") << "Com" << -1;
+    QTest::newRow("empty") << "" << -1;
+}
+
+void TstPortRegistry::portNumberFromEntry()
+{
+    QFETCH(QString, entry);
+    QFETCH(int, number);
+    QCOMPARE(T_QCCom32::PortNumberFromEntry(entry), number);
+}
+
+void TstPortRegistry::registryPortList()
+{
+    const QString path = QStringLiteral("/tmp/varnex-list-test");
+    const int bound = TPortRegistry::Instance().Bind(path);
+    QVERIFY(bound >= TPortRegistry::kFirstBoundPort);
+
+    T_QCCom32 port;
+    QStringList list{QStringLiteral("left over")};
+    port.GetRegistryPortList(list);
+
+    QVERIFY(!list.contains(QStringLiteral("left over")));
+    QVERIFY(list.contains(QStringLiteral("Com0 (Loopback)")));
+    QVERIFY(list.contains(QStringLiteral("Com%1 (%2)").arg(bound).arg(path)));
+
+    // Every entry starts with "Com" and its number, in ascending order, each number once.
+    static const QRegularExpression leadingNumber(QStringLiteral("^\\d+"));
+    int previous = -1;
+    for (const QString& entry : std::as_const(list)) {
+        QVERIFY2(entry.startsWith(QStringLiteral("Com")), qPrintable(entry));
+        const QRegularExpressionMatch m = leadingNumber.match(entry.mid(3));
+        QVERIFY2(m.hasMatch(), qPrintable(entry));
+        const int number = m.captured().toInt();
+        QCOMPARE(T_QCCom32::PortNumberFromEntry(entry), number);
+        QVERIFY2(number > previous, qPrintable(entry));
+        previous = number;
+    }
+}
+
+void TstPortRegistry::probedPortList_data()
+{
+    // One letter per port from 1 on: O opens, B busy, N not found, E other error,
+    // X no device at all; ports beyond the text are not found.
+    QTest::addColumn<QString>("ports");
+    QTest::addColumn<QStringList>("found");
+    QTest::addColumn<int>("lastProbed");
+
+    QTest::newRow("only port 1") << "ON" << QStringList{"Com 1"} << 7;
+    QTest::newRow("no ports") << "" << QStringList{} << 7;
+    QTest::newRow("busy port resets the misses")
+        << "ONNNNB" << QStringList{"Com 1", "Com 6"} << 9;
+    QTest::newRow("no device objects") << "OX" << QStringList{"Com 1"} << 7;
+    QTest::newRow("misses below 5 do not count") << "NNNNO" << QStringList{"Com 5"} << 8;
+    QTest::newRow("busy after the third miss") << "ONNNNNNB" << QStringList{"Com 1"} << 7;
+    QTest::newRow("several") << "OBOB" << QStringList{"Com 1", "Com 2", "Com 3", "Com 4"} << 7;
+}
+
+void TstPortRegistry::probedPortList()
+{
+    QFETCH(QString, ports);
+    QFETCH(QStringList, found);
+    QFETCH(int, lastProbed);
+
+    QList<int> probed;
+    QList<std::shared_ptr<TFakeDeviceState>> states;
+    TPortRegistry::Instance().SetDeviceFactory(
+        [&](int aPort) -> std::unique_ptr<ISerialDevice> {
+            probed << aPort;
+            const QChar kind = aPort >= 1 && aPort <= ports.size() ? ports.at(aPort - 1)
+                                                                   : QChar(u'N');
+            if (kind == u'X')
+                return nullptr;
+            auto state = std::make_shared<TFakeDeviceState>();
+            state->OpenFails = kind != u'O';
+            state->OpenError = kind == u'B'   ? ISerialDevice::TOpenError::Busy
+                               : kind == u'E' ? ISerialDevice::TOpenError::Other
+                                              : ISerialDevice::TOpenError::NotFound;
+            states << state;
+            return std::make_unique<TFakeSerialDevice>(state);
+        });
+
+    T_QCCom32 port;
+    QStringList list;
+    port.GetProbedPortList(list);
+    QCOMPARE(list, found);
+
+    QList<int> expected;
+    for (int n = 1; n <= lastProbed; ++n)
+        expected << n;
+    QCOMPARE(probed, expected);
+    // The probe leaves every port closed.
+    for (const auto& state : std::as_const(states)) {
+        QVERIFY(!state->IsOpen);
+        QCOMPARE(state->Closes, state->Opens);
+    }
+    QVERIFY(!port.Opened());
+}
+
+QTEST_MAIN(TstPortRegistry)
+#include "tst_PortRegistry.moc"
