@@ -1,6 +1,8 @@
 // Varnex: a terminal for serial ports.
 #include "serial/PortRegistry.h"
+#include "settings/VarnexSettings.h"
 #include "terminal/MainWindow.h"
+#include "ui/ErrorGuard.h"
 #include "VarnexVersion.h"
 
 #include <QApplication>
@@ -59,13 +61,26 @@ int main(int argc, char* argv[])
                                  QStringLiteral("[GERÄTEPFAD | PORTNUMMER]"));
     parser.process(app);
 
+    // Bindings: the stored ones first, then the environment, then the command line.
     TPortRegistry& registry = TPortRegistry::Instance();
+    Guarded(nullptr, [&] { VarnexSettings()->LoadPortBindings(registry); });
     const QStringList rejected = registry.BindFromText(qEnvironmentVariable("VARNEX_PORTS"));
     for (const QString& entry : rejected)
         QTextStream(stderr) << "varnex: VARNEX_PORTS: Eintrag \"" << entry
                             << "\" wird ignoriert (erwartet NUMMER=PFAD mit NUMMER ab 100)\n";
 
-    TfrmMainWindow window(StartPortFromArguments(parser.positionalArguments()));
-    window.show();
-    return app.exec();
+    int result = 0;
+    {
+        TfrmMainWindow window(StartPortFromArguments(parser.positionalArguments()));
+        window.show();
+        result = app.exec();
+        Guarded(&window, [&] { VarnexSettings()->SavePortBindings(registry); });
+    }
+    // The settings file is written once, here, after the window has put its state in.
+    const QString settingsFile = VarnexSettings()->GetSettingsFilePath();
+    TVarnexSettings::ReleaseInstance();
+    if (!TVarnexSettings::LastSaveError().isEmpty())
+        Prompts().ShowError(nullptr, QStringLiteral("Die Einstellungen konnten nicht gespeichert werden (%1):\n%2")
+                                         .arg(settingsFile, TVarnexSettings::LastSaveError()));
+    return result;
 }

@@ -2,17 +2,21 @@
 #include "terminal/MainWindow.h"
 
 #include "serial/TermCom.h"
+#include "settings/VarnexSettings.h"
 #include "ui/ErrorGuard.h"
 #include "ui_MainWindow.h"
 #include "VarnexVersion.h"
 
 #include <QButtonGroup>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QTimer>
 
 namespace {
 constexpr int kPollIntervalMs = 50;
-}
+const QString kXmlEngineAddress = QStringLiteral("https://pugixml.org/");
+} // namespace
 
 TfrmMainWindow::TfrmMainWindow(std::optional<int> aStartPort, QWidget* aParent)
     : QMainWindow(aParent)
@@ -33,6 +37,18 @@ void TfrmMainWindow::FormCreate()
     mCom = std::make_unique<TTermCom>();
     ui->paVersion->setText(QStringLiteral("Version: ") + QStringLiteral(VARNEX_VERSION_STRING));
 
+    // The XML engine is built in; this only speaks when a store was made without it.
+    if (!VarnexSettings()->XMLEnabled()) {
+        QGuiApplication::clipboard()->setText(kXmlEngineAddress);
+        Prompts().ShowMessage(
+            this, QStringLiteral("MsXML 4 ist nicht installiert.\r\nWeder die History der gesendeten "
+                                 "Befehle noch das Wiederherstellen der Settigns wird funktionieren."
+                                 "\r\n\r\nDownload unter ")
+                      + kXmlEngineAddress
+                      + QStringLiteral(" und dann nach MSXML4 suchen. \r\nDie URL wurde in die "
+                                       "Zwischenablage kopiert"));
+    }
+
     // The command library's actions stay off until their handlers exist.
     for (QAction* action : {ui->acDeleteNode, ui->acNewGroup, ui->acNewCommand, ui->acSaveTree,
                             ui->acLoadTree, ui->acEditName, ui->acEditSC, ui->acEditCommand,
@@ -42,7 +58,7 @@ void TfrmMainWindow::FormCreate()
     for (QAction* action : {ui->acSendFile, ui->acSaveReceive, ui->acPrintReceive,
                             ui->acShowSettings, ui->acHelpOnline, ui->acReleaseNotes,
                             ui->acCheckUpdate, ui->acShowAbout, ui->acSetNormalFont,
-                            ui->acSetDumpFont, ui->acComProp})
+                            ui->acSetDumpFont})
         action->setEnabled(false);
 
     mAutoScroll = true;
@@ -74,8 +90,6 @@ void TfrmMainWindow::FormCreate()
     connect(timerPollEvent, &QTimer::timeout, this, &TfrmMainWindow::timerPollEventTimer);
     timerPollEvent->start();
 
-    if (mStartPort)
-        mCom->SetPort(*mStartPort);
     ActionListUpdate();
 }
 
@@ -112,10 +126,22 @@ void TfrmMainWindow::showEvent(QShowEvent* aEvent)
 
 void TfrmMainWindow::FormShow()
 {
+    Guarded(this, [this] { VarnexSettings()->LoadCom(mCom.get()); });
+    // A port named on the command line wins over the stored one.
+    if (mStartPort)
+        mCom->SetPort(*mStartPort);
     ui->bRTS->setChecked(mCom->RTS());
     ui->bDTR->setChecked(mCom->DTR());
     ui->edSend->setFocus();
     ActionListUpdate();
+    ShowSettingsNotices();
+}
+
+void TfrmMainWindow::ShowSettingsNotices()
+{
+    const QStringList notices = VarnexSettings()->TakeNotices();
+    for (const QString& notice : notices)
+        Prompts().ShowMessage(this, notice);
 }
 
 void TfrmMainWindow::closeEvent(QCloseEvent* aEvent)
@@ -128,6 +154,7 @@ void TfrmMainWindow::FormDestroy()
 {
     if (timerPollEvent)
         timerPollEvent->stop();
+    Guarded(this, [this] { VarnexSettings()->SaveCom(mCom.get()); });
     // Switches RTS off and closes the port.
     mCom.reset();
 }

@@ -62,6 +62,7 @@ private:
     void acSendExecute();
     void acAutoScrollExecute();
     void MenuItemSelected(QAction* aAction);
+    void ShowSettingsNotices();
     void UpdateLeds();
 
     std::unique_ptr<Ui::TfrmMainWindow> ui;

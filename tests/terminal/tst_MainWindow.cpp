@@ -2,6 +2,7 @@
 // the display options, the modem lines, sending and the menu hints.
 #include "FakeSerialDevice.h"
 #include "ScriptedPrompts.h"
+#include "TempSettings.h"
 
 #include "controls/RoundLed.h"
 #include "serial/PortRegistry.h"
@@ -59,6 +60,7 @@ private slots:
     void startsClosedWithTitleAndStatus()
     {
         TScriptedPrompts prompts;
+        TTempSettings settings;
         TfrmMainWindow window;
         window.show();
         QCOMPARE(window.windowTitle(), QStringLiteral("Varnex [Port: 1 - Not Open]"));
@@ -85,6 +87,7 @@ private slots:
     void commandLinePortIsSelectedNotOpened()
     {
         TScriptedPrompts prompts;
+        TTempSettings settings;
         auto window = FakeWindow();
         QCOMPARE(window->windowTitle(), QStringLiteral("Varnex [Port: 7 - Not Open]"));
         QCOMPARE(FState->Opens, 0);
@@ -93,6 +96,7 @@ private slots:
     void switchingOnAPortThatCannotOpenStaysOffSilently()
     {
         TScriptedPrompts prompts;
+        TTempSettings settings;
         auto window = FakeWindow();
         FState->OpenFails = true;
         Find<QAction>(*window, "acComOn")->trigger();
@@ -106,6 +110,7 @@ private slots:
     void switchingOnAndOff()
     {
         TScriptedPrompts prompts;
+        TTempSettings settings;
         auto window = FakeWindow();
         QAction* on = Find<QAction>(*window, "acComOn");
         on->trigger();
@@ -125,6 +130,7 @@ private slots:
     void dumpDisablesTheExecuteButtons()
     {
         TScriptedPrompts prompts;
+        TTempSettings settings;
         auto window = FakeWindow();
         auto* crlf = Find<QToolButton>(*window, "bExecuteCrlf");
         auto* control = Find<QToolButton>(*window, "bExecuteControlCode");
@@ -154,6 +160,7 @@ private slots:
     void pollShowsReceivedDataDecoded()
     {
         TScriptedPrompts prompts;
+        TTempSettings settings;
         auto window = FakeWindow();
         Find<QAction>(*window, "acComOn")->trigger();
         FState->Incoming = QByteArray("A/\x1b\r\nB\xe4", 7);
@@ -171,6 +178,7 @@ private slots:
     void failingDeviceGivesOneCommunicationErrorAndPollingGoesOn()
     {
         TScriptedPrompts prompts;
+        TTempSettings settings;
         auto window = FakeWindow();
         Find<QAction>(*window, "acComOn")->trigger();
         FState->Incoming = "data";
@@ -197,6 +205,7 @@ private slots:
     void modemLinesFollowSwitchesAndInputs()
     {
         TScriptedPrompts prompts;
+        TTempSettings settings;
         auto window = FakeWindow();
         auto* bRts = Find<QToolButton>(*window, "bRTS");
         auto* ledRts = Find<TRoundLed>(*window, "ledRTS");
@@ -229,6 +238,7 @@ private slots:
     void sendFieldWritesWithPrefixAndPostfixEncoded()
     {
         TScriptedPrompts prompts;
+        TTempSettings settings;
         auto window = FakeWindow();
         Find<QAction>(*window, "acComOn")->trigger();
         Find<QComboBox>(*window, "cbPrefix")->setEditText(QStringLiteral("AT"));
@@ -250,6 +260,7 @@ private slots:
     void menuHintsGoToTheSecondStatusPanel()
     {
         TScriptedPrompts prompts;
+        TTempSettings settings;
         auto window = FakeWindow();
         auto* panel = Find<QLabel>(*window, "sbPanel1");
         QMenu* menu = Find<QMenu>(*window, "mnDatei");
@@ -269,6 +280,7 @@ private slots:
     void taskBarTitleFollowsTheTitleField()
     {
         TScriptedPrompts prompts;
+        TTempSettings settings;
         auto window = FakeWindow();
         Find<QLineEdit>(*window, "edTitle")->setText(QStringLiteral("Prüfstand 2"));
         window->ActionListUpdate();

@@ -3,6 +3,7 @@
 // window, and a device that vanishes closes the port with one message.
 #include "PtyPair.h"
 #include "ScriptedPrompts.h"
+#include "TempSettings.h"
 
 #include "notation/StringDecoder.h"
 #include "serial/PortRegistry.h"
@@ -87,6 +88,7 @@ private slots:
     void everyByteValueArrivesExactly()
     {
         TScriptedPrompts prompts;
+        TTempSettings settings;
         TTermCom com;
         com.SetPort(kPort);
         com.SetBaud(115200);
@@ -120,6 +122,7 @@ private slots:
     void everyByteValueComesInAndModemLinesReadOff()
     {
         TScriptedPrompts prompts;
+        TTempSettings settings;
         TTermCom com;
         com.SetPort(kPort);
         com.SetRTS(true);
@@ -141,6 +144,7 @@ private slots:
     void peerBytesAppearDecodedInTheMainWindow()
     {
         TScriptedPrompts prompts;
+        TTempSettings settings;
         TfrmMainWindow window(kPort);
         window.show();
         window.findChild<QAction*>(QStringLiteral("acComOn"))->trigger();
@@ -168,6 +172,7 @@ private slots:
     void vanishingDeviceClosesThePortOnceAndCanBeSwitchedOnAgain()
     {
         TScriptedPrompts prompts;
+        TTempSettings settings;
         TfrmMainWindow window(kPort);
         window.show();
         QAction* on = window.findChild<QAction*>(QStringLiteral("acComOn"));
