@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -275,6 +276,54 @@ private slots:
         // ... a menu title clears it.
         emit Find<QMenuBar>(*window, "mMenuMain")->hovered(menu->menuAction());
         QCOMPARE(panel->text(), QString());
+    }
+
+    void portSettingsSurviveARestartAndTheCommandLineWins()
+    {
+        TScriptedPrompts prompts;
+        TTempSettings settings;
+        {
+            auto window = FakeWindow();
+            window->Com()->SetBaud(19200);
+            window->Com()->SetParity(paEven);
+            window->Com()->SetFlag(0x300);
+            window->SetModemLine(mltDTR, true);
+        }
+        {
+            TfrmMainWindow window;
+            window.show();
+            QCOMPARE(window.Com()->Port(), 7);
+            QCOMPARE(window.Com()->Baud(), 19200);
+            QCOMPARE(window.Com()->Parity(), paEven);
+            QCOMPARE(window.Com()->Flag(), 0x300u);
+            QVERIFY(window.Com()->DTR());
+            QVERIFY(window.findChild<QToolButton*>(QStringLiteral("bDTR"))->isChecked());
+            QVERIFY(!window.Com()->Opened()); // selected, never opened at start
+        }
+        TfrmMainWindow window(3);
+        window.show();
+        QCOMPARE(window.Com()->Port(), 3);
+        QCOMPARE(window.Com()->Baud(), 19200);
+    }
+
+    void unreadableStoredValueIsReportedOnceAndTheWindowStarts()
+    {
+        TScriptedPrompts prompts;
+        TTempSettings settings;
+        QFile file(settings.FilePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<?xml version=\"1.0\"?><Body><Interface Port=\"5\" Baud=\"4800\" RTS=\"vielleicht\" "
+                   "Parity=\"paFoo\" Stop=\"sb2_0\"/></Body>");
+        file.close();
+        TfrmMainWindow window;
+        window.show();
+        QCOMPARE(window.Com()->Port(), 5);
+        QCOMPARE(window.Com()->Baud(), 4800);
+        QCOMPARE(window.Com()->Parity(), paNone);
+        QCOMPARE(window.Com()->StopBits(), sb2_0);
+        QVERIFY(!window.Com()->RTS());
+        QCOMPARE(prompts.Messages.size(), 1);
+        QVERIFY(prompts.Messages.first().contains(QStringLiteral("vielleicht")));
     }
 
     void taskBarTitleFollowsTheTitleField()
