@@ -6,3 +6,4 @@
 // Nothing in the program depends on what they print.
 Q_DECLARE_LOGGING_CATEGORY(lcSerialDevice)
 Q_DECLARE_LOGGING_CATEGORY(lcPoll)
+Q_DECLARE_LOGGING_CATEGORY(lcSettings)

@@ -8,7 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLoggingCategory>
+#include "log/Log.h"
 #include <QStandardPaths>
 
 #include <array>
@@ -75,15 +75,20 @@ void TVarnexSettings::ReleaseInstance()
 
 QString TVarnexSettings::GetSettingsFilePath() const
 {
-    const QString chosen = qEnvironmentVariable("VARNEX_SETTINGS");
-    if (!chosen.isEmpty())
-        return QFileInfo(chosen).absoluteFilePath();
-    const QString programDir = ProgramDirectory();
-    const QFileInfo dir(programDir);
-    if (dir.isDir() && dir.isWritable())
-        return QDir(programDir).filePath(kFileName);
-    // An installed program's directory is not ours to write.
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)).filePath(kFileName);
+    QString path = qEnvironmentVariable("VARNEX_SETTINGS");
+    if (!path.isEmpty()) {
+        path = QFileInfo(path).absoluteFilePath();
+    } else {
+        const QString programDir = ProgramDirectory();
+        const QFileInfo dir(programDir);
+        // An installed program's directory is not ours to write.
+        path = dir.isDir() && dir.isWritable()
+                   ? QDir(programDir).filePath(kFileName)
+                   : QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+                         .filePath(kFileName);
+    }
+    qCDebug(lcSettings) << "Settings =" << path;
+    return path;
 }
 
 QString TVarnexSettings::DefaultUpdateUrl()
@@ -174,7 +179,7 @@ void TVarnexSettings::SetNextUpdateUrl(const QString& aValue)
 
 QString TVarnexSettings::HistoryDir()
 {
-    const QString fallback = QDir::toNativeSeparators(ProgramDirectory() + QStringLiteral("/History/"));
+    const QString fallback = QDir::toNativeSeparators(ProgramDirectory() + QStringLiteral("/History"));
     return GetAttrString(QStringLiteral("Directoryname"), HistoryElement(), fallback);
 }
 void TVarnexSettings::SetHistoryDir(const QString& aValue)
