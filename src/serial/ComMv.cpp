@@ -1,9 +1,17 @@
 #include "serial/ComMv.h"
 
+#include "serial/Einstellungen.h"
+#include "serial/PortRegistry.h"
+#include "ui/Prompts.h"
+
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QThread>
+
+#include <memory>
 
 TComMv::TComMv(QObject* aOwner)
     : T_QCCom32(aOwner)
@@ -12,9 +20,48 @@ TComMv::TComMv(QObject* aOwner)
 
 bool TComMv::Eigenschaften()
 {
-    // The port-selection dialog comes with the settings work; until then the port is chosen
-    // on the command line.
-    return false;
+    TEinstellungen dialog(*this, QApplication::activeWindow());
+    FEinstellungen = &dialog;
+    const auto release = qScopeGuard([this] { FEinstellungen = nullptr; });
+    dialog.setWindowTitle(CaptionForm());
+    dialog.SetPortCaption(CaptionPort());
+    dialog.SetPropertiesCaption(CaptionProperties());
+    dialog.SetOKCaption(CaptionOK());
+
+    nPortAlt = Port();
+    lBaudAlt = Baud();
+    lDataBitsAlt = DataBits();
+    lStopBitsAlt = StopBits();
+    lParityAlt = Parity();
+
+    QStringList entries;
+    GetRegistryPortList(entries);
+    if (entries.isEmpty())
+        GetProbedPortList(entries);
+
+    int widest = 0;
+    for (const QString& entry : std::as_const(entries)) {
+        widest = qMax(widest, dialog.TextWidth(entry));
+        // Opening real devices can take a moment each; keep the window alive meanwhile.
+        QCoreApplication::processEvents();
+        const int number = PortNumberFromEntry(entry);
+        bool available = false;
+        if (number >= 0) {
+            std::unique_ptr<ISerialDevice> probe = TPortRegistry::Instance().CreateDevice(number);
+            if (probe && probe->Open()) {
+                probe->Close();
+                available = true;
+            }
+        }
+        // The port in use may well refuse a second open; it stays selectable all the same.
+        const bool current = number >= 0 && number == Port();
+        dialog.AddEntry(entry, available || current, current);
+    }
+    dialog.ArrangeEntries(widest);
+
+    // There is nothing to cancel: every choice in the dialog has already taken effect.
+    Prompts().ExecDialog(&dialog);
+    return true;
 }
 
 QString TComMv::CommStatus() const

@@ -16,7 +16,8 @@ public:
 
     explicit TComMv(QObject* aOwner = nullptr);
 
-    // The port-selection dialog; true when the user confirmed it.
+    // The port-selection dialog; true once it has been shown. A port chosen there is set
+    // at once and left closed.
     virtual bool Eigenschaften();
 
     QString CommStatus() const;
@@ -54,4 +55,10 @@ protected:
     QWidget* FEinstellungen = nullptr;
     bool FLocked = false;
     bool FWithCaption = false;
+    // The line parameters as they were when the port-selection dialog opened.
+    int nPortAlt = 0;
+    int lBaudAlt = 0;
+    int lDataBitsAlt = 0;
+    TStopBit lStopBitsAlt = sb1_0;
+    TParity lParityAlt = paNone;
 };

@@ -38,11 +38,12 @@ public:
     }
 
     TButton Ask(QWidget* aParent, TKind aKind, const QString& aText,
-                const QList<TButton>& aButtons) override
+                const QList<TButton>& aButtons, const QString& aTitle) override
     {
         static const QMessageBox::Icon icons[] = {QMessageBox::Information, QMessageBox::Warning,
                                                   QMessageBox::Critical, QMessageBox::Question};
-        QMessageBox box(icons[int(aKind)], QApplication::applicationName(), aText,
+        QMessageBox box(icons[int(aKind)],
+                        aTitle.isEmpty() ? QApplication::applicationName() : aTitle, aText,
                         QMessageBox::NoButton, aParent);
         for (TButton b : aButtons)
             box.addButton(ToStandard(b));

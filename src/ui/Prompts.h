@@ -19,9 +19,10 @@ public:
     virtual void ShowMessage(QWidget* aParent, const QString& aText) = 0;
     // The standard error box for an exception that reached an event handler.
     virtual void ShowError(QWidget* aParent, const QString& aText) = 0;
-    // A question with the given buttons; returns the button chosen.
+    // A question with the given buttons; returns the button chosen. An empty title means
+    // the program's name.
     virtual TButton Ask(QWidget* aParent, TKind aKind, const QString& aText,
-                        const QList<TButton>& aButtons) = 0;
+                        const QList<TButton>& aButtons, const QString& aTitle = QString()) = 0;
     // Runs a modal dialog and returns its result code.
     virtual int ExecDialog(QDialog* aDialog) = 0;
 };

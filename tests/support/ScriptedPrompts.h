@@ -18,9 +18,11 @@ public:
 
     void ShowMessage(QWidget*, const QString& aText) override { Messages << aText; }
     void ShowError(QWidget*, const QString& aText) override { Errors << aText; }
-    TButton Ask(QWidget*, TKind, const QString& aText, const QList<TButton>& aButtons) override
+    TButton Ask(QWidget*, TKind, const QString& aText, const QList<TButton>& aButtons,
+                const QString& aTitle) override
     {
         Questions << aText;
+        Titles << aTitle;
         if (!Answers.isEmpty())
             return Answers.takeFirst();
         return aButtons.isEmpty() ? TButton::Ok : aButtons.first();
@@ -36,6 +38,7 @@ public:
     QStringList Messages;
     QStringList Errors;
     QStringList Questions;
+    QStringList Titles;
     QList<TButton> Answers;
     int DialogsShown = 0;
     // Fills and closes a dialog; returns its result code.

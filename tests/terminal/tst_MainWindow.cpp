@@ -326,6 +326,29 @@ private slots:
         QVERIFY(prompts.Messages.first().contains(QStringLiteral("vielleicht")));
     }
 
+    void choosingAnotherPortInTheDialogClosesThePort()
+    {
+        TScriptedPrompts prompts;
+        TTempSettings settings;
+        auto window = FakeWindow();
+        Find<QAction>(*window, "acComOn")->trigger();
+        QVERIFY(window->Com()->Opened());
+        prompts.DialogHandler = [](QDialog* aDialog) {
+            for (QRadioButton* radio : aDialog->findChildren<QRadioButton*>())
+                if (radio->text().startsWith(QStringLiteral("Com0 ")))
+                    radio->click();
+            return int(QDialog::Accepted);
+        };
+        QAction* comProp = Find<QAction>(*window, "acComProp");
+        QVERIFY(comProp->isEnabled());
+        comProp->trigger();
+        QCOMPARE(prompts.DialogsShown, 1);
+        QVERIFY(!window->Com()->Opened());
+        window->timerPollEventTimer();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Varnex [Port: 0 - Not Open]"));
+        QVERIFY(!Find<QToolButton>(*window, "bOnOff")->isChecked());
+    }
+
     void taskBarTitleFollowsTheTitleField()
     {
         TScriptedPrompts prompts;
