@@ -3,6 +3,7 @@
 
 #include "serial/TermCom.h"
 #include "settings/VarnexSettings.h"
+#include "terminal/Token.h"
 #include "ui/ErrorGuard.h"
 #include "ui_MainWindow.h"
 #include "VarnexVersion.h"
@@ -35,6 +36,8 @@ TfrmMainWindow::~TfrmMainWindow()
 void TfrmMainWindow::FormCreate()
 {
     mCom = std::make_unique<TTermCom>();
+    // Until the settings reach the wait-time field every read makes its own token.
+    mTokenList = std::make_unique<TTokenList>();
     ui->paVersion->setText(QStringLiteral("Version: ") + QStringLiteral(VARNEX_VERSION_STRING));
 
     // The XML engine is built in; this only speaks when a store was made without it.
@@ -55,15 +58,12 @@ void TfrmMainWindow::FormCreate()
                             ui->acRenumber, ui->acDeleteShortcuts, ui->acEditElement,
                             ui->acHideParameter, ui->acDeleteAll})
         action->setEnabled(false);
-    for (QAction* action : {ui->acSendFile, ui->acSaveReceive, ui->acPrintReceive,
-                            ui->acShowSettings, ui->acHelpOnline, ui->acReleaseNotes,
-                            ui->acCheckUpdate, ui->acShowAbout, ui->acSetNormalFont,
-                            ui->acSetDumpFont})
+    for (QAction* action : {ui->acSendFile, ui->acShowSettings, ui->acHelpOnline,
+                            ui->acReleaseNotes, ui->acCheckUpdate, ui->acShowAbout})
         action->setEnabled(false);
 
     mAutoScroll = true;
     ui->memReceive->SetAutoScroll(mAutoScroll);
-    ui->memReceive->addActions({ui->acSetNormalFont, ui->acSetDumpFont});
 
     ui->acExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
     ui->acSend->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
@@ -83,9 +83,13 @@ void TfrmMainWindow::FormCreate()
 
     SetUpStatusBar();
     SetUpMenuHints();
+    SetUpReceiveTools();
+    SetUpSendArea();
+    SetUpScriptPanel();
     ConnectActions();
 
     timerPollEvent = new QTimer(this);
+    timerPollEvent->setObjectName(QStringLiteral("timerPollEvent"));
     timerPollEvent->setInterval(kPollIntervalMs);
     connect(timerPollEvent, &QTimer::timeout, this, &TfrmMainWindow::timerPollEventTimer);
     timerPollEvent->start();
@@ -109,7 +113,20 @@ void TfrmMainWindow::ConnectActions()
     connect(ui->bSend, &QPushButton::clicked, ui->acSend, &QAction::trigger);
     connect(ui->acAutoScroll, &QAction::triggered, this,
             guarded(&TfrmMainWindow::acAutoScrollExecute));
+    connect(ui->acDeleteReceive, &QAction::triggered, this,
+            guarded(&TfrmMainWindow::acDeleteReceiveExecute));
+    connect(ui->acSaveReceive, &QAction::triggered, this,
+            guarded(&TfrmMainWindow::acSaveReceiveExecute));
+    connect(ui->acPrintReceive, &QAction::triggered, this,
+            guarded(&TfrmMainWindow::acPrintReceiveExecute));
+    connect(ui->acSetNormalFont, &QAction::triggered, this,
+            guarded(&TfrmMainWindow::acSetNormalFontExecute));
+    connect(ui->acSetDumpFont, &QAction::triggered, this,
+            guarded(&TfrmMainWindow::acSetDumpFontClick));
+    connect(ui->cbDump, &QCheckBox::clicked, this, guarded(&TfrmMainWindow::cbDumpClick));
     connect(ui->cbDump, &QCheckBox::toggled, this, [this] { ActionListUpdate(); });
+    connect(mDumpStyleGroup, &QButtonGroup::idClicked, this,
+            [guardedClick = guarded(&TfrmMainWindow::rgDumpStyleClick)](int) { guardedClick(); });
     connect(ui->bExecuteControlCode, &QToolButton::toggled, this, [this] { ActionListUpdate(); });
     connect(ui->bRTS, &QToolButton::toggled, this, [this](bool aDown) { SetModemLine(mltRTS, aDown); });
     connect(ui->bDTR, &QToolButton::toggled, this, [this](bool aDown) { SetModemLine(mltDTR, aDown); });
@@ -127,6 +144,8 @@ void TfrmMainWindow::showEvent(QShowEvent* aEvent)
 void TfrmMainWindow::FormShow()
 {
     Guarded(this, [this] { VarnexSettings()->LoadCom(mCom.get()); });
+    Guarded(this, [this] { LoadScriptPanel(); });
+    Guarded(this, [this] { UpdateFont(); });
     // A port named on the command line wins over the stored one.
     if (mStartPort)
         mCom->SetPort(*mStartPort);
@@ -154,6 +173,8 @@ void TfrmMainWindow::FormDestroy()
 {
     if (timerPollEvent)
         timerPollEvent->stop();
+    if (timerReceiveTrigger)
+        timerReceiveTrigger->stop();
     Guarded(this, [this] { VarnexSettings()->SaveCom(mCom.get()); });
     // Switches RTS off and closes the port.
     mCom.reset();
@@ -183,27 +204,4 @@ void TfrmMainWindow::acExitExecute()
     close();
 }
 
-void TfrmMainWindow::acAutoScrollExecute()
-{
-    mAutoScroll = ui->acAutoScroll->isChecked();
-    ui->memReceive->SetAutoScroll(mAutoScroll);
-    if (mAutoScroll)
-        ui->memReceive->ScrollToEnd();
-}
 
-void TfrmMainWindow::acSendExecute()
-{
-    SendStringToCom(ui->edSend->text(), QStringLiteral("Direkt"), true);
-    ui->edSend->setFocus();
-    ui->edSend->end(false);
-}
-
-void TfrmMainWindow::SendStringToCom(const QString& aText, const QString& aName,
-                                     bool aCanUseScript)
-{
-    Q_UNUSED(aName);
-    Q_UNUSED(aCanUseScript);
-    const QString text = ui->cbPrefix->currentText() + aText + ui->cbPostfix->currentText();
-    // A closed port sends nothing and says nothing.
-    mCom->Write(text, true);
-}

@@ -10,16 +10,19 @@
 
 class QAction;
 class QButtonGroup;
+class QComboBox;
 class QLabel;
+class QMenu;
 class QTimer;
 class TTermCom;
+class TTokenList;
 
 namespace Ui {
 class TfrmMainWindow;
 }
 
-// The terminal's main window: owns the port, polls it every 50 ms, shows what arrives and
-// sends what the user types.
+// The terminal's main window: owns the port and the token list, polls the port every 50 ms,
+// shows what arrives and sends what the user types.
 class TfrmMainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -30,30 +33,54 @@ public:
     ~TfrmMainWindow() override;
 
     TTermCom* Com() const { return mCom.get(); }
+    TTokenList* TokenList() const { return mTokenList.get(); }
 
     // Entry points named as the rest of the program calls them.
     void SendStringToCom(const QString& aText, const QString& aName, bool aCanUseScript);
+    void WriteSendEcho(const QString& aText);
+    void WriteLine(const QString& aMsg);
     void AppendToReceive(const QString& aText, bool aBold);
     void AppendReceived(const QString& aText);
     TTermComOptions GetDisplayOptions() const;
+    void UpdateReceiveMemo();
+    void UpdateFont();
+    void SaveReceiveToFile(const QString& aFileName);
+    // One script run on one text; returns the text the script leaves (the text itself while
+    // no script runs). aRan tells whether a script ran.
+    QString StartScript(const QString& aText, const QString& aScriptToUse, bool* aRan = nullptr);
     void SetModemLine(TModemLineType aModemLineType, bool aSet);
     bool GetModemLine(TModemLineType aModemLineType);
     void ActionListUpdate();
 
-    // Exposed for tests: one poll step as the timer runs it.
+    // A rebuild of the view runs in slices; true until it has caught up with the tokens.
+    bool IsRebuilding() const { return mRebuild.Active; }
+
+    // Exposed for tests: one poll step and one silence-timer expiry as the timers run them.
     void timerPollEventTimer();
+    void timerReceiveTriggerTimer();
 
 protected:
     void showEvent(QShowEvent* aEvent) override;
     void closeEvent(QCloseEvent* aEvent) override;
 
 private:
+    struct TRebuild
+    {
+        bool Active = false;
+        int Token = 0;
+        qint64 Offset = 0;
+    };
+
     void FormCreate();
     void FormShow();
     void FormDestroy();
     void ConnectActions();
     void SetUpStatusBar();
     void SetUpMenuHints();
+    void SetUpReceiveTools();
+    void SetUpSendArea();
+    void SetUpScriptPanel();
+    void LoadScriptPanel();
 
     void acComOnExecute();
     void acComPropExecute();
@@ -61,18 +88,49 @@ private:
     void acExitExecute();
     void acSendExecute();
     void acAutoScrollExecute();
+    void acDeleteReceiveExecute();
+    void acSaveReceiveExecute();
+    void acPrintReceiveExecute();
+    void acSetNormalFontExecute();
+    void acSetDumpFontClick();
+    void cbDumpClick();
+    void rgDumpStyleClick();
+    void pmRecentFilesReceivePopup();
+    void rgReceiveScriptTriggerClick(QObject* aSender);
+    void cbUseReceiveScriptClick();
+    void edReceiveScriptNameChange();
     void MenuItemSelected(QAction* aAction);
     void ShowSettingsNotices();
     void UpdateLeds();
+    void AddSentText(const QString& aText);
+    void ChooseFont(bool aDump);
+    void ContinueRebuild();
+    // Feeds one read into the token list and the trigger rules; returns the text to show.
+    QString FeedReceived(const QString& aDisplayText);
+    static void MoveToTop(QComboBox* aCombo);
 
     std::unique_ptr<Ui::TfrmMainWindow> ui;
     std::unique_ptr<TTermCom> mCom;
+    std::unique_ptr<TTokenList> mTokenList;
     QTimer* timerPollEvent = nullptr;
+    QTimer* timerReceiveTrigger = nullptr;
+    QTimer* mRebuildTimer = nullptr;
     QButtonGroup* mDumpStyleGroup = nullptr;
+    QButtonGroup* mTriggerGroup = nullptr;
+    QMenu* pmRecentFilesReceive = nullptr;
     QLabel* mStatusPanel0 = nullptr;
     QLabel* mStatusPanel1 = nullptr;
     bool mAutoScroll = true;
     bool mShown = false;
     bool mInPoll = false;
+    bool mLoadingScriptPanel = false;
     std::optional<int> mStartPort;
+    TRebuild mRebuild;
+
+    // The receive-script settings the poll needs, kept here so the poll never reads the
+    // settings document.
+    bool mUseReceiveScript = false;
+    int mReceiveTriggerType = 0;
+    QString mEncodedTriggerChars;
+    QString mReceiveScriptName;
 };

@@ -1,4 +1,4 @@
-// The 50 ms receive poll, the modem lines and the receive view's append path.
+// The 50 ms receive poll and the modem lines.
 #include "terminal/MainWindow.h"
 
 #include "serial/TermCom.h"
@@ -6,26 +6,8 @@
 #include "ui/VarnexError.h"
 #include "ui_MainWindow.h"
 
-#include <QButtonGroup>
 #include "log/Log.h"
 
-
-TTermComOptions TfrmMainWindow::GetDisplayOptions() const
-{
-    TTermComOptions options;
-    if (ui->bExecuteCrlf->isChecked() && ui->bExecuteCrlf->isEnabled())
-        options.Include(coCrlf);
-    if (ui->bExecuteControlCode->isChecked())
-        options.Include(coControl);
-    if (ui->cbDump->isChecked()) {
-        switch (mDumpStyleGroup->checkedId()) {
-        case 0: options.Include(coDezDump); break;
-        case 2: options.Include(coAsciiDump); break;
-        default: options.Include(coHexDump); break;
-        }
-    }
-    return options;
-}
 
 void TfrmMainWindow::timerPollEventTimer()
 {
@@ -41,8 +23,10 @@ void TfrmMainWindow::timerPollEventTimer()
         if (mCom->DeviceFailed())
             throw EVarnexError(QStringLiteral("device failed"));
         if (mCom->InCount() > 0) {
-            const QString text = mCom->Read();
-            AppendReceived(text);
+            const QString text = FeedReceived(mCom->Read());
+            // A running rebuild shows the new data when it reaches the tokens.
+            if (!mRebuild.Active)
+                AppendReceived(text);
         }
     } catch (const std::exception& e) {
         qCWarning(lcPoll) << "closing the port:" << e.what();
@@ -95,14 +79,4 @@ bool TfrmMainWindow::GetModemLine(TModemLineType aModemLineType)
     case mltNone: break;
     }
     return false;
-}
-
-void TfrmMainWindow::AppendToReceive(const QString& aText, bool aBold)
-{
-    ui->memReceive->AppendText(aText, aBold);
-}
-
-void TfrmMainWindow::AppendReceived(const QString& aText)
-{
-    AppendToReceive(aText, false);
 }

@@ -65,23 +65,37 @@ void TfrmMainWindow::ActionListUpdate()
         setWindowTitle(title);
     ui->acPortProp->setEnabled(open);
 
-    // Asking the print system is slow; the printer rarely changes while the program runs.
+    // Asking the print system is slow; the printers rarely change while the program runs.
     static QElapsedTimer printerAge;
     static QString printer;
+    static bool anyPrinter = false;
     if (!printerAge.isValid() || printerAge.elapsed() > kPrinterRefreshMs) {
         printer = QPrinterInfo::defaultPrinterName();
+        anyPrinter = !QPrinterInfo::availablePrinterNames().isEmpty();
         printerAge.start();
     }
+    ui->acPrintReceive->setEnabled(anyPrinter);
     ui->acPrintReceive->setToolTip(QStringLiteral("Druckt das Empfangsfenster aus (%1)")
                                        .arg(printer.isEmpty()
                                                 ? QStringLiteral("Kein Drucker installiert")
                                                 : printer));
 
     ui->rgDumpStyle->setEnabled(dump);
+    ui->acSetDumpFont->setEnabled(dump);
+    ui->acSetNormalFont->setEnabled(!dump);
 
     if (QGuiApplication::applicationDisplayName() != ui->edTitle->text())
         QGuiApplication::setApplicationDisplayName(ui->edTitle->text());
     const QString status = mCom->CommStatus();
     if (mStatusPanel0->text() != status)
         mStatusPanel0->setText(status);
+
+    // The receive-script controls follow their switches.
+    const bool receiveScript = ui->cbUseReceiveScript->isChecked();
+    ui->edReceiveScriptName->setEnabled(receiveScript);
+    ui->rgReceiveScriptTrigger->setEnabled(receiveScript);
+    const bool byTime = receiveScript && ui->rbTriggerTime->isChecked();
+    ui->laTimeTriggerLabel->setEnabled(byTime);
+    ui->edTimeTriggerTime->setEnabled(byTime);
+    ui->edTriggerChars->setEnabled(receiveScript && ui->rbTriggerChars->isChecked());
 }

@@ -1,27 +1,36 @@
 #include "terminal/ReceiveView.h"
 
+#include "terminal/RtfWriter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QEvent>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QPrinter>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 constexpr int kMargin = 4;
 // The character stored for a position whose real character lives in the wide table.
 constexpr char kWidePlaceholder = '\x1A';
+constexpr qint64 kStreamChunk = 1 << 20;
 
 // How a stored character is drawn: control characters as their control pictures.
-QChar Shown(uchar aChar)
+QChar Shown(char16_t aChar)
 {
     if (aChar < 32 && aChar != '\t')
         return QChar(char16_t(0x2400 + aChar));
     if (aChar == 127)
         return QChar(char16_t(0x2421));
-    return QChar(char16_t(aChar));
+    return QChar(aChar);
 }
 
 } // namespace
@@ -35,26 +44,83 @@ TReceiveView::TReceiveView(QWidget* aParent)
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Button);
     viewport()->setAutoFillBackground(true);
-    UpdateMetrics();
-    FRuns.append({0, false});
-}
-
-void TReceiveView::UpdateMetrics()
-{
+    viewport()->setCursor(Qt::IBeamCursor);
+    FMetrics = MeasureFont(font(), nullptr);
     const QFontMetricsF metrics(font());
-    for (int c = 0; c < 256; ++c)
-        FAdvance[size_t(c)] = metrics.horizontalAdvance(Shown(uchar(c)));
-    FTabWidth = qMax(1.0, 8 * metrics.horizontalAdvance(QLatin1Char(' ')));
     FLineHeight = qMax(1, int(std::ceil(metrics.lineSpacing())));
     FAscent = int(std::ceil(metrics.ascent()));
+    FRuns.append({0, false});
+
+    FCopyAction = new QAction(QStringLiteral("Kopieren"), this);
+    FCopyAction->setShortcut(QKeySequence::Copy);
+    FCopyAction->setShortcutContext(Qt::WidgetShortcut);
+    connect(FCopyAction, &QAction::triggered, this, [this] { Copy(); });
+    FSelectAllAction = new QAction(QStringLiteral("Alles markieren"), this);
+    FSelectAllAction->setShortcut(QKeySequence::SelectAll);
+    FSelectAllAction->setShortcutContext(Qt::WidgetShortcut);
+    connect(FSelectAllAction, &QAction::triggered, this, [this] { SelectAll(); });
+    addActions({FCopyAction, FSelectAllAction});
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-double TReceiveView::Advance(uchar aChar, double aX) const
+// --- Metrics and wrapping ------------------------------------------------------------------
+
+TReceiveView::TMetrics TReceiveView::MeasureFont(const QFont& aFont, const QPaintDevice* aDevice)
 {
-    if (aChar == '\t')
-        return FTabWidth - std::fmod(aX, FTabWidth);
-    return FAdvance[aChar];
+    const QFontMetricsF metrics(aFont, aDevice);
+    TMetrics result;
+    for (int c = 0; c < 256; ++c)
+        result.Advance[size_t(c)] = qint32(std::lround(metrics.horizontalAdvance(Shown(char16_t(c))) * 64));
+    result.TabWidth = qMax(64, qint32(std::lround(8 * metrics.horizontalAdvance(QLatin1Char(' ')) * 64)));
+    return result;
 }
+
+template <class TRowSink>
+void TReceiveView::WrapRange(qint64 aFrom, qint64 aEnd, qint32 aWidth, const TMetrics& aMetrics,
+                             TRowSink&& aSink) const
+{
+    const uchar* text = reinterpret_cast<const uchar*>(FText.constData());
+    qint64 rowStart = aFrom;
+    aSink(rowStart);
+    if (aWidth <= 0)
+        return;
+    qint32 x = 0;
+    qint64 lastBlank = -1;
+    for (qint64 i = aFrom; i < aEnd; ++i) {
+        const uchar c = text[i];
+        qint32 advance = aMetrics.AdvanceAt(c, x);
+        if (x + advance > aWidth && i > rowStart) {
+            // Break after the last blank of the row if there is one, else at this character.
+            rowStart = lastBlank >= rowStart ? lastBlank + 1 : i;
+            aSink(rowStart);
+            lastBlank = -1;
+            x = 0;
+            for (qint64 k = rowStart; k < i; ++k)
+                x += aMetrics.AdvanceAt(text[k], x);
+            advance = aMetrics.AdvanceAt(c, x);
+        }
+        x += advance;
+        if (c == ' ')
+            lastBlank = i;
+    }
+}
+
+void TReceiveView::WrapParagraph(qint32 aParagraph, qint64 aFrom)
+{
+    WrapRange(aFrom, ParagraphEnd(aParagraph), FWrapWidth, FMetrics,
+              [this, aParagraph](qint64 aStart) { FRows.append({aStart, aParagraph}); });
+}
+
+void TReceiveView::RewrapAll()
+{
+    FRows.clear();
+    FRows.reserve(FParagraphs.size());
+    for (qsizetype p = 0; p < FParagraphs.size(); ++p)
+        WrapParagraph(qint32(p), FParagraphs[p]);
+    UpdateScrollBars();
+}
+
+// --- Content ---------------------------------------------------------------------------------
 
 qsizetype TReceiveView::LineCount() const
 {
@@ -68,10 +134,17 @@ qint64 TReceiveView::ParagraphEnd(qsizetype aParagraph) const
 
 qint64 TReceiveView::RowEnd(qsizetype aRow) const
 {
-    const qint64 paragraphEnd = ParagraphEnd(FRows[aRow].Paragraph);
     if (aRow + 1 < FRows.size() && FRows[aRow + 1].Paragraph == FRows[aRow].Paragraph)
         return FRows[aRow + 1].Start;
-    return paragraphEnd;
+    return ParagraphEnd(FRows[aRow].Paragraph);
+}
+
+char16_t TReceiveView::CharAt(qint64 aOffset) const
+{
+    const uchar c = uchar(FText[aOffset]);
+    if (c == uchar(kWidePlaceholder) && !FWide.isEmpty())
+        return FWide.value(aOffset, c);
+    return c;
 }
 
 QString TReceiveView::DisplayText(qint64 aFrom, qint64 aTo) const
@@ -101,6 +174,15 @@ QString TReceiveView::Text() const
     return result;
 }
 
+QList<qint64> TReceiveView::RowStarts() const
+{
+    QList<qint64> starts;
+    starts.reserve(FRows.size());
+    for (const TRow& row : FRows)
+        starts << row.Start;
+    return starts;
+}
+
 void TReceiveView::Clear()
 {
     FText.clear();
@@ -110,6 +192,7 @@ void TReceiveView::Clear()
     FRuns.clear();
     FRuns.append({0, false});
     FPendingCr = false;
+    FCaret = FAnchor = 0;
     UpdateScrollBars();
     viewport()->update();
 }
@@ -141,7 +224,6 @@ void TReceiveView::AppendText(QStringView aText, bool aBold)
 {
     if (aText.isEmpty())
         return;
-    const bool wasAtEnd = IsAtEnd();
     if (FRuns.last().Bold != aBold) {
         if (FRuns.last().Start == FText.size())
             FRuns.last().Bold = aBold;
@@ -182,72 +264,11 @@ void TReceiveView::AppendText(QStringView aText, bool aBold)
         WrapParagraph(qint32(p), FParagraphs[p]);
 
     UpdateScrollBars();
-    if (FAutoScroll || wasAtEnd)
+    if (FAutoScroll) {
+        FCaret = FAnchor = DocumentLength();
         ScrollToEnd();
-    viewport()->update();
-}
-
-void TReceiveView::WrapParagraph(qint32 aParagraph, qint64 aFrom)
-{
-    const qint64 end = ParagraphEnd(aParagraph);
-    const double width = FWrapWidth;
-    const uchar* text = reinterpret_cast<const uchar*>(FText.constData());
-    qint64 rowStart = aFrom;
-    FRows.append({rowStart, aParagraph});
-    if (width <= 0)
-        return;
-    double x = 0;
-    qint64 lastBlank = -1;
-    for (qint64 i = aFrom; i < end; ++i) {
-        const uchar c = text[i];
-        const double advance = Advance(c, x);
-        if (x + advance > width && i > rowStart) {
-            // Break after the last blank of the row if there is one, else at this character.
-            const qint64 breakAt = lastBlank >= rowStart ? lastBlank + 1 : i;
-            rowStart = breakAt;
-            FRows.append({rowStart, aParagraph});
-            lastBlank = -1;
-            x = 0;
-            for (qint64 k = rowStart; k < i; ++k)
-                x += Advance(text[k], x);
-        }
-        x += Advance(c, x);
-        if (c == ' ')
-            lastBlank = i;
     }
-}
-
-void TReceiveView::RewrapAll()
-{
-    FRows.clear();
-    FRows.reserve(FParagraphs.size());
-    for (qsizetype p = 0; p < FParagraphs.size(); ++p)
-        WrapParagraph(qint32(p), FParagraphs[p]);
-    UpdateScrollBars();
-}
-
-int TReceiveView::VisibleRows() const
-{
-    return qMax(1, (viewport()->height() - kMargin) / FLineHeight);
-}
-
-void TReceiveView::UpdateScrollBars()
-{
-    const qsizetype rows = FRows.size();
-    const int visible = VisibleRows();
-    verticalScrollBar()->setPageStep(visible);
-    verticalScrollBar()->setSingleStep(1);
-    verticalScrollBar()->setRange(0, int(qMax<qsizetype>(0, rows - visible)));
-}
-
-bool TReceiveView::IsAtEnd() const
-{
-    return verticalScrollBar()->value() >= verticalScrollBar()->maximum();
-}
-
-void TReceiveView::ScrollToEnd()
-{
-    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    viewport()->update();
 }
 
 bool TReceiveView::BoldAt(qint64 aPos) const
@@ -257,27 +278,328 @@ bool TReceiveView::BoldAt(qint64 aPos) const
     return it == FRuns.cbegin() ? false : std::prev(it)->Bold;
 }
 
+// --- Scrolling -------------------------------------------------------------------------------
+
+int TReceiveView::VisibleRows() const
+{
+    return qMax(1, (viewport()->height() - kMargin) / FLineHeight);
+}
+
+void TReceiveView::UpdateScrollBars()
+{
+    const int visible = VisibleRows();
+    verticalScrollBar()->setPageStep(visible);
+    verticalScrollBar()->setSingleStep(1);
+    verticalScrollBar()->setRange(0, int(qMax<qsizetype>(0, FRows.size() - visible)));
+}
+
+bool TReceiveView::IsAtEnd() const
+{
+    return verticalScrollBar()->value() >= verticalScrollBar()->maximum();
+}
+
+int TReceiveView::FirstVisibleRow() const
+{
+    return verticalScrollBar()->value();
+}
+
+void TReceiveView::ScrollToEnd()
+{
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+// --- Positions, caret and selection ------------------------------------------------------------
+
+qint64 TReceiveView::DocumentLength() const
+{
+    return FText.size() + qMax<qsizetype>(0, FParagraphs.size() - 1);
+}
+
+qint64 TReceiveView::ToPosition(qint32 aParagraph, qint64 aOffset) const
+{
+    return aOffset + aParagraph;
+}
+
+TReceiveView::TTextPos TReceiveView::ToTextPos(qint64 aPosition) const
+{
+    if (FParagraphs.isEmpty())
+        return {0, 0};
+    const qint64 position = qBound<qint64>(0, aPosition, DocumentLength());
+    // The last paragraph whose first position is at or before the position.
+    qsizetype low = 0;
+    qsizetype high = FParagraphs.size();
+    while (high - low > 1) {
+        const qsizetype mid = (low + high) / 2;
+        if (FParagraphs[mid] + mid <= position)
+            low = mid;
+        else
+            high = mid;
+    }
+    const qint32 paragraph = qint32(low);
+    return {paragraph, qMin(position - paragraph, ParagraphEnd(paragraph))};
+}
+
+qsizetype TReceiveView::RowOf(qint32 aParagraph, qint64 aOffset) const
+{
+    auto it = std::upper_bound(FRows.cbegin(), FRows.cend(), std::pair{aParagraph, aOffset},
+                               [](const std::pair<qint32, qint64>& key, const TRow& row) {
+                                   return key.first < row.Paragraph
+                                          || (key.first == row.Paragraph && key.second < row.Start);
+                               });
+    return qMax<qsizetype>(0, (it - FRows.cbegin()) - 1);
+}
+
+qint32 TReceiveView::XInRow(qsizetype aRow, qint64 aOffset) const
+{
+    qint32 x = 0;
+    const qint64 end = qMin(aOffset, RowEnd(aRow));
+    for (qint64 k = FRows[aRow].Start; k < end; ++k)
+        x += FMetrics.AdvanceAt(uchar(FText[k]), x);
+    return x;
+}
+
+qint64 TReceiveView::OffsetAtX(qsizetype aRow, qint32 aX) const
+{
+    qint32 x = 0;
+    const qint64 end = RowEnd(aRow);
+    for (qint64 k = FRows[aRow].Start; k < end; ++k) {
+        const qint32 advance = FMetrics.AdvanceAt(uchar(FText[k]), x);
+        if (aX < x + advance / 2)
+            return k;
+        x += advance;
+    }
+    // Past the end of a wrapped row: stay on that row.
+    const bool wrapped = aRow + 1 < FRows.size() && FRows[aRow + 1].Paragraph == FRows[aRow].Paragraph;
+    return wrapped && end > FRows[aRow].Start ? end - 1 : end;
+}
+
+qint64 TReceiveView::PositionAt(const QPoint& aPoint) const
+{
+    if (FRows.isEmpty())
+        return 0;
+    const qsizetype row = qBound(qsizetype(0), qsizetype(FirstVisibleRow() + (aPoint.y() - kMargin) / FLineHeight),
+                                 FRows.size() - 1);
+    const qint64 offset = OffsetAtX(row, (aPoint.x() - kMargin) * 64);
+    return ToPosition(FRows[row].Paragraph, offset);
+}
+
+void TReceiveView::SetCaretPosition(qint64 aPosition, bool aKeepAnchor)
+{
+    FCaret = qBound<qint64>(0, aPosition, DocumentLength());
+    if (!aKeepAnchor)
+        FAnchor = FCaret;
+    viewport()->update();
+}
+
+void TReceiveView::Select(qint64 aFrom, qint64 aTo)
+{
+    FAnchor = qBound<qint64>(0, aFrom, DocumentLength());
+    FCaret = qBound<qint64>(0, aTo, DocumentLength());
+    viewport()->update();
+}
+
+void TReceiveView::SelectAll()
+{
+    Select(0, DocumentLength());
+}
+
+QString TReceiveView::SelectedText() const
+{
+    const TTextPos from = ToTextPos(qMin(FCaret, FAnchor));
+    const TTextPos to = ToTextPos(qMax(FCaret, FAnchor));
+    QString result;
+    for (qint32 p = from.Paragraph; p <= to.Paragraph && p < FParagraphs.size(); ++p) {
+        if (p > from.Paragraph)
+            result += QStringLiteral("\r\n");
+        const qint64 start = p == from.Paragraph ? from.Offset : FParagraphs[p];
+        const qint64 end = p == to.Paragraph ? to.Offset : ParagraphEnd(p);
+        result += DisplayText(start, end);
+    }
+    return result;
+}
+
+void TReceiveView::Copy() const
+{
+    if (HasSelection())
+        QGuiApplication::clipboard()->setText(SelectedText());
+}
+
+void TReceiveView::EnsureCaretVisible()
+{
+    if (FRows.isEmpty())
+        return;
+    const TTextPos at = ToTextPos(FCaret);
+    const qsizetype row = RowOf(at.Paragraph, at.Offset);
+    const int first = FirstVisibleRow();
+    if (row < first)
+        verticalScrollBar()->setValue(int(row));
+    else if (row >= first + VisibleRows())
+        verticalScrollBar()->setValue(int(row - VisibleRows() + 1));
+}
+
+void TReceiveView::MoveCaret(qint64 aPosition, bool aExtend)
+{
+    SetCaretPosition(aPosition, aExtend);
+    EnsureCaretVisible();
+}
+
+void TReceiveView::keyPressEvent(QKeyEvent* aEvent)
+{
+    if (aEvent->matches(QKeySequence::Copy)) {
+        Copy();
+        return;
+    }
+    if (aEvent->matches(QKeySequence::SelectAll)) {
+        SelectAll();
+        return;
+    }
+    const bool extend = aEvent->modifiers() & Qt::ShiftModifier;
+    const bool control = aEvent->modifiers() & Qt::ControlModifier;
+    const TTextPos at = ToTextPos(FCaret);
+    const qsizetype row = FRows.isEmpty() ? 0 : RowOf(at.Paragraph, at.Offset);
+    auto toRow = [&](qsizetype aTarget) {
+        if (FRows.isEmpty())
+            return FCaret;
+        const qsizetype target = qBound<qsizetype>(0, aTarget, FRows.size() - 1);
+        if (FGoalX < 0)
+            FGoalX = XInRow(row, at.Offset);
+        return ToPosition(FRows[target].Paragraph, OffsetAtX(target, FGoalX));
+    };
+    const qint32 goal = FGoalX;
+    FGoalX = -1;
+    switch (aEvent->key()) {
+    case Qt::Key_Left: MoveCaret(FCaret - 1, extend); break;
+    case Qt::Key_Right: MoveCaret(FCaret + 1, extend); break;
+    case Qt::Key_Up:
+        FGoalX = goal;
+        MoveCaret(toRow(row - 1), extend);
+        break;
+    case Qt::Key_Down:
+        FGoalX = goal;
+        MoveCaret(toRow(row + 1), extend);
+        break;
+    case Qt::Key_PageUp:
+        FGoalX = goal;
+        MoveCaret(toRow(row - VisibleRows()), extend);
+        break;
+    case Qt::Key_PageDown:
+        FGoalX = goal;
+        MoveCaret(toRow(row + VisibleRows()), extend);
+        break;
+    case Qt::Key_Home:
+        if (control || FRows.isEmpty())
+            MoveCaret(0, extend);
+        else
+            MoveCaret(ToPosition(FRows[row].Paragraph, FRows[row].Start), extend);
+        break;
+    case Qt::Key_End:
+        if (control || FRows.isEmpty())
+            MoveCaret(DocumentLength(), extend);
+        else
+            MoveCaret(ToPosition(FRows[row].Paragraph, OffsetAtX(row, INT32_MAX)), extend);
+        break;
+    default:
+        // Return and everything else belong to the window (Enter sends).
+        aEvent->ignore();
+        return;
+    }
+}
+
+void TReceiveView::mousePressEvent(QMouseEvent* aEvent)
+{
+    if (aEvent->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(aEvent);
+        return;
+    }
+    FGoalX = -1;
+    SetCaretPosition(PositionAt(aEvent->position().toPoint()),
+                     aEvent->modifiers() & Qt::ShiftModifier);
+}
+
+void TReceiveView::mouseMoveEvent(QMouseEvent* aEvent)
+{
+    if (!(aEvent->buttons() & Qt::LeftButton))
+        return;
+    QPoint point = aEvent->position().toPoint();
+    // Dragging past the top or bottom edge scrolls along.
+    if (point.y() < 0)
+        verticalScrollBar()->setValue(FirstVisibleRow() - 1);
+    else if (point.y() > viewport()->height())
+        verticalScrollBar()->setValue(FirstVisibleRow() + 1);
+    SetCaretPosition(PositionAt(point), true);
+}
+
+void TReceiveView::mouseDoubleClickEvent(QMouseEvent* aEvent)
+{
+    // A word: the run of characters between blanks and line ends.
+    const TTextPos at = ToTextPos(PositionAt(aEvent->position().toPoint()));
+    if (FParagraphs.isEmpty())
+        return;
+    qint64 from = at.Offset;
+    qint64 to = at.Offset;
+    const qint64 start = FParagraphs[at.Paragraph];
+    const qint64 end = ParagraphEnd(at.Paragraph);
+    while (from > start && FText[from - 1] != ' ')
+        --from;
+    while (to < end && FText[to] != ' ')
+        ++to;
+    Select(ToPosition(at.Paragraph, from), ToPosition(at.Paragraph, to));
+}
+
+void TReceiveView::focusInEvent(QFocusEvent* aEvent)
+{
+    QAbstractScrollArea::focusInEvent(aEvent);
+    viewport()->update();
+}
+
+void TReceiveView::focusOutEvent(QFocusEvent* aEvent)
+{
+    QAbstractScrollArea::focusOutEvent(aEvent);
+    viewport()->update();
+}
+
+// --- Painting --------------------------------------------------------------------------------
+
 void TReceiveView::paintEvent(QPaintEvent*)
 {
     QPainter painter(viewport());
-    painter.setPen(palette().color(QPalette::Text));
-    const int first = verticalScrollBar()->value();
-    const int visible = VisibleRows() + 1;
+    const QColor text = palette().color(QPalette::Text);
+    const QColor highlight = palette().color(QPalette::Highlight);
+    const QColor highlightText = palette().color(QPalette::HighlightedText);
     QFont bold = font();
     bold.setBold(true);
+    const int first = FirstVisibleRow();
+    const int visible = VisibleRows() + 1;
+    const qint64 selFrom = qMin(FCaret, FAnchor);
+    const qint64 selTo = qMax(FCaret, FAnchor);
+    const TTextPos caret = ToTextPos(FCaret);
+
     for (int r = first; r < first + visible && r < FRows.size(); ++r) {
-        const int y = kMargin + (r - first) * FLineHeight + FAscent;
-        qint64 from = FRows[r].Start;
+        const int top = kMargin + (r - first) * FLineHeight;
+        const qint32 paragraph = FRows[r].Paragraph;
+        const qint64 from = FRows[r].Start;
         const qint64 to = RowEnd(r);
-        double x = kMargin;
-        while (from < to) {
-            // Draw the row run by run (bold and normal), tabs by position.
-            const bool isBold = BoldAt(from);
-            auto next = std::upper_bound(FRuns.cbegin(), FRuns.cend(), from,
+        const qint64 rowFirst = ToPosition(paragraph, from);
+        const bool lastOfParagraph = to == ParagraphEnd(paragraph);
+        // The selected part of the row (the line break counts at the end of a paragraph).
+        const qint64 selStart = qMax(selFrom, rowFirst);
+        const qint64 selEnd = qMin(selTo, rowFirst + (to - from) + (lastOfParagraph ? 1 : 0));
+        if (selStart < selEnd) {
+            const qint32 x0 = XInRow(r, from + (selStart - rowFirst));
+            qint32 x1 = XInRow(r, qMin(to, from + (selEnd - rowFirst)));
+            if (selEnd > rowFirst + (to - from))
+                x1 += FMetrics.Advance[' '];
+            painter.fillRect(QRectF(kMargin + x0 / 64.0, top, (x1 - x0) / 64.0, FLineHeight), highlight);
+        }
+
+        qint32 x = 0;
+        qint64 k = from;
+        while (k < to) {
+            const bool isBold = BoldAt(k);
+            auto next = std::upper_bound(FRuns.cbegin(), FRuns.cend(), k,
                                          [](qint64 pos, const TStyleRun& run) { return pos < run.Start; });
-            qint64 runEnd = next == FRuns.cend() ? to : qMin(to, next->Start);
+            const qint64 runEnd = next == FRuns.cend() ? to : qMin(to, next->Start);
             painter.setFont(isBold ? bold : font());
-            qint64 k = from;
             while (k < runEnd) {
                 qint64 stop = k;
                 while (stop < runEnd && FText[stop] != '\t')
@@ -285,19 +607,25 @@ void TReceiveView::paintEvent(QPaintEvent*)
                 if (stop > k) {
                     QString piece = DisplayText(k, stop);
                     for (QChar& ch : piece)
-                        if (ch.unicode() < 256)
-                            ch = Shown(uchar(ch.unicode()));
-                    painter.drawText(QPointF(x, y), piece);
+                        ch = Shown(ch.unicode());
+                    const qint64 pieceFirst = ToPosition(paragraph, k);
+                    const bool selected = pieceFirst >= selFrom && pieceFirst < selTo;
+                    painter.setPen(selected ? highlightText : text);
+                    painter.drawText(QPointF(kMargin + x / 64.0, top + FAscent), piece);
                     for (qint64 m = k; m < stop; ++m)
-                        x += Advance(uchar(FText[m]), x - kMargin);
+                        x += FMetrics.AdvanceAt(uchar(FText[m]), x);
                 }
                 if (stop < runEnd) {
-                    x += Advance('\t', x - kMargin);
+                    x += FMetrics.AdvanceAt('\t', x);
                     ++stop;
                 }
                 k = stop;
             }
-            from = runEnd;
+        }
+        if (hasFocus() && caret.Paragraph == paragraph && caret.Offset >= from
+            && (caret.Offset < to || (caret.Offset == to && lastOfParagraph))) {
+            const qreal cx = kMargin + XInRow(r, caret.Offset) / 64.0;
+            painter.fillRect(QRectF(cx, top, 1, FLineHeight), text);
         }
     }
 }
@@ -305,7 +633,7 @@ void TReceiveView::paintEvent(QPaintEvent*)
 void TReceiveView::resizeEvent(QResizeEvent* aEvent)
 {
     QAbstractScrollArea::resizeEvent(aEvent);
-    const double width = qMax(1, viewport()->width() - 2 * kMargin);
+    const qint32 width = qMax(1, viewport()->width() - 2 * kMargin) * 64;
     const bool atEnd = IsAtEnd();
     if (width != FWrapWidth) {
         FWrapWidth = width;
@@ -313,7 +641,7 @@ void TReceiveView::resizeEvent(QResizeEvent* aEvent)
     } else {
         UpdateScrollBars();
     }
-    if (atEnd)
+    if (atEnd && FAutoScroll)
         ScrollToEnd();
 }
 
@@ -321,9 +649,109 @@ void TReceiveView::changeEvent(QEvent* aEvent)
 {
     QAbstractScrollArea::changeEvent(aEvent);
     if (aEvent->type() == QEvent::FontChange) {
-        UpdateMetrics();
+        FMetrics = MeasureFont(font(), nullptr);
+        const QFontMetricsF metrics(font());
+        FLineHeight = qMax(1, int(std::ceil(metrics.lineSpacing())));
+        FAscent = int(std::ceil(metrics.ascent()));
         RewrapAll();
         viewport()->update();
     }
 }
 
+// --- Saving and printing ---------------------------------------------------------------------
+
+bool TReceiveView::SaveText(QIODevice* aOut) const
+{
+    const bool latin1 = FWide.isEmpty();
+    for (qsizetype p = 0; p < FParagraphs.size(); ++p) {
+        if (p > 0 && aOut->write("\r\n", 2) != 2)
+            return false;
+        for (qint64 at = FParagraphs[p], end = ParagraphEnd(p); at < end; at += kStreamChunk) {
+            const qint64 n = qMin(kStreamChunk, end - at);
+            const QByteArray bytes = latin1 ? QByteArray::fromRawData(FText.constData() + at, n)
+                                            : DisplayText(at, at + n).toUtf8();
+            if (aOut->write(bytes) != bytes.size())
+                return false;
+        }
+    }
+    return true;
+}
+
+bool TReceiveView::SaveRtf(QIODevice* aOut) const
+{
+    TRtfWriter writer(aOut);
+    writer.Begin(font().family(), qMax(1, font().pointSize()));
+    for (qsizetype p = 0; p < FParagraphs.size(); ++p) {
+        if (p > 0)
+            writer.EndParagraph();
+        qint64 at = FParagraphs[p];
+        const qint64 end = ParagraphEnd(p);
+        while (at < end) {
+            auto next = std::upper_bound(FRuns.cbegin(), FRuns.cend(), at,
+                                         [](qint64 pos, const TStyleRun& run) { return pos < run.Start; });
+            const qint64 runEnd = qMin(end, next == FRuns.cend() ? end : next->Start);
+            const qint64 n = qMin(kStreamChunk, runEnd - at);
+            writer.Text(DisplayText(at, at + n), BoldAt(at));
+            at += n;
+        }
+    }
+    return writer.End();
+}
+
+int TReceiveView::Print(QPrinter* aPrinter, const QString& aTitle) const
+{
+    aPrinter->setDocName(aTitle);
+    QPainter painter;
+    if (!painter.begin(aPrinter))
+        return 0;
+    QFont normal = font();
+    QFont bold = normal;
+    bold.setBold(true);
+    const TMetrics metrics = MeasureFont(normal, aPrinter);
+    const QFontMetricsF fontMetrics(normal, aPrinter);
+    const int lineHeight = qMax(1, int(std::ceil(fontMetrics.lineSpacing())));
+    const int ascent = int(std::ceil(fontMetrics.ascent()));
+    const QRect page = painter.viewport();
+    const qint32 width = qMax(1, page.width()) * 64;
+
+    int pages = 1;
+    int y = 0;
+    QList<qint64> starts;
+    for (qsizetype p = 0; p < FParagraphs.size(); ++p) {
+        const qint64 end = ParagraphEnd(p);
+        starts.clear();
+        WrapRange(FParagraphs[p], end, width, metrics, [&starts](qint64 aStart) { starts << aStart; });
+        for (qsizetype r = 0; r < starts.size(); ++r) {
+            if (y + lineHeight > page.height() && y > 0) {
+                aPrinter->newPage();
+                ++pages;
+                y = 0;
+            }
+            const qint64 rowEnd = r + 1 < starts.size() ? starts[r + 1] : end;
+            qint32 x = 0;
+            for (qint64 k = starts[r]; k < rowEnd;) {
+                auto next = std::upper_bound(FRuns.cbegin(), FRuns.cend(), k,
+                                             [](qint64 pos, const TStyleRun& run) { return pos < run.Start; });
+                qint64 stop = qMin(rowEnd, next == FRuns.cend() ? rowEnd : next->Start);
+                for (qint64 t = k; t < stop; ++t)
+                    if (FText[t] == '\t') {
+                        stop = t == k ? t + 1 : t;
+                        break;
+                    }
+                painter.setFont(BoldAt(k) ? bold : normal);
+                if (FText[k] != '\t') {
+                    QString piece = DisplayText(k, stop);
+                    for (QChar& ch : piece)
+                        ch = Shown(ch.unicode());
+                    painter.drawText(QPointF(x / 64.0, y + ascent), piece);
+                }
+                for (qint64 m = k; m < stop; ++m)
+                    x += metrics.AdvanceAt(uchar(FText[m]), x);
+                k = stop;
+            }
+            y += lineHeight;
+        }
+    }
+    painter.end();
+    return pages;
+}

@@ -8,10 +8,17 @@
 
 #include <array>
 
+class QIODevice;
+class QPagedPaintDevice;
+class QPrinter;
+
 // The receive view: an append-only text area built for endless data.
 // Text is kept as 8 bits per character in one buffer (characters Latin-1 cannot hold are
 // kept aside by position), split into paragraphs at executed line breaks, and wrapped at
 // the view's width. Appending wraps only the tail; painting touches only the visible rows.
+//
+// Positions count characters with one extra position per line break, so a position names
+// one place in the text unambiguously (end of a line vs. start of the next).
 class TReceiveView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -31,26 +38,59 @@ public:
     qint64 CharacterCount() const { return FText.size(); }
     qsizetype RowCount() const { return FRows.size(); }
     // Where each wrapped row starts (offset into the text without line breaks).
-    QList<qint64> RowStarts() const
-    {
-        QList<qint64> starts;
-        starts.reserve(FRows.size());
-        for (const TRow& row : FRows)
-            starts << row.Start;
-        return starts;
-    }
+    QList<qint64> RowStarts() const;
 
+    // With auto-scroll the caret follows every append and the view shows the end; without,
+    // caret and visible part stay where they are.
     bool AutoScroll() const { return FAutoScroll; }
     void SetAutoScroll(bool aOn) { FAutoScroll = aOn; }
     void ScrollToEnd();
     bool IsAtEnd() const;
+    int FirstVisibleRow() const;
+
+    // Caret and selection, as positions (see above).
+    qint64 DocumentLength() const;
+    qint64 CaretPosition() const { return FCaret; }
+    void SetCaretPosition(qint64 aPosition, bool aKeepAnchor = false);
+    void Select(qint64 aFrom, qint64 aTo);
+    void SelectAll();
+    bool HasSelection() const { return FCaret != FAnchor; }
+    QString SelectedText() const;
+    void Copy() const;
+
+    // Plain text, paragraphs joined by CR LF: Latin-1 bytes when every character fits,
+    // UTF-8 otherwise. RTF with the bold runs. Both stream; false when writing failed.
+    bool SaveText(QIODevice* aOut) const;
+    bool SaveRtf(QIODevice* aOut) const;
+    // Prints every line, wrapped at the page's width, page by page; returns the pages printed.
+    int Print(QPrinter* aPrinter, const QString& aTitle) const;
+
+    // The view's own context-menu actions (copy, select all); the window adds its own after.
+    QAction* CopyAction() const { return FCopyAction; }
+    QAction* SelectAllAction() const { return FSelectAllAction; }
 
 protected:
     void paintEvent(QPaintEvent* aEvent) override;
     void resizeEvent(QResizeEvent* aEvent) override;
     void changeEvent(QEvent* aEvent) override;
+    void keyPressEvent(QKeyEvent* aEvent) override;
+    void mousePressEvent(QMouseEvent* aEvent) override;
+    void mouseMoveEvent(QMouseEvent* aEvent) override;
+    void mouseDoubleClickEvent(QMouseEvent* aEvent) override;
+    void focusInEvent(QFocusEvent* aEvent) override;
+    void focusOutEvent(QFocusEvent* aEvent) override;
 
 private:
+    // Character advances in 1/64 pixel, so wrapping adds integers.
+    struct TMetrics
+    {
+        std::array<qint32, 256> Advance{};
+        qint32 TabWidth = 64 * 8;
+        qint32 AdvanceAt(uchar aChar, qint32 aX) const
+        {
+            return aChar == '\t' ? TabWidth - aX % TabWidth : Advance[aChar];
+        }
+    };
     struct TRow
     {
         qint64 Start;
@@ -61,20 +101,38 @@ private:
         qint64 Start;
         bool Bold;
     };
+    struct TTextPos
+    {
+        qint32 Paragraph;
+        qint64 Offset; // into the text without breaks
+    };
+
+    static TMetrics MeasureFont(const QFont& aFont, const QPaintDevice* aDevice);
+    // Appends to aRows the starts of the rows of [aFrom, aEnd) at aWidth (1/64 px).
+    template <class TRowSink>
+    void WrapRange(qint64 aFrom, qint64 aEnd, qint32 aWidth, const TMetrics& aMetrics,
+                   TRowSink&& aSink) const;
 
     void StartParagraph();
     void AppendChars(QStringView aText);
-    void UpdateMetrics();
     void RewrapAll();
-    // Wraps paragraph aParagraph from offset aFrom (the start of one of its rows) to its end.
     void WrapParagraph(qint32 aParagraph, qint64 aFrom);
     qint64 ParagraphEnd(qsizetype aParagraph) const;
     qint64 RowEnd(qsizetype aRow) const;
-    double Advance(uchar aChar, double aX) const;
+    char16_t CharAt(qint64 aOffset) const;
     QString DisplayText(qint64 aFrom, qint64 aTo) const;
     bool BoldAt(qint64 aPos) const;
     void UpdateScrollBars();
     int VisibleRows() const;
+
+    TTextPos ToTextPos(qint64 aPosition) const;
+    qint64 ToPosition(qint32 aParagraph, qint64 aOffset) const;
+    qsizetype RowOf(qint32 aParagraph, qint64 aOffset) const;
+    qint32 XInRow(qsizetype aRow, qint64 aOffset) const;
+    qint64 OffsetAtX(qsizetype aRow, qint32 aX) const;
+    qint64 PositionAt(const QPoint& aPoint) const;
+    void EnsureCaretVisible();
+    void MoveCaret(qint64 aPosition, bool aExtend);
 
     QByteArray FText;
     QHash<qint64, char16_t> FWide;
@@ -83,10 +141,16 @@ private:
     QList<TStyleRun> FRuns;
     bool FPendingCr = false;
     bool FAutoScroll = true;
+    qint64 FCaret = 0;
+    qint64 FAnchor = 0;
+    bool FCaretShown = false;
+    qint32 FGoalX = -1;
 
-    std::array<double, 256> FAdvance{};
-    double FTabWidth = 8;
+    TMetrics FMetrics;
     int FLineHeight = 16;
     int FAscent = 12;
-    double FWrapWidth = 0;
+    qint32 FWrapWidth = 0;
+
+    QAction* FCopyAction = nullptr;
+    QAction* FSelectAllAction = nullptr;
 };

@@ -73,7 +73,7 @@ private slots:
         QVERIFY(Find<QLabel>(window, "paVersion")->text().startsWith(QStringLiteral("Version: ")));
         QCOMPARE(Find<QLineEdit>(window, "edTitle")->text(), QStringLiteral("Varnex"));
         QCOMPARE(window.focusWidget(), Find<QLineEdit>(window, "edSend"));
-        QVERIFY(Find<QTimer>(window, "")->isActive());
+        QVERIFY(Find<QTimer>(window, "timerPollEvent")->isActive());
 
         const QStringList menus = [&] {
             QStringList titles;

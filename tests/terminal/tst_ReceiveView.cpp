@@ -2,7 +2,15 @@
 // continues at the tail exactly as a full wrap would, characters beyond Latin-1, scrolling.
 #include "terminal/ReceiveView.h"
 
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPrinter>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -84,6 +92,109 @@ private slots:
         QVERIFY(whole.RowCount() > rowsBefore);
     }
 
+    // Positions count one extra place per line break; selection and copy work across
+    // wrapped rows, bold runs and paragraphs.
+    void selectionAndCopyAcrossRowsRunsAndParagraphs()
+    {
+        TReceiveView view;
+        view.resize(120, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.AppendText(QStringLiteral("alpha beta gamma delta epsilon\r\n"));
+        view.AppendText(QStringLiteral("Gesendet: X\r\n"), true);
+        view.AppendText(QStringLiteral("zeta"));
+        QVERIFY(view.RowCount() > view.LineCount());
+        QCOMPARE(view.DocumentLength(), qint64(30 + 1 + 11 + 1 + 4));
+
+        view.Select(6, 30 + 1 + 8);
+        QCOMPARE(view.SelectedText(), QStringLiteral("beta gamma delta epsilon\r\nGesendet"));
+        view.Copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), view.SelectedText());
+
+        view.SelectAll();
+        QCOMPARE(view.SelectedText(), view.Text());
+
+        // Keyboard: Ctrl+Home, Shift+End takes the first wrapped row, Shift+Right one more.
+        view.setFocus();
+        QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(view.CaretPosition(), 0);
+        QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(view.SelectedText(), QStringLiteral("al"));
+        QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(view.SelectedText(), view.Text());
+        QTest::keyClick(&view, Qt::Key_Down);
+        QVERIFY(!view.HasSelection());
+        QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(view.SelectedText(), view.Text());
+
+        // A click puts the caret where the text is.
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(5, 6));
+        QCOMPARE(view.CaretPosition(), 0);
+    }
+
+    void savesPlainTextAndRtf()
+    {
+        TReceiveView view;
+        view.AppendText(QStringLiteral("A/cr/\u00e4{\\}\r\n"));
+        view.AppendText(QStringLiteral("Gesendet: x\r\n"), true);
+        view.AppendText(QStringLiteral("B"));
+        QBuffer text;
+        text.open(QIODevice::WriteOnly);
+        QVERIFY(view.SaveText(&text));
+        QCOMPARE(text.data(), QByteArray("A/cr/\xe4{\\}\r\nGesendet: x\r\nB"));
+
+        view.AppendText(QStringLiteral("\u20ac"));
+        QBuffer utf8;
+        utf8.open(QIODevice::WriteOnly);
+        QVERIFY(view.SaveText(&utf8));
+        QVERIFY(utf8.data().endsWith(QStringLiteral("B\u20ac").toUtf8()));
+
+        QTemporaryDir dir;
+        QFile rtf(dir.filePath(QStringLiteral("log.rtf")));
+        QVERIFY(rtf.open(QIODevice::WriteOnly));
+        QVERIFY(view.SaveRtf(&rtf));
+        rtf.close();
+        QVERIFY(rtf.open(QIODevice::ReadOnly));
+        const QByteArray bytes = rtf.readAll();
+        QVERIFY(bytes.startsWith("{\\rtf1"));
+        QVERIFY(bytes.contains("\\b"));
+        {
+            // ./test installs unrtf.
+            QProcess unrtf;
+            unrtf.start(QStringLiteral("unrtf"), {QStringLiteral("--html"), rtf.fileName()});
+            QVERIFY(unrtf.waitForFinished());
+            const QString html = QString::fromUtf8(unrtf.readAllStandardOutput());
+            QVERIFY2(html.contains(QStringLiteral("<b>Gesendet: x")), qPrintable(html));
+        }
+    }
+
+    void printsEveryLineToPdf()
+    {
+        TReceiveView view;
+        for (int i = 0; i < 300; ++i)
+            view.AppendText(QStringLiteral("Zeile %1 ").arg(i).repeated(i % 7 + 1) + QStringLiteral("\r\n"));
+        QTemporaryDir dir;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(QStringLiteral("out.pdf")));
+        const int pages = view.Print(&printer, QStringLiteral("Varnex"));
+        QVERIFY(pages >= 3);
+        QFile pdf(printer.outputFileName());
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.readAll().startsWith("%PDF"));
+        {
+            // ./test installs pdftotext.
+            QProcess pdftotext;
+            pdftotext.start(QStringLiteral("pdftotext"), {pdf.fileName(), QStringLiteral("-")});
+            QVERIFY(pdftotext.waitForFinished());
+            const QString printed = QString::fromUtf8(pdftotext.readAllStandardOutput());
+            for (int i = 0; i < 300; i += 37)
+                QVERIFY2(printed.contains(QRegularExpression(QStringLiteral("\\bZeile %1\\b").arg(i))),
+                         qPrintable(QString::number(i)));
+        }
+    }
+
     void autoScrollFollowsTheEndOnlyWhenAsked()
     {
         TReceiveView view;
@@ -95,10 +206,14 @@ private slots:
         QVERIFY(view.verticalScrollBar()->maximum() > 0);
         QVERIFY(view.IsAtEnd());
 
+        QCOMPARE(view.CaretPosition(), view.DocumentLength());
+
         view.SetAutoScroll(false);
-        view.verticalScrollBar()->setValue(0);
+        view.verticalScrollBar()->setValue(3);
+        view.SetCaretPosition(5);
         view.AppendText(QStringLiteral("more\r\n"));
-        QCOMPARE(view.verticalScrollBar()->value(), 0);
+        QCOMPARE(view.verticalScrollBar()->value(), 3);
+        QCOMPARE(view.CaretPosition(), 5);
 
         view.Clear();
         QCOMPARE(view.LineCount(), 0);

@@ -1,0 +1,146 @@
+// Received data into the token list, the receive triggers and the script panel's controls.
+#include "terminal/MainWindow.h"
+
+#include "serial/TermCom.h"
+#include "settings/VarnexSettings.h"
+#include "terminal/Token.h"
+#include "ui/ErrorGuard.h"
+#include "ui_MainWindow.h"
+
+#include <QButtonGroup>
+#include <QTimer>
+
+namespace {
+constexpr int kTriggerTime = 0;
+constexpr int kTriggerChars = 1;
+} // namespace
+
+void TfrmMainWindow::SetUpScriptPanel()
+{
+    timerReceiveTrigger = new QTimer(this);
+    timerReceiveTrigger->setObjectName(QStringLiteral("timerReceiveTrigger"));
+    timerReceiveTrigger->setSingleShot(true);
+    connect(timerReceiveTrigger, &QTimer::timeout, this,
+            [this] { Guarded(this, [this] { timerReceiveTriggerTimer(); }); });
+
+    mTriggerGroup = new QButtonGroup(this);
+    mTriggerGroup->addButton(ui->rbTriggerTime, kTriggerTime);
+    mTriggerGroup->addButton(ui->rbTriggerChars, kTriggerChars);
+
+    ui->edTimeTriggerTime->SetVariant(TMvEdit::TVariant::NumEdit);
+    ui->edTimeTriggerTime->SetNumMode(true);
+    ui->edTimeTriggerTime->SetDecimals(0);
+
+    auto changed = [this](QObject* aSender) {
+        return [this, aSender] {
+            if (!mLoadingScriptPanel)
+                Guarded(this, [this, aSender] { rgReceiveScriptTriggerClick(aSender); });
+        };
+    };
+    connect(mTriggerGroup, &QButtonGroup::idClicked, this, changed(ui->rgReceiveScriptTrigger));
+    connect(ui->edTimeTriggerTime, &QLineEdit::textChanged, this, changed(ui->edTimeTriggerTime));
+    connect(ui->edTriggerChars, &QLineEdit::textChanged, this, changed(ui->edTriggerChars));
+    connect(ui->cbUseReceiveScript, &QCheckBox::clicked, this, [this] {
+        Guarded(this, [this] { cbUseReceiveScriptClick(); });
+    });
+    connect(ui->edReceiveScriptName, &QLineEdit::textChanged, this, [this] {
+        if (!mLoadingScriptPanel)
+            Guarded(this, [this] { edReceiveScriptNameChange(); });
+    });
+}
+
+void TfrmMainWindow::LoadScriptPanel()
+{
+    TVarnexSettings* settings = VarnexSettings();
+    mLoadingScriptPanel = true;
+    const int type = settings->ReceiveTriggerType();
+    if (QAbstractButton* button = mTriggerGroup->button(type))
+        button->setChecked(true);
+    ui->edTriggerChars->setText(settings->ReceiveTriggerChars());
+    ui->cbUseReceiveScript->setChecked(settings->UseReceiveScript());
+    ui->edReceiveScriptName->setText(settings->ReceiveScriptFileName());
+    mLoadingScriptPanel = false;
+    // Loading the wait time counts as a change of the field: it sets the silence timer and
+    // the token expiry.
+    ui->edTimeTriggerTime->setText(QString::number(settings->ReceiveTriggerWaitTime()));
+    rgReceiveScriptTriggerClick(ui->edTimeTriggerTime);
+
+    mUseReceiveScript = settings->UseReceiveScript();
+    mReceiveTriggerType = type;
+    mEncodedTriggerChars = settings->GetEncodedReceiveTriggerChars();
+    mReceiveScriptName = settings->ReceiveScriptFileName();
+}
+
+void TfrmMainWindow::rgReceiveScriptTriggerClick(QObject* aSender)
+{
+    TVarnexSettings* settings = VarnexSettings();
+    if (aSender == ui->rgReceiveScriptTrigger) {
+        mReceiveTriggerType = mTriggerGroup->checkedId();
+        settings->SetReceiveTriggerType(mReceiveTriggerType);
+        timerReceiveTrigger->stop();
+        if (mReceiveTriggerType == kTriggerTime)
+            mTokenList->SetContentExpiredMs(settings->ReceiveTriggerWaitTime() + 1);
+    } else if (aSender == ui->edTimeTriggerTime) {
+        settings->SetReceiveTriggerWaitTime(ui->edTimeTriggerTime->AsInteger());
+        const int waitTime = settings->ReceiveTriggerWaitTime();
+        timerReceiveTrigger->setInterval(waitTime);
+        mTokenList->SetContentExpiredMs(waitTime + 1);
+    } else if (aSender == ui->edTriggerChars) {
+        settings->SetReceiveTriggerChars(ui->edTriggerChars->text());
+        mEncodedTriggerChars = settings->GetEncodedReceiveTriggerChars();
+    }
+}
+
+void TfrmMainWindow::cbUseReceiveScriptClick()
+{
+    mUseReceiveScript = ui->cbUseReceiveScript->isChecked();
+    VarnexSettings()->SetUseReceiveScript(mUseReceiveScript);
+}
+
+void TfrmMainWindow::edReceiveScriptNameChange()
+{
+    mReceiveScriptName = ui->edReceiveScriptName->text();
+    VarnexSettings()->SetReceiveScriptFileName(mReceiveScriptName);
+}
+
+QString TfrmMainWindow::FeedReceived(const QString& aDisplayText)
+{
+    mTokenList->AddContent(mCom->OriginalRead(), ctReceive);
+    if (!mUseReceiveScript)
+        return aDisplayText;
+    if (mReceiveTriggerType == kTriggerTime) {
+        timerReceiveTrigger->stop();
+        // A wait time of 0 switches the silence timer off.
+        if (timerReceiveTrigger->interval() > 0)
+            timerReceiveTrigger->start();
+    } else if (mReceiveTriggerType == kTriggerChars
+               && mTokenList->CurrentTokenContains(mEncodedTriggerChars)) {
+        // The whole token as the script leaves it takes the place of this read's text.
+        return StartScript(mTokenList->CurrentToken()->Content(), mReceiveScriptName);
+    }
+    return aDisplayText;
+}
+
+void TfrmMainWindow::timerReceiveTriggerTimer()
+{
+    timerReceiveTrigger->stop();
+    if (mReceiveTriggerType != kTriggerTime)
+        return;
+    for (int i = mTokenList->Count() - 1; i >= 0; --i) {
+        const TBaseToken* token = mTokenList->GetToken(i);
+        if (token->ContentType() != ctReceive)
+            continue;
+        if (mUseReceiveScript)
+            StartScript(token->Content(), mReceiveScriptName); // the view is not touched
+        return;
+    }
+}
+
+QString TfrmMainWindow::StartScript(const QString& aText, const QString& aScriptToUse, bool* aRan)
+{
+    Q_UNUSED(aScriptToUse);
+    // Scripts come with the script host; until then every text passes unchanged.
+    if (aRan)
+        *aRan = false;
+    return aText;
+}
