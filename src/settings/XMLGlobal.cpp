@@ -186,11 +186,22 @@ pugi::xml_node GetOrCreateElement(const QString& aPath, pugi::xml_document* aDoc
         path.remove(0, 1);
     if (!aDocument)
         return {};
+    // Steps are separated by "/", and like a comma list also by "," and blanks.
+    static const QRegularExpression separators(QStringLiteral("[/,\\s]+"));
+    static const QRegularExpression listSeparators(QStringLiteral("[,\\s]"));
     pugi::xml_node start = aContext ? aContext : pugi::xml_node(*aDocument);
-    pugi::xml_node found = path.trimmed().isEmpty() ? start : SelectSingleNode(start, path);
+    pugi::xml_node found = start;
+    if (!path.trimmed().isEmpty()) {
+        try {
+            found = SelectSingleNode(start, path);
+        } catch (const EVarnexError&) {
+            // "A,B C" is no XPath but a list of steps; anything else really is a bad path.
+            if (!path.contains(listSeparators))
+                throw;
+            found = {};
+        }
+    }
     if (!found) {
-        // Steps are separated by "/", and like a comma list also by "," and blanks.
-        static const QRegularExpression separators(QStringLiteral("[/,\\s]+"));
         const QStringList steps = path.split(separators, Qt::SkipEmptyParts);
         pugi::xml_node current = start;
         for (const QString& step : steps) {
@@ -288,22 +299,22 @@ const QString kCrLf = QStringLiteral("\r\n");
 QString NodeText(pugi::xml_node aNode, int aLevel, const QString& aIndent)
 {
     switch (aNode.type()) {
+    // Values are written as they read, unescaped: the text is for people, not for a parser.
     case pugi::node_pcdata: return FromXml(aNode.value());
+    case pugi::node_cdata: return QStringLiteral("<![CDATA[") + FromXml(aNode.value()) + QStringLiteral("]]>");
     case pugi::node_comment:
         return kCrLf + aIndent.repeated(aLevel) + QStringLiteral("<!--") + FromXml(aNode.value())
                + QStringLiteral("-->");
+    case pugi::node_pi:
+        return kCrLf + aIndent.repeated(aLevel) + QStringLiteral("<?") + FromXml(aNode.name())
+               + (*aNode.value() ? QLatin1Char(' ') + FromXml(aNode.value()) : QString())
+               + QStringLiteral("?>");
     default: break;
     }
     QString text = kCrLf + aIndent.repeated(aLevel) + QLatin1Char('<') + FromXml(aNode.name());
     for (pugi::xml_attribute a : aNode.attributes())
         text += QLatin1Char(' ') + FromXml(a.name()) + QStringLiteral("=\"") + FromXml(a.value())
                 + QLatin1Char('"');
-    if (aNode.type() == pugi::node_cdata) {
-        // The section's content is its one child in this form.
-        text += QLatin1Char('>') + FromXml(aNode.value()) + QStringLiteral("</") + FromXml(aNode.name())
-                + QLatin1Char('>');
-        return text;
-    }
     if (!aNode.first_child())
         return text + QStringLiteral("/>");
     text += QLatin1Char('>');

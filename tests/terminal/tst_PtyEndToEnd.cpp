@@ -10,8 +10,11 @@
 #include "serial/TermCom.h"
 #include "terminal/MainWindow.h"
 #include "terminal/ReceiveView.h"
+#include "terminal/Token.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -167,6 +170,37 @@ private slots:
         recorder.terminate();
         recorder.waitForFinished();
         QVERIFY(prompts.Messages.isEmpty());
+    }
+
+    void sendFieldWithPrefixAndPostfixGoesOnTheWire()
+    {
+        TScriptedPrompts prompts;
+        TTempSettings settings;
+        TfrmMainWindow window(kPort);
+        window.show();
+        window.findChild<QAction*>(QStringLiteral("acComOn"))->trigger();
+        QVERIFY(window.Com()->Opened());
+        const QString out = FPair->Path(QStringLiteral("wire.bin"));
+        QProcess recorder;
+        StartRecorder(recorder, out);
+        QTest::qWait(200);
+
+        window.findChild<QToolButton*>(QStringLiteral("bEcho"))->setChecked(true);
+        window.findChild<QComboBox*>(QStringLiteral("cbPrefix"))->setEditText(QStringLiteral("AT"));
+        window.findChild<QComboBox*>(QStringLiteral("cbPostfix"))->setEditText(QStringLiteral("/cr//lf/"));
+        window.findChild<QLineEdit*>(QStringLiteral("edSend"))->setText(QStringLiteral("I"));
+        window.findChild<QAction*>(QStringLiteral("acSend"))->trigger();
+
+        QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(out).size(), qint64(5), 10000);
+        QFile wire(out);
+        QVERIFY(wire.open(QIODevice::ReadOnly));
+        QCOMPARE(wire.readAll(), QByteArray("ATI\r\n"));
+        QCOMPARE(window.TokenList()->CurrentToken()->Content(), QStringLiteral("ATI/cr//lf/"));
+        QCOMPARE(window.findChild<TReceiveView*>(QStringLiteral("memReceive"))->Text(),
+                 QStringLiteral("Gesendet: ATI/cr//lf/\r\n"));
+        QCOMPARE(window.findChild<QComboBox*>(QStringLiteral("cbPrefix"))->itemText(0), QStringLiteral("AT"));
+        recorder.terminate();
+        recorder.waitForFinished();
     }
 
     void vanishingDeviceClosesThePortOnceAndCanBeSwitchedOnAgain()
