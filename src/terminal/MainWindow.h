@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -48,6 +49,9 @@ public:
     // One script run on one text; returns the text the script leaves (the text itself while
     // no script runs). aRan tells whether a script ran.
     QString StartScript(const QString& aText, const QString& aScriptToUse, bool* aRan = nullptr);
+    // Who runs scripts for StartScript: (text, script file, ran) -> text.
+    using TScriptRunner = std::function<QString(const QString&, const QString&, bool*)>;
+    void SetScriptRunner(TScriptRunner aRunner) { mScriptRunner = std::move(aRunner); }
     void SetModemLine(TModemLineType aModemLineType, bool aSet);
     bool GetModemLine(TModemLineType aModemLineType);
     void ActionListUpdate();
@@ -126,6 +130,7 @@ private:
     bool mLoadingScriptPanel = false;
     std::optional<int> mStartPort;
     TRebuild mRebuild;
+    TScriptRunner mScriptRunner;
 
     // The receive-script settings the poll needs, kept here so the poll never reads the
     // settings document.

@@ -138,9 +138,8 @@ void TfrmMainWindow::timerReceiveTriggerTimer()
 
 QString TfrmMainWindow::StartScript(const QString& aText, const QString& aScriptToUse, bool* aRan)
 {
-    Q_UNUSED(aScriptToUse);
-    // Scripts come with the script host; until then every text passes unchanged.
     if (aRan)
         *aRan = false;
-    return aText;
+    // Without a script runner every text passes unchanged.
+    return mScriptRunner ? mScriptRunner(aText, aScriptToUse, aRan) : aText;
 }

@@ -171,6 +171,61 @@ private slots:
         QVERIFY(view->Text().endsWith(QStringLiteral("DATA/cr//lf/")));
     }
 
+    void receiveScriptRunsOnTheRightTokenInBothModes()
+    {
+        TScriptedPrompts prompts;
+        TTempSettings settings;
+        VarnexSettings()->SetUseReceiveScript(true);
+        VarnexSettings()->SetReceiveScriptFileName(QStringLiteral("empfang.pas"));
+        auto window = OpenWindow();
+        QStringList runs;
+        window->SetScriptRunner([&runs](const QString& aText, const QString& aScript, bool* aRan) {
+            runs << aScript + QLatin1Char(':') + aText;
+            if (aRan)
+                *aRan = true;
+            return QStringLiteral("<") + aText + QStringLiteral(">");
+        });
+        // "Zeit": once, after the silence, on the newest receive token even after a send.
+        Receive(*window, "first");
+        Receive(*window, "second", 500);
+        window->SendStringToCom(QStringLiteral("cmd"), QString(), false);
+        auto* timer = Find<QTimer>(*window, "timerReceiveTrigger");
+        QVERIFY(timer->isActive());
+        QTRY_COMPARE(runs, QStringList{QStringLiteral("empfang.pas:second")});
+        QTest::qWait(300);
+        QCOMPARE(runs.size(), 1);
+
+        // "Trigger": the script's text replaces the read in the view.
+        runs.clear();
+        Find<QRadioButton>(*window, "rbTriggerChars")->click();
+        Find<QToolButton>(*window, "bExecuteCrlf")->setChecked(false);
+        Receive(*window, "OK\r\n", 500);
+        QCOMPARE(runs, QStringList{QStringLiteral("empfang.pas:OK\r\n")});
+        QVERIFY(Find<TReceiveView>(*window, "memReceive")->Text().endsWith(QStringLiteral("<OK\r\n>")));
+
+        // Switched off: no runs at all.
+        Find<QCheckBox>(*window, "cbUseReceiveScript")->click();
+        Receive(*window, "\r\n", 500);
+        QCOMPARE(runs.size(), 1);
+    }
+
+    void sendScriptResultIsWrittenWithoutASecondDecoding()
+    {
+        TScriptedPrompts prompts;
+        TTempSettings settings;
+        auto window = OpenWindow();
+        window->SetScriptRunner([](const QString& aText, const QString&, bool* aRan) {
+            if (aRan)
+                *aRan = true;
+            return aText + QStringLiteral("/13/");
+        });
+        window->SendStringToCom(QStringLiteral("a"), QString(), true);
+        QCOMPARE(FState->Written, QByteArray("a/13/"));
+        // Without the send script the text is decoded as always.
+        window->SendStringToCom(QStringLiteral("b/13/"), QString(), false);
+        QCOMPARE(FState->Written, QByteArray("a/13/b\r"));
+    }
+
     void rebuildShowsTheSameDataInEveryDisplayAndKeepsEcho()
     {
         TScriptedPrompts prompts;
