@@ -3,3 +3,4 @@
 Q_LOGGING_CATEGORY(lcSerialDevice, "varnex.serial.device", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcPoll, "varnex.terminal.poll", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcSettings, "varnex.settings", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcScript, "varnex.script", QtWarningMsg)

@@ -270,6 +270,11 @@ void TVarnexSettings::SetReceiveTriggerChars(const QString& aValue)
     SetAttrString(ScriptElement(), QStringLiteral("ReceiveTriggerChars"), aValue);
 }
 
+int TVarnexSettings::MaxRunTimeMs()
+{
+    return qMax(1, GetAttrInt(QStringLiteral("MaxRunTimeMs"), ScriptElement(), 5000));
+}
+
 // --- Operations ------------------------------------------------------------------------
 
 bool TVarnexSettings::AutoUpdateEntryExists()

@@ -76,6 +76,8 @@ public:
     void SetReceiveTriggerWaitTime(int aValue);
     QString ReceiveTriggerChars();
     void SetReceiveTriggerChars(const QString& aValue);
+    // How long one script run may take before it is stopped.
+    int MaxRunTimeMs();
 
     bool AutoUpdateEntryExists();
     QString GetEncodedReceiveTriggerChars();
