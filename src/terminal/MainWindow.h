@@ -13,6 +13,7 @@ class QAction;
 class QButtonGroup;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QTimer;
 class TTermCom;
@@ -101,7 +102,9 @@ private:
     void rgDumpStyleClick();
     void pmRecentFilesReceivePopup();
     void rgReceiveScriptTriggerClick(QObject* aSender);
+    void cbUseScriptClick();
     void cbUseReceiveScriptClick();
+    void BrowseForScript(QLineEdit* aTarget);
     void edReceiveScriptNameChange();
     void MenuItemSelected(QAction* aAction);
     void ShowSettingsNotices();
@@ -134,6 +137,7 @@ private:
 
     // The receive-script settings the poll needs, kept here so the poll never reads the
     // settings document.
+    bool mUseScript = false;
     bool mUseReceiveScript = false;
     int mReceiveTriggerType = 0;
     QString mEncodedTriggerChars;

@@ -90,12 +90,17 @@ void TfrmMainWindow::ActionListUpdate()
     if (mStatusPanel0->text() != status)
         mStatusPanel0->setText(status);
 
-    // The receive-script controls follow their switches.
+    // The script controls follow their switches.
+    const bool useScript = ui->cbUseScript->isChecked();
+    ui->edSendScriptFileName->setEnabled(useScript);
+    ui->bBrowseForScript->setEnabled(ui->edSendScriptFileName->isEnabled());
+    ui->cbUseReceiveScript->setEnabled(useScript);
     const bool receiveScript = ui->cbUseReceiveScript->isChecked();
-    ui->edReceiveScriptName->setEnabled(receiveScript);
+    ui->edReceiveScriptName->setEnabled(useScript && receiveScript);
+    ui->bBrowseForReceiveScript->setEnabled(ui->edReceiveScriptName->isEnabled());
     ui->rgReceiveScriptTrigger->setEnabled(receiveScript);
-    const bool byTime = receiveScript && ui->rbTriggerTime->isChecked();
-    ui->laTimeTriggerLabel->setEnabled(byTime);
-    ui->edTimeTriggerTime->setEnabled(byTime);
-    ui->edTriggerChars->setEnabled(receiveScript && ui->rbTriggerChars->isChecked());
+    const bool triggerGroup = ui->rgReceiveScriptTrigger->isEnabled();
+    ui->laTimeTriggerLabel->setEnabled(triggerGroup && ui->rbTriggerTime->isChecked());
+    ui->edTimeTriggerTime->setEnabled(triggerGroup && ui->rbTriggerTime->isChecked());
+    ui->edTriggerChars->setEnabled(triggerGroup && ui->rbTriggerChars->isChecked());
 }

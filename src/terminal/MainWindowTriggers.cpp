@@ -8,6 +8,8 @@
 #include "ui_MainWindow.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
+#include <QFileDialog>
 #include <QTimer>
 
 namespace {
@@ -40,6 +42,19 @@ void TfrmMainWindow::SetUpScriptPanel()
     connect(mTriggerGroup, &QButtonGroup::idClicked, this, changed(ui->rgReceiveScriptTrigger));
     connect(ui->edTimeTriggerTime, &QLineEdit::textChanged, this, changed(ui->edTimeTriggerTime));
     connect(ui->edTriggerChars, &QLineEdit::textChanged, this, changed(ui->edTriggerChars));
+    connect(ui->cbUseScript, &QCheckBox::clicked, this, [this] {
+        Guarded(this, [this] { cbUseScriptClick(); });
+    });
+    connect(ui->edSendScriptFileName, &QLineEdit::textChanged, this, [this] {
+        if (!mLoadingScriptPanel)
+            Guarded(this, [this] { VarnexSettings()->SetSendScriptFileName(ui->edSendScriptFileName->text()); });
+    });
+    connect(ui->bBrowseForScript, &QToolButton::clicked, this, [this] {
+        Guarded(this, [this] { BrowseForScript(ui->edSendScriptFileName); });
+    });
+    connect(ui->bBrowseForReceiveScript, &QToolButton::clicked, this, [this] {
+        Guarded(this, [this] { BrowseForScript(ui->edReceiveScriptName); });
+    });
     connect(ui->cbUseReceiveScript, &QCheckBox::clicked, this, [this] {
         Guarded(this, [this] { cbUseReceiveScriptClick(); });
     });
@@ -57,6 +72,9 @@ void TfrmMainWindow::LoadScriptPanel()
     if (QAbstractButton* button = mTriggerGroup->button(type))
         button->setChecked(true);
     ui->edTriggerChars->setText(settings->ReceiveTriggerChars());
+    ui->cbUseScript->setChecked(settings->UseScript());
+    ui->paScriptMessages->setVisible(settings->UseScript());
+    ui->edSendScriptFileName->setText(settings->SendScriptFileName());
     ui->cbUseReceiveScript->setChecked(settings->UseReceiveScript());
     ui->edReceiveScriptName->setText(settings->ReceiveScriptFileName());
     mLoadingScriptPanel = false;
@@ -65,6 +83,7 @@ void TfrmMainWindow::LoadScriptPanel()
     ui->edTimeTriggerTime->setText(QString::number(settings->ReceiveTriggerWaitTime()));
     rgReceiveScriptTriggerClick(ui->edTimeTriggerTime);
 
+    mUseScript = settings->UseScript();
     mUseReceiveScript = settings->UseReceiveScript();
     mReceiveTriggerType = type;
     mEncodedTriggerChars = settings->GetEncodedReceiveTriggerChars();
@@ -91,6 +110,24 @@ void TfrmMainWindow::rgReceiveScriptTriggerClick(QObject* aSender)
     }
 }
 
+void TfrmMainWindow::cbUseScriptClick()
+{
+    mUseScript = ui->cbUseScript->isChecked();
+    VarnexSettings()->SetUseScript(mUseScript);
+    ui->paScriptMessages->setVisible(VarnexSettings()->UseScript());
+}
+
+void TfrmMainWindow::BrowseForScript(QLineEdit* aTarget)
+{
+    QFileDialog dialog(this, QStringLiteral("Script auswählen"), QCoreApplication::applicationDirPath());
+    dialog.setNameFilter(QStringLiteral("Pascaöl Dateien (*.pas)"));
+    dialog.setDefaultSuffix(QStringLiteral("pas"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (Prompts().ExecDialog(&dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        aTarget->setText(dialog.selectedFiles().first());
+}
+
 void TfrmMainWindow::cbUseReceiveScriptClick()
 {
     mUseReceiveScript = ui->cbUseReceiveScript->isChecked();
@@ -106,7 +143,8 @@ void TfrmMainWindow::edReceiveScriptNameChange()
 QString TfrmMainWindow::FeedReceived(const QString& aDisplayText)
 {
     mTokenList->AddContent(mCom->OriginalRead(), ctReceive);
-    if (!mUseReceiveScript)
+    // The receive script needs the master switch too.
+    if (!mUseScript || !mUseReceiveScript)
         return aDisplayText;
     if (mReceiveTriggerType == kTriggerTime) {
         timerReceiveTrigger->stop();
@@ -130,7 +168,7 @@ void TfrmMainWindow::timerReceiveTriggerTimer()
         const TBaseToken* token = mTokenList->GetToken(i);
         if (token->ContentType() != ctReceive)
             continue;
-        if (mUseReceiveScript)
+        if (mUseScript && mUseReceiveScript)
             StartScript(token->Content(), mReceiveScriptName); // the view is not touched
         return;
     }

@@ -108,6 +108,8 @@ private slots:
         TTempSettings settings;
         auto window = OpenWindow();
         auto* edit = Find<TMvEdit>(*window, "edTimeTriggerTime");
+        Find<QCheckBox>(*window, "cbUseScript")->click();
+        window->ActionListUpdate();
         Find<QCheckBox>(*window, "cbUseReceiveScript")->click();
         window->ActionListUpdate();
         QVERIFY(edit->isEnabled());
@@ -125,6 +127,7 @@ private slots:
     {
         TScriptedPrompts prompts;
         TTempSettings settings;
+        VarnexSettings()->SetUseScript(true);
         VarnexSettings()->SetUseReceiveScript(true);
         auto window = OpenWindow();
         auto* timer = Find<QTimer>(*window, "timerReceiveTrigger");
@@ -151,6 +154,7 @@ private slots:
     {
         TScriptedPrompts prompts;
         TTempSettings settings;
+        VarnexSettings()->SetUseScript(true);
         VarnexSettings()->SetUseReceiveScript(true);
         VarnexSettings()->SetReceiveTriggerType(1);
         auto window = OpenWindow();
@@ -175,6 +179,7 @@ private slots:
     {
         TScriptedPrompts prompts;
         TTempSettings settings;
+        VarnexSettings()->SetUseScript(true);
         VarnexSettings()->SetUseReceiveScript(true);
         VarnexSettings()->SetReceiveScriptFileName(QStringLiteral("empfang.pas"));
         auto window = OpenWindow();
@@ -203,10 +208,12 @@ private slots:
         QCOMPARE(runs, QStringList{QStringLiteral("empfang.pas:OK\r\n")});
         QVERIFY(Find<TReceiveView>(*window, "memReceive")->Text().endsWith(QStringLiteral("<OK\r\n>")));
 
-        // Switched off: no runs at all.
-        Find<QCheckBox>(*window, "cbUseReceiveScript")->click();
+        // The master switch off: no receive script runs, even with its own switch on.
+        Find<QCheckBox>(*window, "cbUseScript")->click();
+        QVERIFY(Find<QCheckBox>(*window, "cbUseReceiveScript")->isChecked());
         Receive(*window, "\r\n", 500);
         QCOMPARE(runs.size(), 1);
+        QVERIFY(!VarnexSettings()->UseScript());
     }
 
     void sendScriptResultIsWrittenWithoutASecondDecoding()
