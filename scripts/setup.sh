@@ -7,7 +7,7 @@ VARNEX_PACKAGES=(
   cmake g++ make ccache pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
   libpugixml-dev
-  socat xvfb xauth fonts-dejavu-core unrtf poppler-utils
+  socat xvfb xauth fonts-dejavu-core unrtf poppler-utils fp-compiler
 )
 
 varnex_install_missing() {

@@ -17,6 +17,7 @@ class QLineEdit;
 class QMenu;
 class QTimer;
 class TTermCom;
+class TmvExpandingPanel;
 class TTokenList;
 
 namespace Ui {
@@ -125,6 +126,7 @@ private:
     QButtonGroup* mDumpStyleGroup = nullptr;
     QButtonGroup* mTriggerGroup = nullptr;
     QMenu* pmRecentFilesReceive = nullptr;
+    TmvExpandingPanel* paScriptPanel = nullptr;
     QLabel* mStatusPanel0 = nullptr;
     QLabel* mStatusPanel1 = nullptr;
     bool mAutoScroll = true;

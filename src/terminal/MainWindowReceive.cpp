@@ -136,14 +136,16 @@ void TfrmMainWindow::UpdateFont()
     const bool dump = ui->cbDump->isChecked();
     QFont font(dump ? settings->DumpFontName() : settings->NormalFontName());
     font.setPointSize(qMax(1, dump ? settings->DumpFontSize() : settings->NormalFontSize()));
+    // Emptied first, as the rebuild below would do anyway: a font change re-wraps all the
+    // view holds (some 0.2 s for 70 MB of text), only for the rebuild to throw it away.
+    ui->memReceive->Clear();
     ui->memReceive->setFont(font);
     UpdateReceiveMemo();
 }
 
 void TfrmMainWindow::cbDumpClick()
 {
-    UpdateFont();
-    UpdateReceiveMemo();
+    UpdateFont(); // rebuilds the view
 }
 
 void TfrmMainWindow::rgDumpStyleClick()

@@ -6,19 +6,40 @@
 #include "terminal/Token.h"
 #include "ui/ErrorGuard.h"
 #include "ui_MainWindow.h"
+#include "controls/MvExpandingPanel.h"
+#include "scripting/HelpWindow.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace {
 constexpr int kTriggerTime = 0;
 constexpr int kTriggerChars = 1;
+constexpr int kScriptPanelHeight = 220;
 } // namespace
 
 void TfrmMainWindow::SetUpScriptPanel()
 {
+    // The script controls live in a panel that folds down to its title strip.
+    paScriptPanel = new TmvExpandingPanel(ui->paMain);
+    paScriptPanel->setObjectName(QStringLiteral("paScriptPanel"));
+    paScriptPanel->SetTitle(QStringLiteral("Script"));
+    ui->layMain->replaceWidget(ui->paScriptBody, paScriptPanel);
+    auto* body = new QVBoxLayout(paScriptPanel->Content());
+    body->setContentsMargins(0, 0, 0, 0);
+    body->addWidget(ui->paScriptBody);
+    paScriptPanel->SetExpandedHeight(kScriptPanelHeight);
+    paScriptPanel->SetExpanded(false);
+    connect(ui->bInfoScript, &QToolButton::clicked, this, [this] {
+        Guarded(this, [this] {
+            TfrmHelpWindow help(this);
+            Prompts().ExecDialog(&help);
+        });
+    });
+
     timerReceiveTrigger = new QTimer(this);
     timerReceiveTrigger->setObjectName(QStringLiteral("timerReceiveTrigger"));
     timerReceiveTrigger->setSingleShot(true);
