@@ -91,9 +91,10 @@ void T_QCCom32::Close()
 
 QString T_QCCom32::ReadWaiting()
 {
-    const qint64 n = InCount();
-    if (n <= 0)
+    const qint64 waiting = InCount();
+    if (waiting <= 0)
         return {};
+    const qint64 n = FMaxReadSize > 0 ? qMin(waiting, FMaxReadSize) : waiting;
     QByteArray buffer(n, Qt::Uninitialized);
     const qint64 got = hPort->Read(buffer.data(), n);
     if (got <= 0)

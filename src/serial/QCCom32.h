@@ -77,6 +77,11 @@ public:
     TNotifyEvent OnTimeout;
     TNotifyEvent OnParamChange;
 
+    // At most this many bytes per Read (0: everything waiting), so a flood of data is taken
+    // in pieces of bounded size.
+    qint64 MaxReadSize() const { return FMaxReadSize; }
+    void SetMaxReadSize(qint64 aBytes) { FMaxReadSize = aBytes; }
+
     // The device reports that it broke down (unplugged, gone) since it was opened.
     bool DeviceFailed() const { return hPort && hPort->Failed(); }
 
@@ -110,4 +115,5 @@ private:
     bool FBreakOff = false;
     bool FRTS = false;
     bool FDTR = false;
+    qint64 FMaxReadSize = 0;
 };

@@ -9,6 +9,7 @@ namespace {
 
 // How long closing waits for bytes still queued for the line.
 constexpr int kCloseDrainMs = 500;
+constexpr qint64 kReadBufferBytes = 4 << 20;
 
 QSerialPort::Parity ToQt(TParity aParity)
 {
@@ -37,6 +38,9 @@ QSerialPort::StopBits ToQt(TStopBit aStopBits)
 TQtSerialDevice::TQtSerialDevice(const QString& aPath)
 {
     FPort.setPortName(aPath);
+    // Bounded, so a flood waits in the driver rather than in our memory; the window reads
+    // far faster than any line delivers, so the reserve is never used up.
+    FPort.setReadBufferSize(kReadBufferBytes);
     QObject::connect(&FPort, &QSerialPort::errorOccurred, &FPort,
                      [this](QSerialPort::SerialPortError aError) {
                          // A vanished device (USB unplug, closed pty) shows up as a

@@ -16,6 +16,8 @@
 
 namespace {
 constexpr int kPollIntervalMs = 50;
+// The largest piece one read takes from the port.
+constexpr qint64 kMaxReadBytes = 1 << 20;
 const QString kXmlEngineAddress = QStringLiteral("https://pugixml.org/");
 } // namespace
 
@@ -36,6 +38,7 @@ TfrmMainWindow::~TfrmMainWindow()
 void TfrmMainWindow::FormCreate()
 {
     mCom = std::make_unique<TTermCom>();
+    mCom->SetMaxReadSize(kMaxReadBytes);
     // Until the settings reach the wait-time field every read makes its own token.
     mTokenList = std::make_unique<TTokenList>();
     ui->paVersion->setText(QStringLiteral("Version: ") + QStringLiteral(VARNEX_VERSION_STRING));

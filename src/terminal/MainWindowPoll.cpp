@@ -6,6 +6,12 @@
 #include "ui/VarnexError.h"
 #include "ui_MainWindow.h"
 
+#include <QElapsedTimer>
+
+namespace {
+constexpr int kPollBudgetMs = 25;
+} // namespace
+
 #include "log/Log.h"
 
 
@@ -22,11 +28,17 @@ void TfrmMainWindow::timerPollEventTimer()
         UpdateLeds();
         if (mCom->DeviceFailed())
             throw EVarnexError(QStringLiteral("device failed"));
-        if (mCom->InCount() > 0) {
+        // Reads come in bounded pieces; a flood that outlasts the tick's budget is read on
+        // at the next tick, so the window stays responsive and nothing is lost.
+        QElapsedTimer budget;
+        budget.start();
+        while (mCom->InCount() > 0) {
             const QString text = FeedReceived(mCom->Read());
             // A running rebuild shows the new data when it reaches the tokens.
             if (!mRebuild.Active)
                 AppendReceived(text);
+            if (budget.elapsed() >= kPollBudgetMs)
+                break;
         }
     } catch (const std::exception& e) {
         qCWarning(lcPoll) << "closing the port:" << e.what();

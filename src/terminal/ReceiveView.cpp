@@ -209,8 +209,20 @@ void TReceiveView::AppendChars(QStringView aText)
     const qint64 base = FText.size();
     FText.resize(base + aText.size());
     char* out = FText.data() + base;
-    for (qsizetype i = 0; i < aText.size(); ++i) {
-        const char16_t c = aText[i].unicode();
+    const char16_t* in = reinterpret_cast<const char16_t*>(aText.data());
+    const qsizetype n = aText.size();
+    // Received text is nearly always Latin-1: find out in one pass, then narrow in another;
+    // both loops are simple enough for the compiler to vectorise.
+    char16_t all = 0;
+    for (qsizetype i = 0; i < n; ++i)
+        all |= in[i];
+    if (all < 256) {
+        for (qsizetype i = 0; i < n; ++i)
+            out[i] = char(in[i]);
+        return;
+    }
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = in[i];
         if (c < 256) {
             out[i] = char(c);
         } else {
