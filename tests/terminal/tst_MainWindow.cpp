@@ -176,6 +176,26 @@ private slots:
         QVERIFY(view->Text().endsWith(QStringLiteral("B\u00e401 5A ")));
     }
 
+    void aFloodIsReadInBoundedPiecesWithoutLoss()
+    {
+        TScriptedPrompts prompts;
+        TTempSettings settings;
+        auto window = FakeWindow();
+        Find<QAction>(*window, "acComOn")->trigger();
+        Find<QToolButton>(*window, "bExecuteCrlf")->setChecked(false);
+        QByteArray flood(5 * (1 << 20) / 2, 'x');
+        for (qsizetype i = 0; i < flood.size(); i += 4099)
+            flood[i] = '\n';
+        FState->Incoming = flood;
+        for (int tick = 0; tick < 50 && !FState->Incoming.isEmpty(); ++tick)
+            window->timerPollEventTimer();
+        QVERIFY(FState->Incoming.isEmpty());
+        QVERIFY(FState->Reads >= 3); // at most 1 MB a read
+        const QString text = Find<TReceiveView>(*window, "memReceive")->Text();
+        QCOMPARE(text.size(), flood.size() - flood.count('\n') + 4 * flood.count('\n'));
+        QCOMPARE(text.count(QStringLiteral("/lf/")), flood.count('\n'));
+    }
+
     void failingDeviceGivesOneCommunicationErrorAndPollingGoesOn()
     {
         TScriptedPrompts prompts;
