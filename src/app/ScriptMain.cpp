@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QTextStream>
 
 namespace {
@@ -22,6 +23,8 @@ QString Shown(const QString& aBytes)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    // The messages are printed below; the trace would repeat them on stderr.
+    QLoggingCategory::setFilterRules(QStringLiteral("varnex.*=false"));
     QCoreApplication::setApplicationName(QStringLiteral("varnex-script"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VARNEX_VERSION_STRING));
     QCommandLineParser parser;

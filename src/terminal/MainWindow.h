@@ -49,8 +49,10 @@ public:
     void UpdateFont();
     void SaveReceiveToFile(const QString& aFileName);
     // One script run on one text; returns the text the script leaves (the text itself while
-    // no script runs). aRan tells whether a script ran.
-    QString StartScript(const QString& aText, const QString& aScriptToUse, bool* aRan = nullptr);
+    // no script runs). aRan tells whether a script ran. The send path hands slash notation,
+    // which the script gets decoded (aEncode); received data is handed over as it came.
+    QString StartScript(const QString& aText, const QString& aScriptToUse, bool* aRan = nullptr,
+                        bool aEncode = true);
     // Who runs scripts for StartScript: (text, script file, ran) -> text.
     using TScriptRunner = std::function<QString(const QString&, const QString&, bool*)>;
     void SetScriptRunner(TScriptRunner aRunner) { mScriptRunner = std::move(aRunner); }
@@ -144,4 +146,5 @@ private:
     int mReceiveTriggerType = 0;
     QString mEncodedTriggerChars;
     QString mReceiveScriptName;
+    int mMaxRunTimeMs = 5000;
 };

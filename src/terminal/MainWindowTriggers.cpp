@@ -7,11 +7,14 @@
 #include "ui/ErrorGuard.h"
 #include "ui_MainWindow.h"
 #include "controls/MvExpandingPanel.h"
+#include "notation/StringEncoder.h"
 #include "scripting/HelpWindow.h"
+#include "scripting/VarnexScript.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -109,6 +112,7 @@ void TfrmMainWindow::LoadScriptPanel()
     mReceiveTriggerType = type;
     mEncodedTriggerChars = settings->GetEncodedReceiveTriggerChars();
     mReceiveScriptName = settings->ReceiveScriptFileName();
+    mMaxRunTimeMs = settings->MaxRunTimeMs();
 }
 
 void TfrmMainWindow::rgReceiveScriptTriggerClick(QObject* aSender)
@@ -175,7 +179,7 @@ QString TfrmMainWindow::FeedReceived(const QString& aDisplayText)
     } else if (mReceiveTriggerType == kTriggerChars
                && mTokenList->CurrentTokenContains(mEncodedTriggerChars)) {
         // The whole token as the script leaves it takes the place of this read's text.
-        return StartScript(mTokenList->CurrentToken()->Content(), mReceiveScriptName);
+        return StartScript(mTokenList->CurrentToken()->Content(), mReceiveScriptName, nullptr, false);
     }
     return aDisplayText;
 }
@@ -190,15 +194,40 @@ void TfrmMainWindow::timerReceiveTriggerTimer()
         if (token->ContentType() != ctReceive)
             continue;
         if (mUseScript && mUseReceiveScript)
-            StartScript(token->Content(), mReceiveScriptName); // the view is not touched
+            StartScript(token->Content(), mReceiveScriptName, nullptr, false); // the view is not touched
         return;
     }
 }
 
-QString TfrmMainWindow::StartScript(const QString& aText, const QString& aScriptToUse, bool* aRan)
+QString TfrmMainWindow::StartScript(const QString& aText, const QString& aScriptToUse, bool* aRan,
+                                    bool aEncode)
 {
     if (aRan)
         *aRan = false;
-    // Without a script runner every text passes unchanged.
-    return mScriptRunner ? mScriptRunner(aText, aScriptToUse, aRan) : aText;
+    if (mScriptRunner)
+        return mScriptRunner(aText, aScriptToUse, aRan);
+    if (!mUseScript || !QFileInfo::exists(aScriptToUse))
+        return aText;
+    TVarnexScript script;
+    script.OnSendString = [this](const QString& aSent, const QString& aName) {
+        SendStringToCom(aSent, aName, false);
+    };
+    script.OnSetModemLine = [this](TModemLineType aType, bool aSet) { SetModemLine(aType, aSet); };
+    script.OnGetModemLine = [this](TModemLineType aType) { return GetModemLine(aType); };
+    script.OnWriteLn = [this](const QString& aMsg) { WriteLine(aMsg); };
+    script.OnShowMessage = [this](const QString& aMsg) { Prompts().ShowMessage(this, aMsg); };
+    script.SetText(aEncode ? TStringEncoder().EncodeString(aText) : aText);
+    TVarnexScript::TMessageOutput output;
+    output.Clear = [this] { ui->edCompilerMsg->clear(); };
+    output.Add = [this](const QString& aLines) {
+        QString lines = aLines;
+        lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (lines.endsWith(QLatin1Char('\n')))
+            lines.chop(1);
+        WriteLine(lines);
+    };
+    script.ExecuteScript(TVarnexScript::ReadScriptFile(aScriptToUse), &output, mMaxRunTimeMs);
+    if (aRan)
+        *aRan = true;
+    return script.Text();
 }

@@ -1,0 +1,447 @@
+#include "pascal/BuiltinNodes.h"
+
+#include "pascal/Format.h"
+#include "pascal/HeapValues.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace pascal {
+
+TValue TBuiltinCallNode::Eval(TRuntime& aRt) const
+{
+    constexpr std::size_t kMax = 8;
+    TValue args[kMax];
+    const std::size_t n = std::min(Args.size(), kMax);
+    for (std::size_t i = 0; i < n; ++i) {
+        args[i] = ParamTypes[i]->Default;
+        StoreValue(args[i], *Args[i], ParamTypes[i], aRt);
+    }
+    return Fn(aRt, args, int(n), Pos);
+}
+
+qint64 TLengthNode::EvalInt(TRuntime& aRt) const
+{
+    const TType* t = Arg->Type;
+    if (t->Kind == TTypeKind::Char)
+        return 1 + Offset;
+    if (t->Kind == TTypeKind::StaticArray)
+        return t->Count() + Offset;
+    if (Arg->IsLValue) {
+        const TValue* v = Arg->Ref(aRt, false);
+        return (t->Kind == TTypeKind::String ? v->StrLength() : ArrCount(*v)) + Offset;
+    }
+    if (t->Kind == TTypeKind::String)
+        return Arg->EvalStr(aRt).Length() + Offset;
+    return ArrCount(Arg->Eval(aRt)) + Offset;
+}
+
+TValue TSetLengthNode::Eval(TRuntime& aRt) const
+{
+    std::vector<qint64> lengths;
+    lengths.reserve(Lengths.size());
+    for (const PExpr& e : Lengths)
+        lengths.push_back(std::max<qint64>(0, e->EvalInt(aRt)));
+    TValue* target = Target->Ref(aRt, true);
+    Resize(aRt, *target, Target->Type, lengths.data(), lengths.size());
+    return {};
+}
+
+void TSetLengthNode::Resize(TRuntime& aRt, TValue& aValue, const TType* aType, const qint64* aLengths,
+                            std::size_t aCount) const
+{
+    const qint64 n = aLengths[0];
+    if (aType->Kind == TTypeKind::String) {
+        aRt.CheckSize(n, Pos);
+        aRt.Charge(n, Pos);
+        TStr s = TStr::Adopt(std::exchange(aValue.S, nullptr));
+        s.SetLength(n);
+        aValue.S = s.Detach();
+        return;
+    }
+    const TType* element = aType->Element;
+    aRt.CheckSize(n * std::max<qint64>(1, element->Size), Pos);
+    if (n > aRt.Limits.MaxStringOrArrayBytes / qint64(sizeof(TValue)) * 4)
+        aRt.TooLarge(Pos);
+    aRt.Charge(n * 16, Pos);
+    SetLengthArr(aValue, n, element->Default);
+    if (aCount > 1 && aValue.A) {
+        TValue* items = aValue.A->Items();
+        for (qint64 i = 0; i < n; ++i)
+            Resize(aRt, items[i], element, aLengths + 1, aCount - 1);
+    }
+}
+
+TValue TIncDecNode::Eval(TRuntime& aRt) const
+{
+    qint64 step = Step ? Step->EvalInt(aRt) : 1;
+    if (Dec)
+        step = qint64(0 - quint64(step));
+    TValue* v = Target->Ref(aRt, true);
+    const qint64 r = qint64(quint64(v->I) + quint64(step));
+    v->I = Target->Type->Kind == TTypeKind::Boolean ? (r & 1) : WrapInt(r, Target->Type->IntKind);
+    return {};
+}
+
+TStr TCopyNode::EvalStr(TRuntime& aRt) const
+{
+    const TStr s = Source->EvalStr(aRt);
+    qint64 index = Index->EvalInt(aRt);
+    qint64 count = Count ? Count->EvalInt(aRt) : std::numeric_limits<qint64>::max();
+    const qint64 len = s.Length();
+    if (index < 1)
+        index = 1;
+    if (index > len || count <= 0)
+        return {};
+    count = std::min(count, len - index + 1);
+    if (index == 1 && count == len)
+        return s;
+    aRt.Charge(count, Pos);
+    return TStr(s.Data() + index - 1, count);
+}
+
+TValue TCopyArrNode::Eval(TRuntime& aRt) const
+{
+    const TValue a = Source->Eval(aRt);
+    const qint64 len = ArrCount(a);
+    qint64 index = Index ? Index->EvalInt(aRt) : 0;
+    qint64 count = Count ? Count->EvalInt(aRt) : std::numeric_limits<qint64>::max();
+    if (index < 0)
+        index = 0;
+    if (index >= len || count <= 0)
+        return TValue::FromArr(nullptr);
+    count = std::min(count, len - index);
+    aRt.Charge(count * 16, Pos);
+    TArrRec* rec = NewArr(count, TValue());
+    for (qint64 i = 0; i < count; ++i)
+        rec->Items()[i] = a.A->Items()[index + i];
+    return TValue::FromArr(rec);
+}
+
+qint64 TPosNode::EvalInt(TRuntime& aRt) const
+{
+    const TStr sub = Sub->EvalStr(aRt);
+    const TStr text = Text->EvalStr(aRt);
+    qint64 from = Offset ? Offset->EvalInt(aRt) : 1;
+    const qint64 n = sub.Length();
+    const qint64 len = text.Length();
+    if (n == 0 || from < 1 || from > len)
+        return 0;
+    aRt.Charge(len - from + 1, Pos);
+    const char* hay = text.Data();
+    const char* found = nullptr;
+    if (n == 1) {
+        found = static_cast<const char*>(std::memchr(hay + from - 1, sub.Data()[0], std::size_t(len - from + 1)));
+    } else {
+        const char* end = hay + len;
+        auto it = std::search(hay + from - 1, end, sub.Data(), sub.Data() + n);
+        found = it == end ? nullptr : it;
+    }
+    return found ? found - hay + 1 : 0;
+}
+
+TValue TDeleteNode::Eval(TRuntime& aRt) const
+{
+    const qint64 index = Index->EvalInt(aRt);
+    qint64 count = Count->EvalInt(aRt);
+    TValue* target = Target->Ref(aRt, true);
+    const qint64 len = target->StrLength();
+    if (index < 1 || index > len || count <= 0)
+        return {};
+    count = std::min(count, len - index + 1);
+    aRt.Charge(len, Pos);
+    TStr s = TStr::Adopt(std::exchange(target->S, nullptr));
+    char* d = s.Unique();
+    std::memmove(d + index - 1, d + index - 1 + count, std::size_t(len - index + 1 - count));
+    s.SetLength(len - count);
+    target->S = s.Detach();
+    return {};
+}
+
+TValue TInsertNode::Eval(TRuntime& aRt) const
+{
+    const TStr source = Source->EvalStr(aRt);
+    qint64 index = Index->EvalInt(aRt);
+    TValue* target = Target->Ref(aRt, true);
+    const qint64 len = target->StrLength();
+    const qint64 n = source.Length();
+    if (n == 0)
+        return {};
+    aRt.CheckSize(len + n, Pos);
+    aRt.Charge(len + n, Pos);
+    if (index < 1)
+        index = 1;
+    if (index > len)
+        index = len + 1;
+    TStr s = TStr::Adopt(std::exchange(target->S, nullptr));
+    s.SetLength(len + n);
+    char* d = s.Unique();
+    std::memmove(d + index - 1 + n, d + index - 1, std::size_t(len - index + 1));
+    std::memcpy(d + index - 1, source.Data(), std::size_t(n));
+    target->S = s.Detach();
+    return {};
+}
+
+TValue TIncludeNode::Eval(TRuntime& aRt) const
+{
+    const qint64 e = Element->EvalInt(aRt);
+    TValue* target = Target->Ref(aRt, true);
+    if (quint64(e) >= 256)
+        return {};
+    TSetRec* set = UniqueSet(*target);
+    const quint64 bit = quint64(1) << (e & 63);
+    if (Include)
+        set->Bits[e >> 6] |= bit;
+    else
+        set->Bits[e >> 6] &= ~bit;
+    return {};
+}
+
+TStr TFormatNode::EvalStr(TRuntime& aRt) const
+{
+    const TStr format = Format->EvalStr(aRt);
+    std::vector<TFormatArg> args;
+    args.reserve(Args.size());
+    for (const PExpr& a : Args) {
+        TFormatArg f;
+        using K = TFormatArg::TKind;
+        switch (a->Type->Kind) {
+        case TTypeKind::Integer:
+        case TTypeKind::Enum:
+            f.Kind = a->Type->IntKind == TIntKind::S64 ? K::Int64 : K::Int32;
+            f.Int = a->EvalInt(aRt);
+            break;
+        case TTypeKind::Boolean:
+            f.Kind = K::Bool;
+            f.Int = a->EvalInt(aRt);
+            break;
+        case TTypeKind::Char:
+            f.Kind = K::Char;
+            f.Int = a->EvalInt(aRt);
+            break;
+        case TTypeKind::Real:
+            f.Kind = K::Real;
+            f.Real = a->EvalReal(aRt);
+            break;
+        case TTypeKind::String:
+            f.Kind = K::Str;
+            f.Text = a->EvalStr(aRt);
+            break;
+        default:
+            f.Kind = K::Object;
+            break;
+        }
+        args.push_back(std::move(f));
+    }
+    TStr out;
+    QString error;
+    if (!FormatText(format, args, out, error))
+        aRt.Raise("EConvertError", error, Pos);
+    aRt.CheckSize(out.Length(), Pos);
+    return out;
+}
+
+qint64 TRandomNode::EvalInt(TRuntime& aRt) const
+{
+    return NextRandomInt(aRt, Range ? Range->EvalInt(aRt) : 0);
+}
+
+double TRandomNode::EvalReal(TRuntime& aRt) const
+{
+    if (Type->Kind != TTypeKind::Real)
+        return double(EvalInt(aRt));
+    return NextRandom(aRt);
+}
+
+qint64 TRoundNode::EvalInt(TRuntime& aRt) const
+{
+    const double v = Arg->EvalReal(aRt);
+    const double r = Trunc ? std::trunc(v) : std::nearbyint(v); // the FPU rounds to even
+    if (!(r >= -9223372036854775808.0 && r < 9223372036854775808.0))
+        aRt.InvalidFloat(Pos);
+    return qint64(r);
+}
+
+qint64 TMathNode::EvalInt(TRuntime& aRt) const
+{
+    if (Type->Kind == TTypeKind::Real)
+        return qint64(EvalReal(aRt));
+    const qint64 a = A->EvalInt(aRt);
+    switch (Op) {
+    case TOp::Abs: return a < 0 ? qint64(0 - quint64(a)) : a;
+    case TOp::Sqr: return qint64(quint64(a) * quint64(a));
+    case TOp::Min: return std::min(a, B->EvalInt(aRt));
+    case TOp::Max: return std::max(a, B->EvalInt(aRt));
+    }
+    return 0;
+}
+
+double TMathNode::EvalReal(TRuntime& aRt) const
+{
+    if (Type->Kind != TTypeKind::Real)
+        return double(EvalInt(aRt));
+    const double a = A->EvalReal(aRt);
+    double r = 0;
+    switch (Op) {
+    case TOp::Abs: r = std::fabs(a); break;
+    case TOp::Sqr: r = a * a; break;
+    case TOp::Min: r = std::min(a, B->EvalReal(aRt)); break;
+    case TOp::Max: r = std::max(a, B->EvalReal(aRt)); break;
+    }
+    if (std::isinf(r) && !std::isinf(a))
+        aRt.Raise("EOverflow", QStringLiteral("Gleitkommaüberlauf"), Pos);
+    return r;
+}
+
+TValue TAssertNode::Eval(TRuntime& aRt) const
+{
+    if (Cond->EvalInt(aRt) != 0)
+        return {};
+    QString text = Message ? QString::fromLatin1(Message->EvalStr(aRt).ToByteArray()) : QString();
+    if (text.isEmpty())
+        text = QStringLiteral("Assertion fehlgeschlagen");
+    aRt.Raise("Exception", text, Pos);
+}
+
+qint64 TTryParseNode::EvalInt(TRuntime& aRt) const
+{
+    const TStr text = Text->EvalStr(aRt);
+    const TType* t = Target->Type;
+    bool ok = false;
+    TValue result = t->Default;
+    if (t->Kind == TTypeKind::Real) {
+        double d = 0;
+        ok = ParseReal(text.Data(), text.Length(), d);
+        if (ok)
+            result = TValue::FromReal(t->Single ? double(float(d)) : d);
+    } else {
+        qint64 v = 0;
+        ok = ParseInteger(text.Data(), text.Length(), v, t->IntKind == TIntKind::S64);
+        if (ok)
+            result.I = WrapInt(v, t->IntKind);
+    }
+    if (ok || Code) // TryStrTo* leave the variable alone on failure; Val sets it to 0
+        StoreConverted(*Target->Ref(aRt, true), std::move(result), t);
+    if (Code) {
+        // Val: 0, or the 1-based position of the first character that spoils the number
+        qint64 position = 0;
+        if (!ok) {
+            position = text.Length() + 1;
+            for (qint64 n = text.Length() - 1; n >= 0; --n) {
+                double d = 0;
+                qint64 v = 0;
+                const bool prefixOk = t->Kind == TTypeKind::Real ? ParseReal(text.Data(), n, d)
+                                                                 : ParseInteger(text.Data(), n, v, true);
+                if (prefixOk || n == 0) {
+                    position = n + 1;
+                    break;
+                }
+            }
+        }
+        Code->Ref(aRt, true)->I = WrapInt(position, Code->Type->IntKind);
+    }
+    return ok;
+}
+
+TValue TStrProcNode::Eval(TRuntime& aRt) const
+{
+    TStr text;
+    if (Value->Type->Kind == TTypeKind::Real) {
+        // Str(x, s) without a width writes Free Pascal's long scientific form
+        const double v = Value->EvalReal(aRt);
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "% .16E", v);
+        std::string s = buf;
+        const auto e = s.find('E');
+        if (e != std::string::npos) {
+            const int exp = std::atoi(s.c_str() + e + 1);
+            char tail[16];
+            std::snprintf(tail, sizeof tail, "E%c%04d", exp < 0 ? '-' : '+', std::abs(exp));
+            s.resize(e);
+            s.append(tail);
+        }
+        text = TStr(s.data(), qint64(s.size()));
+    } else {
+        const QByteArray digits = QByteArray::number(Value->EvalInt(aRt));
+        text = TStr(digits);
+    }
+    Target->Ref(aRt, true)->SetStr(std::move(text));
+    return {};
+}
+
+TStr TIntToHexNode::EvalStr(TRuntime& aRt) const
+{
+    const qint64 v = Value->EvalInt(aRt);
+    const qint64 digits = Digits ? Digits->EvalInt(aRt) : (Is64 ? 16 : 8);
+    return IntToHexStr(v, int(std::clamp<qint64>(digits, 0, 64)), Is64);
+}
+
+TValue TDecodeNode::Eval(TRuntime& aRt) const
+{
+    const double dt = DateTime->EvalReal(aRt);
+    if (!std::isfinite(dt) || std::fabs(dt) > 3e6)
+        aRt.InvalidFloat(Pos);
+    qint64 parts[4] = {0, 0, 0, 0};
+    if (Time) {
+        qint64 ms = qint64(std::llround(std::fabs(dt - std::trunc(dt)) * 86400000.0));
+        if (ms >= 86400000)
+            ms = 86399999;
+        parts[0] = ms / 3600000;
+        parts[1] = ms / 60000 % 60;
+        parts[2] = ms / 1000 % 60;
+        parts[3] = ms % 1000;
+    } else {
+        const QDate d = QDate(1899, 12, 30).addDays(qint64(std::floor(dt)));
+        parts[0] = d.year();
+        parts[1] = d.month();
+        parts[2] = d.day();
+    }
+    for (std::size_t i = 0; i < Targets.size(); ++i)
+        Targets[i]->Ref(aRt, true)->I = WrapInt(parts[i], Targets[i]->Type->IntKind);
+    return {};
+}
+
+TValue TOpenArrayNode::Eval(TRuntime& aRt) const
+{
+    TValue v = Source->Eval(aRt);
+    if (!Copy || v.A == nullptr)
+        return v;
+    aRt.Charge(v.A->Count * 16, Pos);
+    TArrRec* copy = NewArr(v.A->Count, TValue());
+    for (qint64 i = 0; i < v.A->Count; ++i)
+        copy->Items()[i] = v.A->Items()[i];
+    return TValue::FromArr(copy);
+}
+
+TValue* TOpenArrayNode::Ref(TRuntime& aRt, bool aWrite) const
+{
+    TValue* v = Source->Ref(aRt, aWrite);
+    if (aWrite && Source->Type->Kind == TTypeKind::StaticArray)
+        UniqueArr(*v);
+    return v;
+}
+
+TValue* TOpenArrayNode::RefPinned(TRuntime& aRt, TArrRec*& aPin) const
+{
+    TValue* v = Source->RefPinned(aRt, aPin);
+    if (Source->Type->Kind == TTypeKind::StaticArray)
+        UniqueArr(*v);
+    return v;
+}
+
+TValue TArrayCtorNode::Eval(TRuntime& aRt) const
+{
+    if (Items.empty())
+        return TValue::FromArr(nullptr);
+    TArrRec* rec = NewArr(qint64(Items.size()), Type->Element->Default);
+    TValue result = TValue::FromArr(rec);
+    for (std::size_t i = 0; i < Items.size(); ++i)
+        StoreValue(rec->Items()[i], *Items[i], Type->Element, aRt);
+    return result;
+}
+
+} // namespace pascal

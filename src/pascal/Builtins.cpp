@@ -1,0 +1,200 @@
+#include "pascal/Builtins.h"
+
+#include <QDateTime>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace pascal {
+
+const char* MagicName(TMagic aMagic)
+{
+    static const char* const kNames[] = {
+        "Length", "SetLength", "High", "Low", "Inc", "Dec", "Ord", "Chr", "Succ", "Pred", "Odd",
+        "Abs", "Sqr", "Min", "Max", "Round", "Trunc", "Copy", "Pos", "Delete", "Insert", "Concat",
+        "Format", "SizeOf", "Exit", "Break", "Continue", "Halt", "Include", "Exclude", "Random",
+        "Assert", "TryStrToInt", "TryStrToInt64", "TryStrToFloat", "Val", "Str", "Assigned",
+        "IntToHex", "Hi", "Lo", "FreeAndNil", "DecodeDate", "DecodeTime", "Swap", "Default",
+    };
+    static_assert(sizeof(kNames) / sizeof(kNames[0]) == std::size_t(TMagic::Count));
+    return kNames[int(aMagic)];
+}
+
+const std::vector<TBuiltinFunc>& BuiltinFuncs()
+{
+    static const std::vector<TBuiltinFunc> table = [] {
+        std::vector<TBuiltinFunc> t;
+        AddStringFuncs(t);
+        AddMathFuncs(t);
+        AddDateFuncs(t);
+        return t;
+    }();
+    return table;
+}
+
+bool ParseInteger(const char* aText, qint64 aLength, qint64& aValue, bool aAllow64)
+{
+    qint64 i = 0;
+    while (i < aLength && (aText[i] == ' ' || aText[i] == '\t'))
+        ++i;
+    bool negative = false;
+    if (i < aLength && (aText[i] == '+' || aText[i] == '-'))
+        negative = aText[i++] == '-';
+    int base = 10;
+    if (i < aLength && aText[i] == '$') {
+        base = 16;
+        ++i;
+    } else if (i + 1 < aLength && aText[i] == '0' && (aText[i + 1] == 'x' || aText[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    } else if (i < aLength && (aText[i] == 'x' || aText[i] == 'X')) {
+        base = 16;
+        ++i;
+    } else if (i < aLength && aText[i] == '&') {
+        base = 8;
+        ++i;
+    } else if (i < aLength && aText[i] == '%') {
+        base = 2;
+        ++i;
+    }
+    if (i >= aLength)
+        return false;
+    quint64 v = 0;
+    for (; i < aLength; ++i) {
+        const char c = aText[i];
+        int d = 99;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        if (d >= base)
+            return false;
+        if (v > (quint64(1) << 60))
+            return false; // far too big for either result type
+        v = v * quint64(base) + quint64(d);
+    }
+    if (aAllow64) {
+        if (negative ? v > (quint64(1) << 63) : v > quint64(std::numeric_limits<qint64>::max()))
+            return false;
+        aValue = negative ? qint64(0 - v) : qint64(v);
+        return true;
+    }
+    // as Free Pascal: an Integer takes anything up to High(Cardinal) and wraps
+    if (negative ? v > (quint64(1) << 31) : v > 0xFFFFFFFFull)
+        return false;
+    aValue = qint32(quint32(negative ? 0 - v : v));
+    return true;
+}
+
+bool ParseReal(const char* aText, qint64 aLength, double& aValue)
+{
+    qint64 b = 0;
+    qint64 e = aLength;
+    while (b < e && (aText[b] == ' ' || aText[b] == '\t'))
+        ++b;
+    while (e > b && (aText[e - 1] == ' ' || aText[e - 1] == '\t'))
+        --e;
+    if (b == e || e - b > 400)
+        return false;
+    std::string text(aText + b, std::size_t(e - b));
+    bool digit = false;
+    for (char c : text) {
+        if (c >= '0' && c <= '9')
+            digit = true;
+        else if (c != '+' && c != '-' && c != '.' && c != 'e' && c != 'E')
+            return false;
+    }
+    if (!digit)
+        return false;
+    char* end = nullptr;
+    aValue = std::strtod(text.c_str(), &end);
+    return end == text.c_str() + text.size() && std::isfinite(aValue);
+}
+
+void RaiseNotInteger(TRuntime& aRt, const TStr& aText, TSourcePos aPos)
+{
+    aRt.Raise("EConvertError",
+              QStringLiteral("'%1' ist kein gültiger Integerwert").arg(QString::fromLatin1(aText.ToByteArray())), aPos);
+}
+
+TStr IntToHexStr(qint64 aValue, int aDigits, bool a64)
+{
+    char buf[80];
+    const quint64 v = a64 ? quint64(aValue) : quint64(quint32(aValue));
+    std::snprintf(buf, sizeof buf, "%0*llX", std::min(aDigits, 64), static_cast<unsigned long long>(v));
+    return TStr(buf, qint64(std::strlen(buf)));
+}
+
+double NextRandom(TRuntime& aRt)
+{
+    aRt.RandSeed = aRt.RandSeed * 0x08088405u + 1u;
+    return double(aRt.RandSeed) / 4294967296.0;
+}
+
+qint64 NextRandomInt(TRuntime& aRt, qint64 aRange)
+{
+    if (aRange <= 0)
+        return 0;
+    aRt.RandSeed = aRt.RandSeed * 0x08088405u + 1u;
+    if (aRange <= 0xFFFFFFFFll)
+        return qint64((quint64(aRt.RandSeed) * quint64(aRange)) >> 32);
+    const quint64 high = aRt.RandSeed;
+    aRt.RandSeed = aRt.RandSeed * 0x08088405u + 1u;
+    return qint64(((high << 32) | aRt.RandSeed) % quint64(aRange));
+}
+
+TStr FloatToStrGeneral(double aValue, int aPrecision)
+{
+    if (std::isnan(aValue))
+        return TStr("Nan", 3);
+    if (std::isinf(aValue))
+        return aValue < 0 ? TStr("-Inf", 4) : TStr("+Inf", 4);
+    if (aValue == 0)
+        return TStr("0", 1);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*e", aPrecision - 1, aValue);
+    // buf: [-]d.ddddde[+-]xx
+    std::string digits;
+    const char* p = buf;
+    const bool negative = *p == '-';
+    if (negative)
+        ++p;
+    for (; *p && *p != 'e'; ++p)
+        if (*p != '.')
+            digits.push_back(*p);
+    const int exponent = std::atoi(p + 1);
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+    std::string out;
+    if (negative)
+        out.push_back('-');
+    if (exponent < -5 || exponent >= aPrecision) {
+        out.push_back(digits[0]);
+        if (digits.size() > 1) {
+            out.push_back('.');
+            out.append(digits, 1);
+        }
+        out.push_back('E');
+        out.append(std::to_string(exponent));
+    } else if (exponent < 0) {
+        out.append("0.");
+        out.append(std::size_t(-exponent - 1), '0');
+        out.append(digits);
+    } else {
+        const std::size_t intDigits = std::size_t(exponent) + 1;
+        while (digits.size() < intDigits)
+            digits.push_back('0');
+        out.append(digits, 0, intDigits);
+        if (digits.size() > intDigits) {
+            out.push_back('.');
+            out.append(digits, intDigits);
+        }
+    }
+    return TStr(out.data(), qint64(out.size()));
+}
+
+} // namespace pascal

@@ -1,0 +1,392 @@
+#include "pascal/Builtins.h"
+
+#include "pascal/HeapValues.h"
+
+#include <algorithm>
+#include <cstring>
+
+// String conversion and manipulation routines (SysUtils and StrUtils).
+namespace pascal {
+
+namespace {
+
+TValue Str(TStr aText) { return TValue::FromStr(std::move(aText)); }
+TValue Int(qint64 aValue) { return TValue::FromInt(aValue); }
+TValue Bool(bool aValue) { return TValue::FromInt(aValue ? 1 : 0); }
+
+bool SetHasBit(const TValue& aSet, qint64 aElement)
+{
+    return aSet.K == TVKind::Set && SetHas(aSet.St, aElement);
+}
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; }
+
+TStr Mapped(const TStr& aText, char (*aMap)(char))
+{
+    TStr s(aText.Data(), aText.Length());
+    char* d = s.Unique();
+    for (qint64 i = 0; i < s.Length(); ++i)
+        d[i] = aMap(d[i]);
+    return s;
+}
+
+int CompareNoCase(const TStr& a, const TStr& b)
+{
+    const qint64 n = std::min(a.Length(), b.Length());
+    for (qint64 i = 0; i < n; ++i) {
+        const int x = static_cast<unsigned char>(Upper(a.Data()[i]));
+        const int y = static_cast<unsigned char>(Upper(b.Data()[i]));
+        if (x != y)
+            return x - y;
+    }
+    return int(std::clamp<qint64>(a.Length() - b.Length(), -1, 1));
+}
+
+qint64 Find(const TStr& aText, const TStr& aSub, qint64 aFrom, bool aNoCase)
+{
+    const qint64 n = aSub.Length();
+    const qint64 len = aText.Length();
+    if (n == 0)
+        return -1;
+    for (qint64 i = aFrom; i + n <= len; ++i) {
+        bool match = true;
+        for (qint64 k = 0; k < n && match; ++k) {
+            const char x = aText.Data()[i + k];
+            const char y = aSub.Data()[k];
+            match = aNoCase ? Upper(x) == Upper(y) : x == y;
+        }
+        if (match)
+            return i;
+    }
+    return -1;
+}
+
+TStr Trimmed(const TStr& aText, bool aLeft, bool aRight)
+{
+    qint64 b = 0;
+    qint64 e = aText.Length();
+    if (aLeft)
+        while (b < e && static_cast<unsigned char>(aText.Data()[b]) <= ' ')
+            ++b;
+    if (aRight)
+        while (e > b && static_cast<unsigned char>(aText.Data()[e - 1]) <= ' ')
+            --e;
+    if (b == 0 && e == aText.Length())
+        return aText;
+    return TStr(aText.Data() + b, e - b);
+}
+
+TValue IntToStr(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Str(TStr(QByteArray::number(a[0].I)));
+}
+
+TValue StrToInt(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+{
+    const TStr s = a[0].Str();
+    qint64 v = 0;
+    if (!ParseInteger(s.Data(), s.Length(), v, false))
+        RaiseNotInteger(aRt, s, aPos);
+    return Int(v);
+}
+
+TValue StrToInt64(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+{
+    const TStr s = a[0].Str();
+    qint64 v = 0;
+    if (!ParseInteger(s.Data(), s.Length(), v, true))
+        RaiseNotInteger(aRt, s, aPos);
+    return Int(v);
+}
+
+TValue StrToIntDef(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    qint64 v = 0;
+    return Int(ParseInteger(a[0].StrData(), a[0].StrLength(), v, false) ? v : a[1].I);
+}
+
+TValue StrToInt64Def(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    qint64 v = 0;
+    return Int(ParseInteger(a[0].StrData(), a[0].StrLength(), v, true) ? v : a[1].I);
+}
+
+TValue FloatToStr(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Str(FloatToStrGeneral(a[0].R));
+}
+
+TValue StrToFloat(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+{
+    double d = 0;
+    if (!ParseReal(a[0].StrData(), a[0].StrLength(), d))
+        aRt.Raise("EConvertError",
+                  QStringLiteral("'%1' ist kein gültiger Gleitkommawert").arg(QString::fromLatin1(a[0].Str().ToByteArray())),
+                  aPos);
+    return TValue::FromReal(d);
+}
+
+TValue StrToFloatDef(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    double d = 0;
+    return TValue::FromReal(ParseReal(a[0].StrData(), a[0].StrLength(), d) ? d : a[1].R);
+}
+
+TValue UpperCase(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+{
+    aRt.Charge(a[0].StrLength(), aPos);
+    return Str(Mapped(a[0].Str(), Upper));
+}
+
+TValue LowerCase(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+{
+    aRt.Charge(a[0].StrLength(), aPos);
+    return Str(Mapped(a[0].Str(), Lower));
+}
+
+TValue UpCase(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Int(static_cast<unsigned char>(Upper(char(a[0].I))));
+}
+
+TValue LowCase(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Int(static_cast<unsigned char>(Lower(char(a[0].I))));
+}
+
+TValue Trim(TRuntime&, const TValue* a, int, TSourcePos) { return Str(Trimmed(a[0].Str(), true, true)); }
+TValue TrimLeft(TRuntime&, const TValue* a, int, TSourcePos) { return Str(Trimmed(a[0].Str(), true, false)); }
+TValue TrimRight(TRuntime&, const TValue* a, int, TSourcePos) { return Str(Trimmed(a[0].Str(), false, true)); }
+
+TValue StringOfChar(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+{
+    const qint64 n = std::max<qint64>(0, a[1].I);
+    aRt.CheckSize(n, aPos);
+    aRt.Charge(n, aPos);
+    TStr s;
+    s.SetLength(n);
+    if (n > 0)
+        std::memset(s.Unique(), int(a[0].I), std::size_t(n));
+    return Str(std::move(s));
+}
+
+TValue DupeString(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+{
+    const TStr part = a[0].Str();
+    const qint64 count = std::max<qint64>(0, a[1].I);
+    if (part.Length() > 0 && count > aRt.Limits.MaxStringOrArrayBytes / part.Length())
+        aRt.TooLarge(aPos);
+    aRt.Charge(part.Length() * count, aPos);
+    TStr s;
+    s.Reserve(part.Length() * count);
+    for (qint64 i = 0; i < count; ++i)
+        s.Append(part);
+    return Str(std::move(s));
+}
+
+TValue QuotedStr(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+{
+    const TStr s = a[0].Str();
+    aRt.CheckSize(2 * s.Length() + 2, aPos);
+    TStr out;
+    out.AppendChar('\'');
+    for (qint64 i = 0; i < s.Length(); ++i) {
+        out.AppendChar(s.Data()[i]);
+        if (s.Data()[i] == '\'')
+            out.AppendChar('\'');
+    }
+    out.AppendChar('\'');
+    return Str(std::move(out));
+}
+
+TValue CompareStr(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Int(TStr::Compare(a[0].Str(), a[1].Str()));
+}
+
+TValue CompareText(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Int(CompareNoCase(a[0].Str(), a[1].Str()));
+}
+
+TValue SameText(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Bool(CompareNoCase(a[0].Str(), a[1].Str()) == 0);
+}
+
+TValue SameStr(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Bool(TStr::Compare(a[0].Str(), a[1].Str()) == 0);
+}
+
+TValue StringReplace(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+{
+    const TStr s = a[0].Str();
+    const TStr from = a[1].Str();
+    const TStr to = a[2].Str();
+    const bool all = SetHasBit(a[3], 0);
+    const bool noCase = SetHasBit(a[3], 1);
+    if (from.IsEmpty())
+        return Str(s);
+    TStr out;
+    qint64 at = 0;
+    for (;;) {
+        const qint64 hit = Find(s, from, at, noCase);
+        if (hit < 0)
+            break;
+        out.Append(s.Data() + at, hit - at);
+        out.Append(to);
+        aRt.CheckSize(out.Length(), aPos);
+        at = hit + from.Length();
+        if (!all)
+            break;
+    }
+    out.Append(s.Data() + at, s.Length() - at);
+    aRt.CheckSize(out.Length(), aPos);
+    aRt.Charge(out.Length() + s.Length(), aPos);
+    return Str(std::move(out));
+}
+
+TValue BoolToStr(TRuntime&, const TValue* a, int n, TSourcePos)
+{
+    const bool b = a[0].I != 0;
+    if (n > 1 && a[1].I != 0)
+        return Str(b ? TStr("True", 4) : TStr("False", 5));
+    return Str(b ? TStr("-1", 2) : TStr("0", 1));
+}
+
+TValue LeftStr(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    const TStr s = a[0].Str();
+    const qint64 n = std::clamp<qint64>(a[1].I, 0, s.Length());
+    return Str(TStr(s.Data(), n));
+}
+
+TValue RightStr(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    const TStr s = a[0].Str();
+    const qint64 n = std::clamp<qint64>(a[1].I, 0, s.Length());
+    return Str(TStr(s.Data() + s.Length() - n, n));
+}
+
+TValue MidStr(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    const TStr s = a[0].Str();
+    qint64 from = std::max<qint64>(1, a[1].I);
+    if (from > s.Length() || a[2].I <= 0)
+        return Str(TStr());
+    const qint64 n = std::min(a[2].I, s.Length() - from + 1);
+    return Str(TStr(s.Data() + from - 1, n));
+}
+
+TValue ReverseString(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    TStr s(a[0].StrData(), a[0].StrLength());
+    if (s.Length() > 0)
+        std::reverse(s.Unique(), s.Unique() + s.Length());
+    return Str(std::move(s));
+}
+
+TValue PosEx(TRuntime& aRt, const TValue* a, int n, TSourcePos aPos)
+{
+    const qint64 from = n > 2 ? a[2].I : 1;
+    const TStr text = a[1].Str();
+    if (from < 1 || from > text.Length())
+        return Int(0);
+    aRt.Charge(text.Length(), aPos);
+    const qint64 hit = Find(text, a[0].Str(), from - 1, false);
+    return Int(hit + 1);
+}
+
+TValue ContainsStr(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Bool(a[1].StrLength() == 0 || Find(a[0].Str(), a[1].Str(), 0, false) >= 0);
+}
+
+TValue ContainsText(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Bool(a[1].StrLength() == 0 || Find(a[0].Str(), a[1].Str(), 0, true) >= 0);
+}
+
+bool Affix(const TValue& aSub, const TValue& aText, bool aEnd, bool aNoCase)
+{
+    const qint64 n = aSub.StrLength();
+    const qint64 len = aText.StrLength();
+    if (n > len)
+        return false;
+    const char* t = aText.StrData() + (aEnd ? len - n : 0);
+    const char* s = aSub.StrData();
+    for (qint64 i = 0; i < n; ++i)
+        if (aNoCase ? Upper(t[i]) != Upper(s[i]) : t[i] != s[i])
+            return false;
+    return true;
+}
+
+TValue StartsStr(TRuntime&, const TValue* a, int, TSourcePos) { return Bool(Affix(a[0], a[1], false, false)); }
+TValue EndsStr(TRuntime&, const TValue* a, int, TSourcePos) { return Bool(Affix(a[0], a[1], true, false)); }
+TValue StartsText(TRuntime&, const TValue* a, int, TSourcePos) { return Bool(Affix(a[0], a[1], false, true)); }
+TValue EndsText(TRuntime&, const TValue* a, int, TSourcePos) { return Bool(Affix(a[0], a[1], true, true)); }
+
+TValue CharInSet(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Bool(SetHasBit(a[1], a[0].I));
+}
+
+TValue AnsiPos(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+{
+    aRt.Charge(a[1].StrLength(), aPos);
+    return Int(Find(a[1].Str(), a[0].Str(), 0, false) + 1);
+}
+
+} // namespace
+
+void AddStringFuncs(std::vector<TBuiltinFunc>& t)
+{
+    t.push_back({"IntToStr", "string", {"Int64"}, 1, IntToStr});
+    t.push_back({"StrToInt", "Integer", {"string"}, 1, StrToInt});
+    t.push_back({"StrToInt64", "Int64", {"string"}, 1, StrToInt64});
+    t.push_back({"StrToIntDef", "Integer", {"string", "Integer"}, 2, StrToIntDef});
+    t.push_back({"StrToInt64Def", "Int64", {"string", "Int64"}, 2, StrToInt64Def});
+    t.push_back({"FloatToStr", "string", {"Double"}, 1, FloatToStr});
+    t.push_back({"StrToFloat", "Double", {"string"}, 1, StrToFloat});
+    t.push_back({"StrToFloatDef", "Double", {"string", "Double"}, 2, StrToFloatDef});
+    t.push_back({"UpperCase", "string", {"string"}, 1, UpperCase});
+    t.push_back({"LowerCase", "string", {"string"}, 1, LowerCase});
+    t.push_back({"AnsiUpperCase", "string", {"string"}, 1, UpperCase});
+    t.push_back({"AnsiLowerCase", "string", {"string"}, 1, LowerCase});
+    t.push_back({"UpCase", "Char", {"Char"}, 1, UpCase});
+    t.push_back({"LowCase", "Char", {"Char"}, 1, LowCase});
+    t.push_back({"Trim", "string", {"string"}, 1, Trim});
+    t.push_back({"TrimLeft", "string", {"string"}, 1, TrimLeft});
+    t.push_back({"TrimRight", "string", {"string"}, 1, TrimRight});
+    t.push_back({"StringOfChar", "string", {"Char", "Integer"}, 2, StringOfChar});
+    t.push_back({"DupeString", "string", {"string", "Integer"}, 2, DupeString});
+    t.push_back({"QuotedStr", "string", {"string"}, 1, QuotedStr});
+    t.push_back({"CompareStr", "Integer", {"string", "string"}, 2, CompareStr});
+    t.push_back({"CompareText", "Integer", {"string", "string"}, 2, CompareText});
+    t.push_back({"AnsiCompareStr", "Integer", {"string", "string"}, 2, CompareStr});
+    t.push_back({"AnsiCompareText", "Integer", {"string", "string"}, 2, CompareText});
+    t.push_back({"SameText", "Boolean", {"string", "string"}, 2, SameText});
+    t.push_back({"AnsiSameText", "Boolean", {"string", "string"}, 2, SameText});
+    t.push_back({"SameStr", "Boolean", {"string", "string"}, 2, SameStr});
+    t.push_back({"StringReplace", "string", {"string", "string", "string", "TReplaceFlags"}, 4, StringReplace});
+    t.push_back({"BoolToStr", "string", {"Boolean", "Boolean"}, 1, BoolToStr});
+    t.push_back({"LeftStr", "string", {"string", "Integer"}, 2, LeftStr});
+    t.push_back({"RightStr", "string", {"string", "Integer"}, 2, RightStr});
+    t.push_back({"MidStr", "string", {"string", "Integer", "Integer"}, 3, MidStr});
+    t.push_back({"ReverseString", "string", {"string"}, 1, ReverseString});
+    t.push_back({"PosEx", "Integer", {"string", "string", "Integer"}, 2, PosEx});
+    t.push_back({"AnsiPos", "Integer", {"string", "string"}, 2, AnsiPos});
+    t.push_back({"ContainsStr", "Boolean", {"string", "string"}, 2, ContainsStr});
+    t.push_back({"ContainsText", "Boolean", {"string", "string"}, 2, ContainsText});
+    t.push_back({"StartsStr", "Boolean", {"string", "string"}, 2, StartsStr});
+    t.push_back({"EndsStr", "Boolean", {"string", "string"}, 2, EndsStr});
+    t.push_back({"StartsText", "Boolean", {"string", "string"}, 2, StartsText});
+    t.push_back({"EndsText", "Boolean", {"string", "string"}, 2, EndsText});
+    t.push_back({"AnsiStartsStr", "Boolean", {"string", "string"}, 2, StartsStr});
+    t.push_back({"AnsiEndsStr", "Boolean", {"string", "string"}, 2, EndsStr});
+    t.push_back({"CharInSet", "Boolean", {"Char", "TSysCharSet"}, 2, CharInSet});
+}
+
+} // namespace pascal

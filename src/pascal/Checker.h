@@ -1,0 +1,160 @@
+#pragma once
+
+#include "pascal/Ast.h"
+#include "pascal/Builtins.h"
+#include "pascal/Diagnostics.h"
+#include "pascal/Node.h"
+#include "pascal/PascalEngine.h"
+#include "pascal/Program.h"
+#include "pascal/Scope.h"
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+namespace pascal {
+
+// Gives the parsed script its meaning: resolves every name, checks every type, reports
+// errors, warnings and hints, and builds the executable nodes of the program. Errors do not
+// stop it; an erroneous expression gets the error type, which fits everywhere, so one
+// mistake is reported once.
+class TChecker
+{
+public:
+    TChecker(TProgram& aProgram, TDiagnostics& aDiagnostics, const TEngineLimits& aLimits);
+    ~TChecker();
+    TChecker(const TChecker&) = delete;
+    TChecker& operator=(const TChecker&) = delete;
+
+    bool AddHostRoutine(const TAstRoutine& aHeading, THostFunction aFunction);
+    bool AddHostStringVariable(const QString& aName, QByteArray* aStorage);
+    void CheckProgram(const TAstProgram& aProgram);
+
+private:
+    // The routine being compiled.
+    struct TRoutineCtx
+    {
+        TRoutine* Routine = nullptr; // null for the main block
+        TSymbol* Symbol = nullptr;
+        TSymbol* Result = nullptr;
+        int Level = 0;
+        int Loops = 0;
+        bool ExitWithValue = false;
+        std::vector<TSymbol*> Locals;
+        TRoutineCtx* Outer = nullptr;
+    };
+
+    // Checker.cpp: names, slots, messages, constants
+    TSymbol* NewSymbol(TSymKind aKind, const TAstName& aName);
+    TSymbol* Declare(TSymKind aKind, const TAstName& aName);
+    TSymbol* Resolve(const TAstName& aName);
+    void PushScope();
+    void PopScope();
+    int AllocSlot(const TType* aType);
+    void Error(TSourcePos aPos, const QString& aText);
+    PExpr ErrorExpr(TSourcePos aPos);
+    QString TypeName(const TExprNode& aExpr) const;
+    void Incompatible(TSourcePos aPos, const TType* aTarget, const TExprNode& aSource);
+    PExpr Fold(PExpr aExpr, bool aRetypeInteger = false);
+    PExpr MakeConst(const TType* aType, TSourcePos aPos, TValue aValue, bool aUntyped = false);
+    PExpr MakeIntConst(qint64 aValue, TSourcePos aPos);
+    static bool IsConst(const TExprNode& aExpr) { return aExpr.ConstValue() != nullptr; }
+    const TType* BuiltinType(const char* aName);
+    void ReportUsage(TRoutineCtx& aCtx);
+    TRuntime& FoldRuntime();
+
+    // CheckerDecl.cpp
+    void CheckDecls(const TAstBlock& aBlock);
+    void DeclareConst(const TAstDecl& aDecl);
+    void DeclareType(const TAstDecl& aDecl);
+    void DeclareVar(const TAstDecl& aDecl);
+    void DeclareRoutine(const TAstRoutine& aAst);
+    TRoutine* MakeRoutine(const TAstRoutine& aAst, int aLevel);
+    bool SameHeading(const TRoutine& aForward, const TRoutine& aFull) const;
+    void CompileBody(TSymbol* aSymbol, const TAstRoutine& aAst);
+    const TType* ResolveType(const TAstType& aAst, const QString& aName = QString());
+    const TType* ResolveIndexType(const TAstType& aAst);
+    bool ConstOrdinal(const TAstExpr& aExpr, qint64& aValue, const TType** aType = nullptr);
+    TValue ConstInit(const TAstExpr& aInit, const TType* aType);
+
+    // CheckerStmt.cpp
+    PStmt CheckStmt(const TAstStmt& aStmt);
+    PStmt CheckBlockStmts(const std::vector<PAstStmt>& aBody, TSourcePos aPos);
+    PStmt CheckAssign(const TAstStmt& aStmt);
+    PStmt CheckCallStmt(const TAstStmt& aStmt);
+    PStmt CheckIf(const TAstStmt& aStmt);
+    PStmt CheckCase(const TAstStmt& aStmt);
+    PStmt CheckFor(const TAstStmt& aStmt);
+    PStmt CheckForIn(const TAstStmt& aStmt);
+    PStmt CheckWhile(const TAstStmt& aStmt);
+    PStmt CheckRepeat(const TAstStmt& aStmt);
+    PStmt CheckTryExcept(const TAstStmt& aStmt);
+    PStmt CheckTryFinally(const TAstStmt& aStmt);
+    PStmt CheckRaise(const TAstStmt& aStmt);
+    PStmt CheckExit(const std::vector<PAstExpr>& aArgs, TSourcePos aPos);
+    PExpr CheckCondition(const TAstExpr& aExpr);
+    PExpr CheckTarget(const TAstExpr& aExpr, TSymbol** aRoot = nullptr);
+    void MarkWritten(TSymbol* aSymbol, TSourcePos aPos);
+    TSymbol* RootSymbol(const TAstExpr& aExpr);
+    PStmt MakeAppend(TSourcePos aPos, const TAstExpr& aTarget, TSymbol* aRoot, const TAstExpr& aValue);
+
+    // CheckerExpr.cpp
+    PExpr CheckExpr(const TAstExpr& aExpr, const TType* aExpected = nullptr);
+    PExpr CheckIdent(const TAstExpr& aExpr);
+    PExpr VarNode(TSymbol* aSymbol, TSourcePos aPos);
+    PExpr CheckBinary(const TAstExpr& aExpr);
+    PExpr CheckArithmetic(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PExpr aRight);
+    PExpr CheckLogical(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PExpr aRight);
+    PExpr CheckShift(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PExpr aRight);
+    PExpr CheckRelational(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PExpr aRight);
+    PExpr CheckIn(const TAstExpr& aExpr);
+    PExpr CheckIs(const TAstExpr& aExpr);
+    PExpr MakeConcat(TSourcePos aPos, PExpr aLeft, PExpr aRight);
+    PExpr CheckUnary(const TAstExpr& aExpr);
+    PExpr CheckIndex(const TAstExpr& aExpr);
+    PExpr IndexOnce(PExpr aBase, const TAstExpr& aIndex, TSourcePos aPos);
+    PExpr CheckField(const TAstExpr& aExpr);
+    PExpr CheckSetCtor(const TAstExpr& aExpr, const TType* aExpected);
+    PExpr CheckArrayCtor(const TAstExpr& aExpr, const TType* aArrayType);
+    PExpr Convert(PExpr aExpr, const TType* aTarget, TSourcePos aPos);
+    bool Assignable(const TType* aTarget, const TExprNode& aSource) const;
+    bool SameType(const TType* a, const TType* b) const;
+    bool OrdinalCompatible(const TType* a, const TType* b) const;
+    const TType* LogicalType(const TType* a, const TType* b) const;
+    PExpr OperandError(TSourcePos aPos, const TExprNode& aLeft, const TExprNode* aRight);
+    PExpr RequireValue(PExpr aExpr);
+
+    // CheckerCall.cpp
+    PExpr CheckCall(const TAstExpr& aCallee, const std::vector<PAstExpr>& aArgs, TSourcePos aPos,
+                    bool aHasParens, bool aStatement);
+    PExpr CallRoutine(TSymbol* aSymbol, const std::vector<PAstExpr>& aArgs, TSourcePos aPos);
+    PExpr CheckArgument(const TParamInfo& aParam, const TAstExpr& aArg);
+    PExpr CheckVarArgument(const TType* aType, const TAstExpr& aArg, bool aExactType);
+    PExpr Typecast(const TType* aType, const std::vector<PAstExpr>& aArgs, TSourcePos aPos);
+    PExpr CheckMember(const TAstExpr& aField, const std::vector<PAstExpr>* aArgs, TSourcePos aPos);
+    PExpr CallBuiltinFunc(TSymbol* aSymbol, const std::vector<PAstExpr>& aArgs, TSourcePos aPos);
+    PExpr FormatArgs(const TAstExpr& aArg, std::vector<PExpr>& aOut);
+
+    // CheckerBuiltin.cpp
+    PExpr CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TSourcePos aPos, bool aStatement);
+    bool ArgCount(const std::vector<PAstExpr>& aArgs, std::size_t aMin, std::size_t aMax, TSourcePos aPos);
+    const TType* TypeArgument(const TAstExpr& aArg);
+    PExpr CheckHighLow(bool aHigh, const TAstExpr& aArg, TSourcePos aPos);
+    PExpr CheckIncDec(bool aInc, const std::vector<PAstExpr>& aArgs, TSourcePos aPos);
+
+    TProgram& FProgram;
+    TTypes& FTypes;
+    TDiagnostics& FDiag;
+    const TEngineLimits& FLimits;
+    std::deque<std::unique_ptr<TSymbol>> FSymbols;
+    std::deque<std::unique_ptr<TScope>> FScopes;
+    TScope* FGlobalScope = nullptr;
+    TScope* FScope = nullptr;
+    TRoutineCtx* FCtx = nullptr;
+    std::unique_ptr<TRoutineCtx> FMainCtx;
+    std::unique_ptr<TRuntime> FFoldRuntime;
+    int FStatementDepth = 0;
+
+};
+
+} // namespace pascal

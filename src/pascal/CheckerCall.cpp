@@ -1,0 +1,278 @@
+#include "pascal/Checker.h"
+
+#include "pascal/BuiltinNodes.h"
+#include "pascal/CallNodes.h"
+#include "pascal/ExceptionNodes.h"
+#include "pascal/VarNodes.h"
+
+namespace pascal {
+
+PExpr TChecker::CheckCall(const TAstExpr& aCallee, const std::vector<PAstExpr>& aArgs, TSourcePos aPos,
+                          bool aHasParens, bool aStatement)
+{
+    if (aCallee.Kind == TAstExprKind::Field)
+        return CheckMember(aCallee, &aArgs, aPos);
+    if (aCallee.Kind != TAstExprKind::Ident) {
+        Error(aPos, QStringLiteral("Routine erwartet"));
+        return ErrorExpr(aPos);
+    }
+    TSymbol* sym = Resolve(aCallee.Name);
+    if (sym == nullptr) {
+        for (const PAstExpr& a : aArgs)
+            CheckExpr(*a);
+        return ErrorExpr(aPos);
+    }
+    switch (sym->Kind) {
+    case TSymKind::Type:
+        if (aStatement) {
+            Error(aPos, QStringLiteral("Anweisung erwartet, aber Typbezeichner '%1' gefunden").arg(sym->Name));
+            return ErrorExpr(aPos);
+        }
+        return Typecast(sym->Type, aArgs, aPos);
+    case TSymKind::Routine:
+        return CallRoutine(sym, aArgs, aPos);
+    case TSymKind::Builtin:
+        if (sym->Builtin >= 1000)
+            return CallBuiltinFunc(sym, aArgs, aPos);
+        return CheckMagic(TMagic(sym->Builtin), aArgs, aPos, aStatement);
+    default:
+        break;
+    }
+    if (aHasParens) {
+        Error(aPos, QStringLiteral("'%1' ist keine Routine und kann nicht aufgerufen werden").arg(sym->Name));
+        return ErrorExpr(aPos);
+    }
+    PExpr value = CheckIdent(aCallee);
+    if (aStatement && !value->Type->IsError())
+        Error(aPos, QStringLiteral("Anweisung erwartet, aber Ausdruck vom Typ '%1' gefunden").arg(TypeName(*value)));
+    return ErrorExpr(aPos);
+}
+
+PExpr TChecker::CallRoutine(TSymbol* aSymbol, const std::vector<PAstExpr>& aArgs, TSourcePos aPos)
+{
+    const TRoutine* r = aSymbol->Routine;
+    if (aArgs.size() > r->Params.size()) {
+        Error(aArgs[r->Params.size()]->StartPos(), QStringLiteral("Zu viele Parameter"));
+        return ErrorExpr(aPos);
+    }
+    std::vector<PExpr> args;
+    bool failed = false;
+    for (std::size_t i = 0; i < r->Params.size(); ++i) {
+        const TParamInfo& p = r->Params[i];
+        if (i < aArgs.size()) {
+            args.push_back(CheckArgument(p, *aArgs[i]));
+            failed = failed || args.back()->Type->IsError();
+        } else if (p.Default) {
+            args.push_back(MakeConst(p.Type, aPos, *p.Default->ConstValue()));
+        } else {
+            Error(aPos, QStringLiteral("Nicht genügend wirkliche Parameter"));
+            return ErrorExpr(aPos);
+        }
+    }
+    if (failed)
+        return ErrorExpr(aPos);
+    const TType* type = r->IsFunction ? r->ResultType : FTypes.Void();
+    if (r->IsHost)
+        return std::make_unique<THostCallNode>(type, aPos, r, std::move(args));
+    const int hops = r->Level == 1 ? -1 : FCtx->Level - (r->Level - 1);
+    return std::make_unique<TCallNode>(type, aPos, r, std::move(args), hops);
+}
+
+PExpr TChecker::CheckArgument(const TParamInfo& aParam, const TAstExpr& aArg)
+{
+    const TType* t = aParam.Type;
+    if (t->OpenArray) {
+        // static and dynamic arrays of the element type fit; the routine sees them from 0
+        PExpr e = aParam.IsByRef() ? CheckVarArgument(nullptr, aArg, false) : CheckExpr(aArg, t);
+        if (e->Type->IsError())
+            return e;
+        if (!e->Type->IsArray() || !SameType(t->Element, e->Type->Element)) {
+            if (aParam.IsByRef())
+                Error(aArg.StartPos(), QStringLiteral("Die Typen der tatsächlichen und formalen var-Parameter müssen übereinstimmen: '%1' und '%2'")
+                                           .arg(t->Name, TypeName(*e)));
+            else
+                Incompatible(aArg.StartPos(), t, *e);
+            return ErrorExpr(aArg.Pos);
+        }
+        if (aParam.IsByRef())
+            return std::make_unique<TOpenArrayNode>(t, std::move(e), false);
+        if (aParam.Mode == TParamMode::Value)
+            return std::make_unique<TOpenArrayNode>(t, std::move(e), true);
+        return std::make_unique<TRetypeNode>(t, std::move(e));
+    }
+    if (aParam.IsByRef())
+        return CheckVarArgument(t, aArg, true);
+    PExpr e = CheckExpr(aArg, t);
+    return Convert(std::move(e), t, aArg.StartPos());
+}
+
+PExpr TChecker::CheckVarArgument(const TType* aType, const TAstExpr& aArg, bool aExactType)
+{
+    TSymbol* root = RootSymbol(aArg);
+    PExpr e = CheckExpr(aArg);
+    if (e->Type->IsError())
+        return e;
+    if (!e->IsLValue) {
+        Error(aArg.StartPos(), QStringLiteral("Variable erforderlich"));
+        return ErrorExpr(aArg.Pos);
+    }
+    if (root) {
+        if (root->ReadOnly) {
+            Error(aArg.StartPos(), QStringLiteral("Konstante Parameter können nicht als var-Parameter weitergegeben werden"));
+            return ErrorExpr(aArg.Pos);
+        }
+        if (root->LoopActive && aArg.Kind == TAstExprKind::Ident) {
+            Error(aArg.StartPos(), QStringLiteral("Der FOR-Schleifenvariablen '%1' kann nichts zugewiesen werden").arg(root->Name));
+            return ErrorExpr(aArg.Pos);
+        }
+        root->Written = true;
+        root->PassedByRef = true;
+    }
+    if (aType && aExactType && !SameType(aType, e->Type)) {
+        Error(aArg.StartPos(), QStringLiteral("Die Typen der tatsächlichen und formalen var-Parameter müssen übereinstimmen: '%1' und '%2'")
+                                   .arg(aType->Name, TypeName(*e)));
+        return ErrorExpr(aArg.Pos);
+    }
+    return e;
+}
+
+PExpr TChecker::Typecast(const TType* aType, const std::vector<PAstExpr>& aArgs, TSourcePos aPos)
+{
+    if (aArgs.size() != 1) {
+        Error(aPos, aArgs.empty() ? QStringLiteral("Nicht genügend wirkliche Parameter") : QStringLiteral("Zu viele Parameter"));
+        return ErrorExpr(aPos);
+    }
+    PExpr e = CheckExpr(*aArgs[0]);
+    const TType* s = e->Type;
+    if (s->IsError() || aType->IsError())
+        return ErrorExpr(aPos);
+    const bool isConst = IsConst(*e);
+    if (aType->IsOrdinal() && s->IsOrdinal()) {
+        PExpr r = std::make_unique<TOrdCastNode>(aType, aPos, std::move(e));
+        return isConst ? Fold(std::move(r)) : std::move(r);
+    }
+    if (aType->IsReal() && s->IsNumeric()) {
+        if (s->IsInteger()) {
+            PExpr r = std::make_unique<TIntToRealNode>(aType, std::move(e));
+            return isConst ? Fold(std::move(r)) : std::move(r);
+        }
+        return std::make_unique<TRetypeNode>(aType, std::move(e));
+    }
+    if (aType->IsString() && s->IsStringLike())
+        return Convert(std::move(e), aType, aPos);
+    if (aType->Kind == TTypeKind::Class && s->Kind == TTypeKind::Class)
+        return std::make_unique<TRetypeNode>(aType, std::move(e));
+    if (aType->Kind == s->Kind && SameType(aType, s))
+        return std::make_unique<TRetypeNode>(aType, std::move(e));
+    Error(aPos, QStringLiteral("Ungültige Typumwandlung von '%1' nach '%2'").arg(TypeName(*e), aType->Name));
+    return ErrorExpr(aPos);
+}
+
+PExpr TChecker::FormatArgs(const TAstExpr& aArg, std::vector<PExpr>& aOut)
+{
+    if (aArg.Kind != TAstExprKind::SetCtor) {
+        Error(aArg.StartPos(), QStringLiteral("'[' erwartet: die Argumente von Format stehen in eckigen Klammern"));
+        return ErrorExpr(aArg.Pos);
+    }
+    for (const PAstExpr& a : aArg.Args) {
+        PExpr e = CheckExpr(*a);
+        if (e->Type->IsError())
+            return ErrorExpr(aArg.Pos);
+        if (!e->Type->IsOrdinal() && !e->Type->IsReal() && !e->Type->IsString()) {
+            Error(a->StartPos(), QStringLiteral("Ein Argument vom Typ '%1' passt in keine Format-Angabe").arg(TypeName(*e)));
+            return ErrorExpr(aArg.Pos);
+        }
+        aOut.push_back(std::move(e));
+    }
+    return nullptr;
+}
+
+PExpr TChecker::CheckMember(const TAstExpr& aField, const std::vector<PAstExpr>* aArgs, TSourcePos aPos)
+{
+    static const std::vector<PAstExpr> kNone;
+    const std::vector<PAstExpr>& args = aArgs ? *aArgs : kNone;
+    const QString& name = aField.Name.Lower;
+    const TAstExpr& base = *aField.Left;
+    if (base.Kind == TAstExprKind::Ident) {
+        TSymbol* sym = FScope->Lookup(base.Name.Lower);
+        if (sym && sym->Kind == TSymKind::Type && sym->Type->Kind == TTypeKind::Class) {
+            const TType* cls = sym->Type;
+            if (name == QLatin1String("create")) {
+                if (args.size() != 1) {
+                    Error(aPos, args.empty() ? QStringLiteral("Nicht genügend wirkliche Parameter") : QStringLiteral("Zu viele Parameter"));
+                    return ErrorExpr(aPos);
+                }
+                PExpr msg = Convert(CheckExpr(*args[0], FTypes.String()), FTypes.String(), args[0]->StartPos());
+                return std::make_unique<TExcCreateNode>(cls, aPos, std::move(msg));
+            }
+            if (name == QLatin1String("createfmt")) {
+                if (args.size() != 2) {
+                    Error(aPos, args.size() < 2 ? QStringLiteral("Nicht genügend wirkliche Parameter") : QStringLiteral("Zu viele Parameter"));
+                    return ErrorExpr(aPos);
+                }
+                PExpr format = Convert(CheckExpr(*args[0], FTypes.String()), FTypes.String(), args[0]->StartPos());
+                std::vector<PExpr> items;
+                if (PExpr err = FormatArgs(*args[1], items))
+                    return err;
+                PExpr msg = std::make_unique<TFormatNode>(FTypes.String(), aPos, std::move(format), std::move(items));
+                return std::make_unique<TExcCreateNode>(cls, aPos, std::move(msg));
+            }
+            if (name == QLatin1String("classname"))
+                return MakeConst(FTypes.String(), aPos, TValue::FromStr(TStr(cls->Name.toLatin1())));
+            Error(aField.Name.Pos, QStringLiteral("Unbekannter Bezeichner '%1'").arg(aField.Name.Name));
+            return ErrorExpr(aPos);
+        }
+    }
+    PExpr object = CheckExpr(base);
+    if (object->Type->IsError())
+        return ErrorExpr(aPos);
+    if (object->Type->Kind != TTypeKind::Class) {
+        if (object->Type->Kind == TTypeKind::Record && aArgs == nullptr)
+            Error(aPos, QStringLiteral("Anweisung erwartet, aber Ausdruck vom Typ '%1' gefunden").arg(TypeName(*object)));
+        else
+            Error(aField.Name.Pos, aArgs ? QStringLiteral("Methoden werden nicht unterstützt")
+                                         : QStringLiteral("Record, Objekt oder Klassentyp erforderlich"));
+        return ErrorExpr(aPos);
+    }
+    if (!args.empty()) {
+        Error(args[0]->StartPos(), QStringLiteral("Zu viele Parameter"));
+        return ErrorExpr(aPos);
+    }
+    using W = TExcPropertyNode::TWhat;
+    if (name == QLatin1String("message"))
+        return std::make_unique<TExcPropertyNode>(FTypes.String(), aPos, std::move(object), W::Message);
+    if (name == QLatin1String("classname"))
+        return std::make_unique<TExcPropertyNode>(FTypes.String(), aPos, std::move(object), W::ClassName);
+    if (name == QLatin1String("free") || name == QLatin1String("destroy"))
+        return MakeConst(FTypes.Void(), aPos, TValue()); // objects are counted; freeing is not needed
+    Error(aField.Name.Pos, QStringLiteral("Unbekannter Bezeichner '%1'").arg(aField.Name.Name));
+    return ErrorExpr(aPos);
+}
+
+PExpr TChecker::CallBuiltinFunc(TSymbol* aSymbol, const std::vector<PAstExpr>& aArgs, TSourcePos aPos)
+{
+    const TBuiltinFunc& f = BuiltinFuncs()[std::size_t(aSymbol->Builtin - 1000)];
+    if (aArgs.size() > f.Params.size()) {
+        Error(aArgs[f.Params.size()]->StartPos(), QStringLiteral("Zu viele Parameter"));
+        return ErrorExpr(aPos);
+    }
+    if (int(aArgs.size()) < f.MinArgs) {
+        Error(aPos, QStringLiteral("Nicht genügend wirkliche Parameter"));
+        return ErrorExpr(aPos);
+    }
+    std::vector<PExpr> args;
+    std::vector<const TType*> types;
+    bool failed = false;
+    for (std::size_t i = 0; i < aArgs.size(); ++i) {
+        const TType* t = BuiltinType(f.Params[i]);
+        args.push_back(Convert(CheckExpr(*aArgs[i], t), t, aArgs[i]->StartPos()));
+        failed = failed || args.back()->Type->IsError();
+        types.push_back(t);
+    }
+    if (failed)
+        return ErrorExpr(aPos);
+    const TType* result = *f.Result ? BuiltinType(f.Result) : FTypes.Void();
+    return std::make_unique<TBuiltinCallNode>(result, aPos, f.Fn, std::move(args), std::move(types));
+}
+
+} // namespace pascal

@@ -1,0 +1,301 @@
+#include "pascal/Format.h"
+
+#include "pascal/Builtins.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace pascal {
+
+namespace {
+
+// The first aSignificant decimal digits of |aValue| and the exponent of the first one.
+void Digits(double aValue, std::string& aDigits, int& aExponent, int aSignificant = 17)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*e", aSignificant - 1, std::fabs(aValue));
+    aDigits.clear();
+    const char* p = buf;
+    for (; *p && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9')
+            aDigits.push_back(*p);
+    aExponent = *p == 'e' ? std::atoi(p + 1) : 0;
+}
+
+// Rounds the digit string (first digit has exponent aExponent) so that the last kept digit
+// has exponent -aDecimals; half goes away from zero.
+void RoundDigits(std::string& aDigits, int& aExponent, int aKeep)
+{
+    if (aKeep < 0) {
+        aDigits.assign(1, '0');
+        aExponent = 0;
+        return;
+    }
+    if (std::size_t(aKeep) >= aDigits.size())
+        return;
+    const bool up = aDigits[std::size_t(aKeep)] >= '5';
+    aDigits.resize(std::size_t(aKeep));
+    if (up) {
+        int i = aKeep - 1;
+        while (i >= 0 && aDigits[std::size_t(i)] == '9') {
+            aDigits[std::size_t(i)] = '0';
+            --i;
+        }
+        if (i < 0) {
+            aDigits.insert(aDigits.begin(), '1');
+            ++aExponent;
+        } else {
+            ++aDigits[std::size_t(i)];
+        }
+    }
+    if (aDigits.empty()) {
+        aDigits.assign(1, '0');
+    }
+}
+
+std::string Pad(const std::string& aText, int aWidth, bool aLeft)
+{
+    if (aWidth <= 0 || int(aText.size()) >= aWidth)
+        return aText;
+    std::string out;
+    const std::size_t fill = std::size_t(aWidth) - aText.size();
+    if (!aLeft)
+        out.append(fill, ' ');
+    out.append(aText);
+    if (aLeft)
+        out.append(fill, ' ');
+    return out;
+}
+
+std::string ScientificText(double aValue, int aPrecision)
+{
+    // Free Pascal's %e: aPrecision significant digits, an exponent of at least 3 digits.
+    if (aPrecision <= 0 || aPrecision > 18)
+        aPrecision = 17;
+    std::string digits;
+    int exponent = 0;
+    if (aValue == 0) {
+        digits = std::string(std::size_t(aPrecision), '0');
+    } else {
+        Digits(aValue, digits, exponent);
+        RoundDigits(digits, exponent, aPrecision);
+        while (int(digits.size()) < aPrecision)
+            digits.push_back('0');
+    }
+    std::string out;
+    if (aValue < 0)
+        out.push_back('-');
+    out.push_back(digits[0]);
+    if (digits.size() > 1) {
+        out.push_back('.');
+        out.append(digits, 1);
+    }
+    char exp[16];
+    std::snprintf(exp, sizeof exp, "E%c%03d", exponent < 0 ? '-' : '+', std::abs(exponent));
+    out.append(exp);
+    return out;
+}
+
+} // namespace
+
+std::string FixedText(double aValue, int aDecimals, bool aThousands)
+{
+    if (std::isnan(aValue))
+        return "Nan";
+    if (std::isinf(aValue))
+        return aValue < 0 ? "-Inf" : "+Inf";
+    // Free Pascal rounds to 15 significant digits first, then to the decimals wanted: 1.005
+    // (really 1.00499999...) comes out as 1.01
+    std::string digits;
+    int exponent = 0;
+    Digits(aValue, digits, exponent, 15);
+    RoundDigits(digits, exponent, exponent + 1 + aDecimals);
+    // place the digits around the point
+    std::string intPart;
+    std::string frac;
+    for (int e = std::max(exponent, 0); e >= -aDecimals; --e) {
+        const int i = exponent - e;
+        const char d = i >= 0 && i < int(digits.size()) ? digits[std::size_t(i)] : '0';
+        if (e >= 0)
+            intPart.push_back(d);
+        else
+            frac.push_back(d);
+    }
+    if (intPart.empty())
+        intPart.assign(1, '0');
+    if (aThousands) {
+        std::string grouped;
+        const int n = int(intPart.size());
+        for (int i = 0; i < n; ++i) {
+            if (i > 0 && (n - i) % 3 == 0)
+                grouped.push_back(',');
+            grouped.push_back(intPart[std::size_t(i)]);
+        }
+        intPart = grouped;
+    }
+    bool zero = true;
+    for (const std::string* part : {&intPart, &frac})
+        for (char c : *part)
+            if (c >= '1' && c <= '9')
+                zero = false;
+    std::string out;
+    if (aValue < 0 && !zero)
+        out.push_back('-');
+    out.append(intPart);
+    if (aDecimals > 0) {
+        out.push_back('.');
+        out.append(frac);
+    }
+    return out;
+}
+
+bool FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aArgs, TStr& aOut, QString& aError)
+{
+    const char* f = aFormat.Data();
+    const qint64 n = aFormat.Length();
+    std::size_t next = 0;
+    std::string out;
+    qint64 i = 0;
+    auto fail = [&](qint64 aStart) {
+        aError = QStringLiteral("Format '%1' ungültig oder nicht kompatibel mit Argument")
+                     .arg(QString::fromLatin1(f + aStart, qsizetype(std::min<qint64>(i - aStart + 1, n - aStart))));
+        return false;
+    };
+    while (i < n) {
+        const char c = f[i];
+        if (c != '%') {
+            out.push_back(c);
+            ++i;
+            continue;
+        }
+        const qint64 start = i++;
+        if (i < n && f[i] == '%') {
+            out.push_back('%');
+            ++i;
+            continue;
+        }
+        // [index:] [-] [width] [.precision] type
+        auto number = [&](int& aValue) -> bool {
+            if (i < n && f[i] == '*') {
+                ++i;
+                if (next >= aArgs.size() || (aArgs[next].Kind != TFormatArg::TKind::Int32
+                                             && aArgs[next].Kind != TFormatArg::TKind::Int64))
+                    return false;
+                aValue = int(aArgs[next++].Int);
+                return true;
+            }
+            aValue = -1;
+            while (i < n && f[i] >= '0' && f[i] <= '9') {
+                aValue = (aValue < 0 ? 0 : aValue) * 10 + (f[i++] - '0');
+                if (aValue > 100000)
+                    return false;
+            }
+            return true;
+        };
+        int value = -1;
+        if (!number(value))
+            return fail(start);
+        if (i < n && f[i] == ':') {
+            ++i;
+            if (value < 0)
+                return fail(start);
+            next = std::size_t(value);
+            value = -1;
+        }
+        bool left = false;
+        if (i < n && f[i] == '-') {
+            left = true;
+            ++i;
+        }
+        int width = value;
+        if (width < 0 && !number(width))
+            return fail(start);
+        int precision = -1;
+        if (i < n && f[i] == '.') {
+            ++i;
+            if (!number(precision))
+                return fail(start);
+            if (precision < 0)
+                precision = 0;
+        }
+        if (i >= n)
+            return fail(start);
+        const char type = char(f[i] | 0x20);
+        if (next >= aArgs.size())
+            return fail(start);
+        const TFormatArg& a = aArgs[next++];
+        using K = TFormatArg::TKind;
+        const bool isInt = a.Kind == K::Int32 || a.Kind == K::Int64;
+        const bool isNumber = isInt || a.Kind == K::Real;
+        std::string text;
+        switch (type) {
+        case 'd':
+        case 'u':
+        case 'x': {
+            if (!isInt)
+                return fail(start);
+            std::string digits;
+            bool negative = false;
+            char buf[32];
+            if (type == 'x') {
+                const quint64 v = a.Kind == K::Int32 ? quint64(quint32(a.Int)) : quint64(a.Int);
+                std::snprintf(buf, sizeof buf, "%llX", static_cast<unsigned long long>(v));
+            } else if (type == 'u') {
+                const quint64 v = a.Kind == K::Int32 ? quint64(quint32(a.Int)) : quint64(a.Int);
+                std::snprintf(buf, sizeof buf, "%llu", static_cast<unsigned long long>(v));
+            } else {
+                negative = a.Int < 0;
+                std::snprintf(buf, sizeof buf, "%llu",
+                              static_cast<unsigned long long>(negative ? 0 - quint64(a.Int) : quint64(a.Int)));
+            }
+            digits = buf;
+            while (precision > 0 && int(digits.size()) < precision)
+                digits.insert(digits.begin(), '0');
+            if (negative)
+                text.push_back('-');
+            text.append(digits);
+            break;
+        }
+        case 'f':
+        case 'n':
+            if (!isNumber)
+                return fail(start);
+            text = FixedText(a.Kind == K::Real ? a.Real : double(a.Int), precision < 0 ? 2 : std::min(precision, 18),
+                             type == 'n');
+            break;
+        case 'e':
+            if (!isNumber)
+                return fail(start);
+            text = ScientificText(a.Kind == K::Real ? a.Real : double(a.Int), precision);
+            break;
+        case 'g': {
+            if (!isNumber)
+                return fail(start);
+            const TStr g = FloatToStrGeneral(a.Kind == K::Real ? a.Real : double(a.Int),
+                                             precision <= 0 || precision > 15 ? 15 : precision);
+            text.assign(g.Data(), std::size_t(g.Length()));
+            break;
+        }
+        case 's':
+            if (a.Kind == K::Str)
+                text.assign(a.Text.Data(), std::size_t(a.Text.Length()));
+            else if (a.Kind == K::Char)
+                text.assign(1, char(a.Int));
+            else
+                return fail(start);
+            if (precision >= 0 && int(text.size()) > precision)
+                text.resize(std::size_t(precision));
+            break;
+        default:
+            return fail(start);
+        }
+        out += Pad(text, width, left);
+        ++i;
+    }
+    aOut = TStr(out.data(), qint64(out.size()));
+    return true;
+}
+
+} // namespace pascal

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "pascal/Value.h"
+
+#include <QString>
+
+#include <vector>
+
+// SysUtils.Format: the argument list and the formatting itself.
+namespace pascal {
+
+struct TFormatArg
+{
+    enum class TKind : unsigned char { Int32, Int64, Real, Str, Char, Bool, Object };
+    TKind Kind = TKind::Int32;
+    qint64 Int = 0;
+    double Real = 0;
+    TStr Text;
+};
+
+// Formats aFormat with aArgs as Free Pascal's Format does for %d %u %x %e %f %g %n %s %%
+// with index, '-', width and precision (also '*'). On a bad directive or an argument of the
+// wrong kind it returns false and names the directive in aError.
+bool FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aArgs, TStr& aOut, QString& aError);
+
+// Fixed-point text of aValue with aDecimals digits after the point, rounding half away from
+// zero on the decimal digits; with aThousands the integer part gets ',' separators.
+std::string FixedText(double aValue, int aDecimals, bool aThousands);
+
+} // namespace pascal

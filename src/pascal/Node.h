@@ -1,0 +1,77 @@
+#pragma once
+
+#include "pascal/Runtime.h"
+#include "pascal/SourcePos.h"
+#include "pascal/Types.h"
+#include "pascal/Value.h"
+
+#include <memory>
+
+// The executable form of a script: a tree of typed nodes. The checker has resolved every
+// name to a slot and every operator to the node for its operand types, so evaluating is a
+// virtual call per node with no lookups and no type tests.
+namespace pascal {
+
+class TExprNode
+{
+public:
+    TExprNode(const TType* aType, TSourcePos aPos, bool aIsLValue = false)
+        : Type(aType), Pos(aPos), IsLValue(aIsLValue)
+    {
+    }
+    virtual ~TExprNode() = default;
+    TExprNode(const TExprNode&) = delete;
+    TExprNode& operator=(const TExprNode&) = delete;
+
+    // Ordinals (integers, Char, Boolean, enumerations).
+    virtual qint64 EvalInt(TRuntime& aRt) const;
+    virtual double EvalReal(TRuntime& aRt) const;
+    virtual TStr EvalStr(TRuntime& aRt) const;
+    // Any type; arrays, records, sets and objects come only this way.
+    virtual TValue Eval(TRuntime& aRt) const;
+    // Lvalues: where the value lives. With aWrite the caller is about to change it, so
+    // shared (copy-on-write) containers on the way are unshared first.
+    virtual TValue* Ref(TRuntime& aRt, bool aWrite) const;
+    // As Ref(aRt, true) for a var argument; a container the value lives in comes back
+    // pinned in aPin (null for plain variables) so the callee cannot free it under it.
+    virtual TValue* RefPinned(TRuntime& aRt, TArrRec*& aPin) const
+    {
+        aPin = nullptr;
+        return Ref(aRt, true);
+    }
+    // A constant folded at compile time.
+    virtual const TValue* ConstValue() const { return nullptr; }
+    // A plain variable: its place cannot move while it lives (for-loop counters need one).
+    virtual bool IsPlainVariable() const { return false; }
+
+    const TType* Type;
+    TSourcePos Pos;
+    const bool IsLValue;
+};
+
+using PExpr = std::unique_ptr<TExprNode>;
+
+enum class TFlow : unsigned char { Normal, Break, Continue, Exit };
+
+class TStmtNode
+{
+public:
+    explicit TStmtNode(TSourcePos aPos) : Pos(aPos) {}
+    virtual ~TStmtNode() = default;
+    TStmtNode(const TStmtNode&) = delete;
+    TStmtNode& operator=(const TStmtNode&) = delete;
+
+    virtual TFlow Exec(TRuntime& aRt) const = 0;
+
+    TSourcePos Pos;
+};
+
+using PStmt = std::unique_ptr<TStmtNode>;
+
+// Stores aSource into aTarget as an assignment to a variable of type aType does (integers
+// wrap to the type, Single rounds, strings and containers are shared).
+void StoreValue(TValue& aTarget, const TExprNode& aSource, const TType* aType, TRuntime& aRt);
+// Converts a ready value the same way.
+void StoreConverted(TValue& aTarget, TValue&& aSource, const TType* aType);
+
+} // namespace pascal

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "pascal/PascalEngine.h"
+#include "pascal/SourcePos.h"
+#include "pascal/Types.h"
+#include "pascal/Value.h"
+#include "pascal/ValueStack.h"
+
+#include <QElapsedTimer>
+
+#include <vector>
+
+namespace pascal {
+
+// The activation of a routine: its slots (parameters, result, locals) and the frame of
+// the routine it is nested in.
+struct TFrame
+{
+    TValue* Slots = nullptr;
+    TFrame* Outer = nullptr;
+};
+
+// A script exception in flight: catchable by try/except.
+struct EScriptError
+{
+    TValue Object; // a TExcRec
+    TSourcePos Pos;
+};
+
+// Ends the run whatever the script does (the time limit).
+struct EScriptAbort
+{
+    QString Message;
+    TSourcePos Pos;
+};
+
+// Halt: the run ends successfully.
+struct EScriptHalt
+{
+};
+
+// Everything one run needs besides the compiled program.
+class TRuntime
+{
+public:
+    TRuntime(const TEngineLimits& aLimits, const TTypes& aTypes);
+    ~TRuntime();
+    TRuntime(const TRuntime&) = delete;
+    TRuntime& operator=(const TRuntime&) = delete;
+
+    TValue* Globals = nullptr;
+    TFrame* Frame = nullptr;
+    TValueStack Stack;
+    int Depth = 0;
+    int Steps = kStepsPerCheck;
+    TSourcePos CurrentPos;
+    // Exceptions whose handlers are running, innermost last: what a bare "raise" raises.
+    std::vector<EScriptError> Handling;
+    quint32 RandSeed = 0;
+    const TEngineLimits& Limits;
+    const TTypes& Types;
+
+    // Starts the clock and measures the stack; call at the start of a run.
+    void Start();
+
+    // Counts one unit of work; now and then looks at the clock.
+    void Tick(TSourcePos aPos)
+    {
+        if (--Steps <= 0)
+            CheckTime(aPos);
+    }
+    // Counts work proportional to aBytes (copying, searching).
+    void Charge(qint64 aBytes, TSourcePos aPos)
+    {
+        Steps -= int(aBytes >> 8);
+        if (Steps <= 0)
+            CheckTime(aPos);
+    }
+    void CheckTime(TSourcePos aPos);
+    qint64 ElapsedMs() const { return FTimer.elapsed(); }
+
+    // Entering and leaving a script routine: recursion depth and the machine stack.
+    void EnterCall(TSourcePos aPos)
+    {
+        char probe;
+        if (++Depth > Limits.MaxCallDepth || &probe < FStackLimit)
+            StackOverflow(aPos);
+    }
+    void LeaveCall() { --Depth; }
+
+    // Refuses a string or array of more than the allowed bytes.
+    void CheckSize(qint64 aBytes, TSourcePos aPos)
+    {
+        if (aBytes > Limits.MaxStringOrArrayBytes || aBytes < 0)
+            TooLarge(aPos);
+    }
+
+    [[noreturn]] void Raise(const char* aClassName, const QString& aMessage, TSourcePos aPos);
+    [[noreturn]] void RaiseObject(const TValue& aObject, TSourcePos aPos);
+    [[noreturn]] void DivByZero(TSourcePos aPos);
+    [[noreturn]] void IndexError(qint64 aIndex, TSourcePos aPos);
+    [[noreturn]] void InvalidFloat(TSourcePos aPos);
+    [[noreturn]] void TooLarge(TSourcePos aPos);
+    [[noreturn]] void StackOverflow(TSourcePos aPos);
+    [[noreturn]] void TimeLimit(TSourcePos aPos);
+    [[noreturn]] void Internal(const char* aWhat, TSourcePos aPos);
+
+    static constexpr int kStepsPerCheck = 1024;
+
+private:
+    static void HeapExhausted(void* aContext);
+
+    QElapsedTimer FTimer;
+    const char* FStackLimit = nullptr;
+    THeapBudget FBudget;
+    THeapBudget* FPreviousBudget = nullptr;
+};
+
+} // namespace pascal
