@@ -1,0 +1,138 @@
+// Script engine figures: the help window's example on a 1 KB text (compile and run), a CRC16
+// loop over 1 MB next to the same program compiled by Free Pascal -O2, and what StartScript
+// costs per send in the main window.
+#include "pascal/PascalEngine.h"
+#include "scripting/HelpWindow.h"
+#include "scripting/VarnexScript.h"
+#include "settings/VarnexSettings.h"
+#include "terminal/MainWindow.h"
+#include "ui/Prompts.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+class TSilentPrompts final : public IPrompts
+{
+public:
+    void ShowMessage(QWidget*, const QString&) override {}
+    void ShowError(QWidget*, const QString&) override {}
+    TButton Ask(QWidget*, TKind, const QString&, const QList<TButton>& aButtons, const QString&) override
+    {
+        return aButtons.isEmpty() ? TButton::Ok : aButtons.first();
+    }
+    int ExecDialog(QDialog*) override { return QDialog::Rejected; }
+};
+
+const char* const kCrcProgram = R"(var T: array[0..255] of Word; i, j: Integer; crc: Word; s: string; c: Word;
+begin
+  for i := 0 to 255 do begin c := i shl 8; for j := 1 to 8 do if (c and $8000) <> 0 then c := (c shl 1) xor $1021 else c := c shl 1; T[i] := c; end;
+  SetLength(s, 1000000); for i := 1 to Length(s) do s[i] := Chr(i mod 256);
+  crc := 0; for i := 1 to Length(s) do crc := ((crc shl 8) or Ord(s[i])) xor T[crc shr 8];
+  writeln(IntToStr(crc));
+end.
+)";
+
+double BestOf(int aRounds, const std::function<void()>& aWork)
+{
+    double best = 1e18;
+    for (int i = 0; i < aRounds; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        aWork();
+        best = qMin(best, clock.nsecsElapsed() / 1e6);
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TSilentPrompts prompts;
+    SetPrompts(&prompts);
+    QTemporaryDir dir;
+
+    // 1. The example script on 1 KB.
+    const QString example = TfrmHelpWindow::ExampleScript();
+    QString text;
+    for (int i = 0; i < 1024; ++i)
+        text += QChar(char16_t(32 + i % 90));
+    const int runs = 200;
+    const double exampleMs = BestOf(3, [&] {
+        for (int i = 0; i < runs; ++i) {
+            TVarnexScript script;
+            script.OnShowMessage = [](const QString&) {};
+            script.SetText(text);
+            script.ExecuteScript(example, nullptr);
+        }
+    }) / runs;
+    std::printf("script_example_1kb: %.3f ms\n", exampleMs);
+
+    // 2. CRC16 over 1 MB: our engine against fpc -O2.
+    QString engineOutput;
+    const double engineMs = BestOf(3, [&] {
+        pascal::TEngine engine;
+        engine.RegisterFunction(QStringLiteral("procedure writeln(const aText: string);"),
+                                [&engineOutput](const QList<pascal::THostValue>& a) {
+                                    engineOutput = QString::fromLatin1(a.value(0).String);
+                                    return pascal::THostValue();
+                                });
+        if (!engine.Compile(QString::fromLatin1(kCrcProgram)) || !engine.Run())
+            std::fprintf(stderr, "engine: %s\n", qPrintable(engine.Messages().join(' ') + engine.RunError()));
+    });
+    std::printf("script_crc16_1mb: %.1f ms\n", engineMs);
+    const QString fpc = QStandardPaths::findExecutable(QStringLiteral("fpc"));
+    if (!fpc.isEmpty()) {
+        QFile source(dir.filePath(QStringLiteral("crc.pas")));
+        source.open(QIODevice::WriteOnly);
+        source.write(QByteArray("{$mode delphi}{$H+}\nuses SysUtils;\n") + kCrcProgram);
+        source.close();
+        QProcess compiler;
+        compiler.start(fpc, {QStringLiteral("-Mdelphi"), QStringLiteral("-O2"),
+                             QStringLiteral("-o") + dir.filePath(QStringLiteral("crc")), source.fileName()});
+        compiler.waitForFinished(120000);
+        QString fpcOutput;
+        const double fpcMs = BestOf(3, [&] {
+            QProcess program;
+            program.start(dir.filePath(QStringLiteral("crc")), {});
+            program.waitForFinished(60000);
+            fpcOutput = QString::fromLatin1(program.readAllStandardOutput()).trimmed();
+        });
+        std::printf("script_crc16_1mb_fpc: %.1f ms (whole process)\n", fpcMs);
+        std::printf("script_crc16_ratio: %.1f x\n", engineMs / qMax(0.001, fpcMs));
+        if (fpcOutput != engineOutput)
+            std::fprintf(stderr, "different results: engine %s, fpc %s\n", qPrintable(engineOutput), qPrintable(fpcOutput));
+    }
+
+    // 3. StartScript per send, with the example as the send script (port off).
+    qputenv("VARNEX_SETTINGS", dir.filePath(QStringLiteral("settings.xml")).toLocal8Bit());
+    QFile scriptFile(dir.filePath(QStringLiteral("send.pas")));
+    scriptFile.open(QIODevice::WriteOnly);
+    scriptFile.write(example.toLatin1());
+    scriptFile.close();
+    VarnexSettings()->SetUseScript(true);
+    VarnexSettings()->SetSendScriptFileName(scriptFile.fileName());
+    {
+        TfrmMainWindow window(250);
+        window.show();
+        const double sendMs = BestOf(3, [&] {
+            for (int i = 0; i < runs; ++i)
+                window.SendStringToCom(QStringLiteral("Messwert anfordern/cr//lf/"), QStringLiteral("Direkt"), true);
+        }) / runs;
+        std::printf("script_startscript_per_send: %.3f ms\n", sendMs);
+    }
+    TBaseXMLSettings::AccessInstance(2);
+    return 0;
+}
