@@ -1,6 +1,7 @@
 // The main window offscreen: start-up state, the port switch, the poll and its failure rule,
 // the display options, the modem lines, sending and the menu hints.
 #include "FakeSerialDevice.h"
+#include "WindowTestKit.h"
 #include "ScriptedPrompts.h"
 #include "TempSettings.h"
 
@@ -32,19 +33,13 @@ private:
     template <class T>
     T* Find(TfrmMainWindow& aWindow, const char* aName)
     {
-        T* child = aWindow.findChild<T*>(QLatin1String(aName));
-        if (!child)
-            qFatal("no child %s", aName);
-        return child;
+        return FindChildOrDie<T>(aWindow, aName);
     }
 
     // A window whose port 7 is a fake device the test controls.
     std::unique_ptr<TfrmMainWindow> FakeWindow()
     {
-        FState = std::make_shared<TFakeDeviceState>();
-        auto state = FState;
-        TPortRegistry::Instance().SetDeviceFactory(
-            [state](int) { return std::make_unique<TFakeSerialDevice>(state); });
+        FState = InstallFakePorts();
         auto window = std::make_unique<TfrmMainWindow>(7);
         window->show();
         window->activateWindow();

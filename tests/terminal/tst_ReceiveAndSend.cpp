@@ -1,6 +1,7 @@
 // The main window's traffic log and what hangs off it: tokens fed by the poll and the send
 // path, the receive triggers, rebuilding the view, the echo, the histories and saving.
 #include "FakeSerialDevice.h"
+#include "WindowTestKit.h"
 #include "ScriptedPrompts.h"
 #include "TempSettings.h"
 
@@ -36,19 +37,13 @@ private:
     template <class T>
     T* Find(TfrmMainWindow& aWindow, const char* aName)
     {
-        T* child = aWindow.findChild<T*>(QLatin1String(aName));
-        if (!child)
-            qFatal("no child %s", aName);
-        return child;
+        return FindChildOrDie<T>(aWindow, aName);
     }
 
     // An open window on a fake port with a clock the test moves.
     std::unique_ptr<TfrmMainWindow> OpenWindow()
     {
-        FState = std::make_shared<TFakeDeviceState>();
-        auto state = FState;
-        TPortRegistry::Instance().SetDeviceFactory(
-            [state](int) { return std::make_unique<TFakeSerialDevice>(state); });
+        FState = InstallFakePorts();
         auto window = std::make_unique<TfrmMainWindow>(7);
         window->show();
         FNow = QDateTime(QDate(2026, 12, 8), QTime(12, 0));

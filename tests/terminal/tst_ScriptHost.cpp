@@ -1,6 +1,7 @@
 // Scripts in the main window: the send script, its Send, the modem lines on the loopback, the
 // receive script in "Trigger" mode, and what the message area shows.
 #include "FakeSerialDevice.h"
+#include "WindowTestKit.h"
 #include "ScriptedPrompts.h"
 #include "TempSettings.h"
 
@@ -44,13 +45,7 @@ private:
         return window;
     }
 
-    void UseFakePort()
-    {
-        FState = std::make_shared<TFakeDeviceState>();
-        auto state = FState;
-        TPortRegistry::Instance().SetDeviceFactory(
-            [state](int) { return std::make_unique<TFakeSerialDevice>(state); });
-    }
+    void UseFakePort() { FState = InstallFakePorts(); }
 
     static QString Messages(TfrmMainWindow& aWindow)
     {
