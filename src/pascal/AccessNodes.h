@@ -2,6 +2,7 @@
 
 #include "pascal/HeapValues.h"
 #include "pascal/Node.h"
+#include "pascal/VarNodes.h"
 
 // Array elements, record fields and characters of strings.
 namespace pascal {
@@ -14,19 +15,27 @@ public:
         : TExprNode(aType, aPos, aBase->IsLValue), Base(std::move(aBase)), Index(std::move(aIndex)),
           Low(aLow), ValueType(aValueType)
     {
+        // an array in a plain variable is found without asking its node
+        if (auto* g = dynamic_cast<const TGlobalVarNode*>(Base.get())) {
+            FBase = 1;
+            FSlot = g->Slot;
+        } else if (auto* l = dynamic_cast<const TLocalVarNode*>(Base.get())) {
+            FBase = 2;
+            FSlot = l->Slot;
+        }
     }
 
     qint64 EvalInt(TRuntime& aRt) const override
     {
         if (!IsLValue)
             return Eval(aRt).I;
-        return Ref(aRt, false)->I;
+        return Read(aRt)->I;
     }
     double EvalReal(TRuntime& aRt) const override
     {
         if (!IsLValue)
             return Eval(aRt).R;
-        return Ref(aRt, false)->R;
+        return Read(aRt)->R;
     }
     TValue Eval(TRuntime& aRt) const override
     {
@@ -39,7 +48,7 @@ public:
     TValue* Ref(TRuntime& aRt, bool aWrite) const override
     {
         const qint64 i = Index->EvalInt(aRt);
-        TValue* base = Base->Ref(aRt, aWrite);
+        TValue* base = FBase == 1 ? &aRt.Globals[FSlot] : FBase == 2 ? &aRt.Frame->Slots[FSlot] : Base->Ref(aRt, aWrite);
         TArrRec* arr = aWrite && ValueType ? UniqueArr(*base) : base->A;
         return Item(aRt, arr, i);
     }
@@ -60,9 +69,18 @@ public:
     const bool ValueType; // static array: copy on write
 
 private:
+    int FBase = 0; // 1: a global variable, 2: a local of this routine, 0: anything else
+    int FSlot = 0;
+
+    const TValue* Read(TRuntime& aRt) const
+    {
+        const qint64 i = Index->EvalInt(aRt);
+        const TValue* base = FBase == 1 ? &aRt.Globals[FSlot] : FBase == 2 ? &aRt.Frame->Slots[FSlot] : Base->Ref(aRt, false);
+        return Item(aRt, base->A, i);
+    }
     TValue* Item(TRuntime& aRt, TArrRec* aArr, qint64 aIndex) const
     {
-        const quint64 i = quint64(aIndex - Low);
+        const quint64 i = quint64(aIndex) - quint64(Low);
         if (aArr == nullptr || i >= quint64(aArr->Count))
             aRt.IndexError(aIndex, Pos);
         return &aArr->Items()[i];
@@ -118,24 +136,35 @@ public:
     TStrIndexNode(const TType* aType, TSourcePos aPos, PExpr aBase, PExpr aIndex)
         : TExprNode(aType, aPos), Base(std::move(aBase)), Index(std::move(aIndex))
     {
+        if (auto* g = dynamic_cast<const TGlobalVarNode*>(Base.get())) {
+            FBase = 1;
+            FSlot = g->Slot;
+        } else if (auto* l = dynamic_cast<const TLocalVarNode*>(Base.get())) {
+            FBase = 2;
+            FSlot = l->Slot;
+        }
     }
     qint64 EvalInt(TRuntime& aRt) const override
     {
         const qint64 i = Index->EvalInt(aRt);
         if (Base->IsLValue) {
-            const TValue* s = Base->Ref(aRt, false);
-            if (quint64(i - 1) >= quint64(s->StrLength()))
+            const TValue* s = FBase == 1 ? &aRt.Globals[FSlot] : FBase == 2 ? &aRt.Frame->Slots[FSlot] : Base->Ref(aRt, false);
+            if (quint64(i) - 1 >= quint64(s->StrLength()))
                 aRt.IndexError(i, Pos);
             return static_cast<unsigned char>(s->S->Data()[i - 1]);
         }
         const TStr s = Base->EvalStr(aRt);
-        if (quint64(i - 1) >= quint64(s.Length()))
+        if (quint64(i) - 1 >= quint64(s.Length()))
             aRt.IndexError(i, Pos);
         return s.At(i - 1);
     }
 
     PExpr Base;
     PExpr Index;
+
+private:
+    int FBase = 0; // 1: a global variable, 2: a local of this routine, 0: anything else
+    int FSlot = 0;
 };
 
 } // namespace pascal

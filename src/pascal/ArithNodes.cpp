@@ -68,6 +68,10 @@ using TIntCmp = TIntCmpNode<Op, L, R>;
 
 PExpr MakeIntBinary(TIntOp aOp, const TType* aType, TSourcePos aPos, PExpr aLeft, PExpr aRight)
 {
+    if ((aOp == TIntOp::Div || aOp == TIntOp::Mod) && !aLeft->ConstValue())
+        if (const TValue* v = aRight->ConstValue())
+            if (v->I > 1 && (v->I & (v->I - 1)) == 0)
+                aOp = aOp == TIntOp::Div ? TIntOp::DivPow2 : TIntOp::ModPow2;
     switch (aOp) {
 #define VARNEX_CASE(O) \
     case TIntOp::O: return Specialised<TIntBin, TIntOp::O>(aType, aPos, std::move(aLeft), std::move(aRight));
@@ -85,6 +89,8 @@ PExpr MakeIntBinary(TIntOp aOp, const TType* aType, TSourcePos aPos, PExpr aLeft
         VARNEX_CASE(Shr32U)
         VARNEX_CASE(Shl64)
         VARNEX_CASE(Shr64)
+        VARNEX_CASE(DivPow2)
+        VARNEX_CASE(ModPow2)
 #undef VARNEX_CASE
     }
     return nullptr;

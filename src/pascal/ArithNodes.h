@@ -13,6 +13,7 @@ namespace pascal {
 enum class TIntOp : unsigned char {
     Add, Sub, Mul, Div, Mod, And, Or, Xor,
     Shl32S, Shl32U, Shr32S, Shr32U, Shl64, Shr64,
+    DivPow2, ModPow2, // by a constant power of two: no division instruction
 };
 
 enum class TCmpOp : unsigned char { Eq, Ne, Lt, Gt, Le, Ge };
@@ -95,6 +96,15 @@ inline qint64 ApplyInt(qint64 a, qint64 b, TRuntime& aRt, TSourcePos aPos)
     case TIntOp::Shr32U: return quint32(quint32(ua) >> (ub & 31));
     case TIntOp::Shl64: return qint64(ua << (ub & 63));
     case TIntOp::Shr64: return qint64(ua >> (ub & 63));
+    case TIntOp::DivPow2: {
+        // truncating toward zero: negative values are rounded up before the shift
+        const qint64 biased = qint64(ua + ((a >> 63) & qint64(ub - 1)));
+        return biased >> __builtin_ctzll(ub);
+    }
+    case TIntOp::ModPow2: {
+        const qint64 r = a & qint64(ub - 1);
+        return a < 0 && r != 0 ? r - b : r;
+    }
     }
     return 0;
 }

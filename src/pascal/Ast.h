@@ -79,6 +79,7 @@ enum class TAstStmtKind : unsigned char {
     TryExcept,  // try Body except Handlers else ElseBody / plain Handler end
     TryFinally, // try Body finally Handler end
     Raise,      // raise Expr (none: re-raise)
+    With,       // with Expr do Then (one record per statement: "with a, b" nests)
 };
 
 struct TAstCaseBranch

@@ -64,8 +64,8 @@ void TSetLengthNode::Resize(TRuntime& aRt, TValue& aValue, const TType* aType, c
         return;
     }
     const TType* element = aType->Element;
-    aRt.CheckSize(n * std::max<qint64>(1, element->Size), Pos);
-    if (n > aRt.Limits.MaxStringOrArrayBytes / qint64(sizeof(TValue)) * 4)
+    const qint64 size = std::max<qint64>(1, element->Size);
+    if (n > aRt.Limits.MaxStringOrArrayBytes / size)
         aRt.TooLarge(Pos);
     aRt.Charge(n * 16, Pos);
     SetLengthArr(aValue, n, element->Default);
@@ -126,22 +126,10 @@ qint64 TPosNode::EvalInt(TRuntime& aRt) const
 {
     const TStr sub = Sub->EvalStr(aRt);
     const TStr text = Text->EvalStr(aRt);
-    qint64 from = Offset ? Offset->EvalInt(aRt) : 1;
-    const qint64 n = sub.Length();
-    const qint64 len = text.Length();
-    if (n == 0 || from < 1 || from > len)
+    const qint64 from = Offset ? Offset->EvalInt(aRt) : 1;
+    if (from < 1 || from > text.Length())
         return 0;
-    aRt.Charge(len - from + 1, Pos);
-    const char* hay = text.Data();
-    const char* found = nullptr;
-    if (n == 1) {
-        found = static_cast<const char*>(std::memchr(hay + from - 1, sub.Data()[0], std::size_t(len - from + 1)));
-    } else {
-        const char* end = hay + len;
-        auto it = std::search(hay + from - 1, end, sub.Data(), sub.Data() + n);
-        found = it == end ? nullptr : it;
-    }
-    return found ? found - hay + 1 : 0;
+    return FindText(aRt, Pos, text, sub, from - 1, false) + 1;
 }
 
 TValue TDeleteNode::Eval(TRuntime& aRt) const
@@ -239,9 +227,15 @@ TStr TFormatNode::EvalStr(TRuntime& aRt) const
     }
     TStr out;
     QString error;
-    if (!FormatText(format, args, out, error))
+    switch (FormatText(format, args, aRt.Limits.MaxStringOrArrayBytes, out, error)) {
+    case TFormatResult::BadFormat:
         aRt.Raise("EConvertError", error, Pos);
-    aRt.CheckSize(out.Length(), Pos);
+    case TFormatResult::TooLong:
+        aRt.TooLarge(Pos);
+    case TFormatResult::Ok:
+        break;
+    }
+    aRt.Charge(out.Length(), Pos);
     return out;
 }
 
@@ -431,6 +425,58 @@ TValue* TOpenArrayNode::RefPinned(TRuntime& aRt, TArrRec*& aPin) const
     if (Source->Type->Kind == TTypeKind::StaticArray)
         UniqueArr(*v);
     return v;
+}
+
+TValue TFillCharNode::Eval(TRuntime& aRt) const
+{
+    const qint64 start = Start ? Start->EvalInt(aRt) : 0;
+    const qint64 count = Count->EvalInt(aRt);
+    const unsigned char byte = static_cast<unsigned char>(Value->EvalInt(aRt));
+    TValue* target = Target->Ref(aRt, true);
+    const TType* t = Target->Type;
+    if (t->Kind == TTypeKind::String) {
+        const qint64 from = Start ? start : 1;
+        if (quint64(from) - 1 >= quint64(target->StrLength()))
+            aRt.IndexError(from, Pos);
+        const qint64 n = std::min(count, target->StrLength() - from + 1);
+        if (n > 0) {
+            aRt.Charge(n, Pos);
+            TStr s = TStr::Adopt(std::exchange(target->S, nullptr));
+            std::memset(s.Unique() + from - 1, byte, std::size_t(n));
+            target->S = s.Detach();
+        }
+        return {};
+    }
+    const TType* e = t->Element;
+    TArrRec* arr = t->Kind == TTypeKind::StaticArray ? UniqueArr(*target) : target->A;
+    const qint64 first = Start ? start - (t->Kind == TTypeKind::StaticArray ? t->Low : 0) : 0;
+    const qint64 length = arr ? arr->Count : 0;
+    if (quint64(first) >= quint64(length)) {
+        if (Start || count > 0)
+            aRt.IndexError(start, Pos);
+        return {};
+    }
+    const qint64 size = std::max<qint64>(1, e->Size);
+    const qint64 n = std::min(count / size, length - first);
+    if (n <= 0)
+        return {};
+    aRt.Charge(n * 16, Pos);
+    unsigned char pattern[8];
+    std::memset(pattern, byte, sizeof pattern);
+    qint64 ordinal = 0;
+    std::memcpy(&ordinal, pattern, std::size_t(std::min<qint64>(size, 8)));
+    double real = 0;
+    std::memcpy(&real, pattern, sizeof real);
+    for (qint64 i = first; i < first + n; ++i) {
+        TValue& item = arr->Items()[i];
+        if (e->Kind == TTypeKind::Real)
+            item.R = e->Single ? double(float(real)) : real;
+        else if (e->Kind == TTypeKind::Boolean)
+            item.I = byte != 0;
+        else
+            item.I = WrapInt(ordinal, e->IntKind);
+    }
+    return {};
 }
 
 TValue TArrayCtorNode::Eval(TRuntime& aRt) const

@@ -325,6 +325,24 @@ public:
     const bool Copy;
 };
 
+// FillChar(x, count, value) on strings and arrays of simple elements: every element the
+// count covers gets the value's byte in each of its bytes.
+class TFillCharNode final : public TExprNode
+{
+public:
+    TFillCharNode(const TType* aType, TSourcePos aPos, PExpr aTarget, PExpr aStart, PExpr aCount, PExpr aValue)
+        : TExprNode(aType, aPos), Target(std::move(aTarget)), Start(std::move(aStart)), Count(std::move(aCount)),
+          Value(std::move(aValue))
+    {
+    }
+    TValue Eval(TRuntime& aRt) const override;
+
+    PExpr Target;
+    PExpr Start; // FillChar(s[i], ...) / FillChar(a[i], ...): where to begin; null: at the start
+    PExpr Count;
+    PExpr Value;
+};
+
 // An array constructor [a, b, c] for an open array parameter.
 class TArrayCtorNode final : public TExprNode
 {

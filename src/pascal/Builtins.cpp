@@ -2,7 +2,10 @@
 
 #include <QDateTime>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -17,6 +20,7 @@ const char* MagicName(TMagic aMagic)
         "Format", "SizeOf", "Exit", "Break", "Continue", "Halt", "Include", "Exclude", "Random",
         "Assert", "TryStrToInt", "TryStrToInt64", "TryStrToFloat", "Val", "Str", "Assigned",
         "IntToHex", "Hi", "Lo", "FreeAndNil", "DecodeDate", "DecodeTime", "Swap", "Default",
+        "FillChar",
     };
     static_assert(sizeof(kNames) / sizeof(kNames[0]) == std::size_t(TMagic::Count));
     return kNames[int(aMagic)];
@@ -115,10 +119,55 @@ bool ParseReal(const char* aText, qint64 aLength, double& aValue)
     return end == text.c_str() + text.size() && std::isfinite(aValue);
 }
 
+QString QuotedForMessage(const TStr& aText)
+{
+    constexpr qint64 kLongest = 60;
+    QString text = QString::fromLatin1(aText.Data(), qsizetype(std::min(aText.Length(), kLongest)));
+    if (aText.Length() > kLongest)
+        text += QStringLiteral("...");
+    return QStringLiteral("'%1'").arg(text);
+}
+
 void RaiseNotInteger(TRuntime& aRt, const TStr& aText, TSourcePos aPos)
 {
-    aRt.Raise("EConvertError",
-              QStringLiteral("'%1' ist kein gültiger Integerwert").arg(QString::fromLatin1(aText.ToByteArray())), aPos);
+    aRt.Raise("EConvertError", QStringLiteral("%1 ist kein gültiger Integerwert").arg(QuotedForMessage(aText)), aPos);
+}
+
+qint64 FindText(TRuntime& aRt, TSourcePos aPos, const TStr& aText, const TStr& aNeedle, qint64 aFrom,
+                bool aIgnoreCase)
+{
+    const qint64 n = aText.Length();
+    const qint64 m = aNeedle.Length();
+    if (m == 0 || aFrom < 0 || aFrom + m > n)
+        return -1;
+    const char* text = aText.Data();
+    const char* needle = aNeedle.Data();
+    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; };
+    qint64 work = 0;
+    for (qint64 i = aFrom; i + m <= n; ++i) {
+        if (!aIgnoreCase) {
+            // jump to the next place the first character fits
+            const void* hit = std::memchr(text + i, needle[0], std::size_t(n - m - i + 1));
+            if (hit == nullptr)
+                return -1;
+            work += static_cast<const char*>(hit) - (text + i);
+            i = static_cast<const char*>(hit) - text;
+            if (std::memcmp(text + i, needle, std::size_t(m)) == 0)
+                return i;
+        } else {
+            qint64 k = 0;
+            while (k < m && upper(text[i + k]) == upper(needle[k]))
+                ++k;
+            if (k == m)
+                return i;
+        }
+        work += m;
+        if (work > (1 << 20)) {
+            aRt.Charge(work, aPos);
+            work = 0;
+        }
+    }
+    return -1;
 }
 
 TStr IntToHexStr(qint64 aValue, int aDigits, bool a64)

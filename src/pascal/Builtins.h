@@ -16,6 +16,7 @@ enum class TMagic : int {
     Round, Trunc, Copy, Pos, Delete, Insert, Concat, Format, SizeOf, Exit, Break, Continue,
     Halt, Include, Exclude, Random, Assert, TryStrToInt, TryStrToInt64, TryStrToFloat, Val,
     Str, Assigned, IntToHex, Hi, Lo, FreeAndNil, DecodeDate, DecodeTime, Swap, Default,
+    FillChar,
     Count
 };
 
@@ -38,6 +39,13 @@ struct TBuiltinFunc
 const std::vector<TBuiltinFunc>& BuiltinFuncs();
 
 // Pieces the built-ins share with the magic nodes.
+
+// The 0-based position of aNeedle in aText at or after aFrom, or -1. The search can take
+// long on big texts, so it counts toward the time limit as it goes.
+qint64 FindText(TRuntime& aRt, TSourcePos aPos, const TStr& aText, const TStr& aNeedle, qint64 aFrom,
+                bool aIgnoreCase);
+// A script's text quoted in a message, shortened when it is long.
+QString QuotedForMessage(const TStr& aText);
 bool ParseInteger(const char* aText, qint64 aLength, qint64& aValue, bool aAllow64);
 bool ParseReal(const char* aText, qint64 aLength, double& aValue);
 [[noreturn]] void RaiseNotInteger(TRuntime& aRt, const TStr& aText, TSourcePos aPos);

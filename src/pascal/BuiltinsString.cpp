@@ -3,6 +3,7 @@
 #include "pascal/HeapValues.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 // String conversion and manipulation routines (SysUtils and StrUtils).
@@ -43,25 +44,6 @@ int CompareNoCase(const TStr& a, const TStr& b)
     return int(std::clamp<qint64>(a.Length() - b.Length(), -1, 1));
 }
 
-qint64 Find(const TStr& aText, const TStr& aSub, qint64 aFrom, bool aNoCase)
-{
-    const qint64 n = aSub.Length();
-    const qint64 len = aText.Length();
-    if (n == 0)
-        return -1;
-    for (qint64 i = aFrom; i + n <= len; ++i) {
-        bool match = true;
-        for (qint64 k = 0; k < n && match; ++k) {
-            const char x = aText.Data()[i + k];
-            const char y = aSub.Data()[k];
-            match = aNoCase ? Upper(x) == Upper(y) : x == y;
-        }
-        if (match)
-            return i;
-    }
-    return -1;
-}
-
 TStr Trimmed(const TStr& aText, bool aLeft, bool aRight)
 {
     qint64 b = 0;
@@ -79,7 +61,9 @@ TStr Trimmed(const TStr& aText, bool aLeft, bool aRight)
 
 TValue IntToStr(TRuntime&, const TValue* a, int, TSourcePos)
 {
-    return Str(TStr(QByteArray::number(a[0].I)));
+    char buf[24];
+    const auto end = std::to_chars(buf, buf + sizeof buf, a[0].I).ptr;
+    return Str(TStr(buf, end - buf));
 }
 
 TValue StrToInt(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
@@ -121,8 +105,7 @@ TValue StrToFloat(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
 {
     double d = 0;
     if (!ParseReal(a[0].StrData(), a[0].StrLength(), d))
-        aRt.Raise("EConvertError",
-                  QStringLiteral("'%1' ist kein gültiger Gleitkommawert").arg(QString::fromLatin1(a[0].Str().ToByteArray())),
+        aRt.Raise("EConvertError", QStringLiteral("%1 ist kein gültiger Gleitkommawert").arg(QuotedForMessage(a[0].Str())),
                   aPos);
     return TValue::FromReal(d);
 }
@@ -232,7 +215,7 @@ TValue StringReplace(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
     TStr out;
     qint64 at = 0;
     for (;;) {
-        const qint64 hit = Find(s, from, at, noCase);
+        const qint64 hit = FindText(aRt, aPos, s, from, at, noCase);
         if (hit < 0)
             break;
         out.Append(s.Data() + at, hit - at);
@@ -294,19 +277,17 @@ TValue PosEx(TRuntime& aRt, const TValue* a, int n, TSourcePos aPos)
     const TStr text = a[1].Str();
     if (from < 1 || from > text.Length())
         return Int(0);
-    aRt.Charge(text.Length(), aPos);
-    const qint64 hit = Find(text, a[0].Str(), from - 1, false);
-    return Int(hit + 1);
+    return Int(FindText(aRt, aPos, text, a[0].Str(), from - 1, false) + 1);
 }
 
-TValue ContainsStr(TRuntime&, const TValue* a, int, TSourcePos)
+TValue ContainsStr(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
 {
-    return Bool(a[1].StrLength() == 0 || Find(a[0].Str(), a[1].Str(), 0, false) >= 0);
+    return Bool(a[1].StrLength() == 0 || FindText(aRt, aPos, a[0].Str(), a[1].Str(), 0, false) >= 0);
 }
 
-TValue ContainsText(TRuntime&, const TValue* a, int, TSourcePos)
+TValue ContainsText(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
 {
-    return Bool(a[1].StrLength() == 0 || Find(a[0].Str(), a[1].Str(), 0, true) >= 0);
+    return Bool(a[1].StrLength() == 0 || FindText(aRt, aPos, a[0].Str(), a[1].Str(), 0, true) >= 0);
 }
 
 bool Affix(const TValue& aSub, const TValue& aText, bool aEnd, bool aNoCase)
@@ -335,8 +316,7 @@ TValue CharInSet(TRuntime&, const TValue* a, int, TSourcePos)
 
 TValue AnsiPos(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
 {
-    aRt.Charge(a[1].StrLength(), aPos);
-    return Int(Find(a[1].Str(), a[0].Str(), 0, false) + 1);
+    return Int(FindText(aRt, aPos, a[1].Str(), a[0].Str(), 0, false) + 1);
 }
 
 } // namespace

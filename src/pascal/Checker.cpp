@@ -173,14 +173,14 @@ TRuntime& TChecker::FoldRuntime()
     return *FFoldRuntime;
 }
 
-PExpr TChecker::MakeConst(const TType* aType, TSourcePos aPos, TValue aValue, bool)
+PExpr TChecker::MakeConst(const TType* aType, TSourcePos aPos, TValue aValue)
 {
     return std::make_unique<TConstNode>(aType, aPos, std::move(aValue));
 }
 
 PExpr TChecker::MakeIntConst(qint64 aValue, TSourcePos aPos)
 {
-    return MakeConst(FTypes.ForConstant(aValue), aPos, TValue::FromInt(aValue), true);
+    return MakeConst(FTypes.ForConstant(aValue), aPos, TValue::FromInt(aValue));
 }
 
 PExpr TChecker::Fold(PExpr aExpr, bool aRetypeInteger)
@@ -193,7 +193,7 @@ PExpr TChecker::Fold(PExpr aExpr, bool aRetypeInteger)
         const TType* t = aExpr->Type;
         if (aRetypeInteger && t->Kind == TTypeKind::Integer)
             t = FTypes.ForConstant(v.I);
-        return MakeConst(t, aExpr->Pos, std::move(v), aRetypeInteger);
+        return MakeConst(t, aExpr->Pos, std::move(v));
     } catch (const EScriptError& e) {
         const TExcRec* obj = e.Object.K == TVKind::Obj ? e.Object.O : nullptr;
         Error(e.Pos.IsValid() ? e.Pos : aExpr->Pos,

@@ -56,7 +56,7 @@ private:
     QString TypeName(const TExprNode& aExpr) const;
     void Incompatible(TSourcePos aPos, const TType* aTarget, const TExprNode& aSource);
     PExpr Fold(PExpr aExpr, bool aRetypeInteger = false);
-    PExpr MakeConst(const TType* aType, TSourcePos aPos, TValue aValue, bool aUntyped = false);
+    PExpr MakeConst(const TType* aType, TSourcePos aPos, TValue aValue);
     PExpr MakeIntConst(qint64 aValue, TSourcePos aPos);
     static bool IsConst(const TExprNode& aExpr) { return aExpr.ConstValue() != nullptr; }
     const TType* BuiltinType(const char* aName);
@@ -92,6 +92,9 @@ private:
     PStmt CheckTryFinally(const TAstStmt& aStmt);
     PStmt CheckRaise(const TAstStmt& aStmt);
     PStmt CheckExit(const std::vector<PAstExpr>& aArgs, TSourcePos aPos);
+    PStmt CheckWith(const TAstStmt& aStmt);
+    PExpr WithField(const TAstName& aName);
+    const TAstExpr* WithBase(const TAstName& aName);
     PExpr CheckCondition(const TAstExpr& aExpr);
     PExpr CheckTarget(const TAstExpr& aExpr, TSymbol** aRoot = nullptr);
     void MarkWritten(TSymbol* aSymbol, TSourcePos aPos);
@@ -102,15 +105,6 @@ private:
     PExpr CheckExpr(const TAstExpr& aExpr, const TType* aExpected = nullptr);
     PExpr CheckIdent(const TAstExpr& aExpr);
     PExpr VarNode(TSymbol* aSymbol, TSourcePos aPos);
-    PExpr CheckBinary(const TAstExpr& aExpr);
-    PExpr CheckArithmetic(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PExpr aRight);
-    PExpr CheckLogical(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PExpr aRight);
-    PExpr CheckShift(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PExpr aRight);
-    PExpr CheckRelational(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PExpr aRight);
-    PExpr CheckIn(const TAstExpr& aExpr);
-    PExpr CheckIs(const TAstExpr& aExpr);
-    PExpr MakeConcat(TSourcePos aPos, PExpr aLeft, PExpr aRight);
-    PExpr CheckUnary(const TAstExpr& aExpr);
     PExpr CheckIndex(const TAstExpr& aExpr);
     PExpr IndexOnce(PExpr aBase, const TAstExpr& aIndex, TSourcePos aPos);
     PExpr CheckField(const TAstExpr& aExpr);
@@ -119,10 +113,21 @@ private:
     PExpr Convert(PExpr aExpr, const TType* aTarget, TSourcePos aPos);
     bool Assignable(const TType* aTarget, const TExprNode& aSource) const;
     bool SameType(const TType* a, const TType* b) const;
+    PExpr RequireValue(PExpr aExpr);
+
+    // CheckerOps.cpp
+    PExpr CheckBinary(const TAstExpr& aExpr);
+    PExpr CheckArithmetic(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PExpr aRight);
+    PExpr CheckLogical(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PExpr aRight);
+    PExpr CheckShift(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PExpr aRight);
+    PExpr CheckRelational(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PExpr aRight);
+    PExpr CheckIn(const TAstExpr& aExpr);
+    PExpr CheckIs(const TAstExpr& aExpr);
+    PExpr CheckUnary(const TAstExpr& aExpr);
+    PExpr MakeConcat(TSourcePos aPos, PExpr aLeft, PExpr aRight);
     bool OrdinalCompatible(const TType* a, const TType* b) const;
     const TType* LogicalType(const TType* a, const TType* b) const;
     PExpr OperandError(TSourcePos aPos, const TExprNode& aLeft, const TExprNode* aRight);
-    PExpr RequireValue(PExpr aExpr);
 
     // CheckerCall.cpp
     PExpr CheckCall(const TAstExpr& aCallee, const std::vector<PAstExpr>& aArgs, TSourcePos aPos,
@@ -153,7 +158,15 @@ private:
     TRoutineCtx* FCtx = nullptr;
     std::unique_ptr<TRoutineCtx> FMainCtx;
     std::unique_ptr<TRuntime> FFoldRuntime;
-    int FStatementDepth = 0;
+    // the records of the enclosing with statements, innermost last; names are looked up in
+    // the first FWithVisible of them
+    struct TWith
+    {
+        const TAstExpr* Record;
+        const TType* Type;
+    };
+    std::vector<TWith> FWiths;
+    std::size_t FWithVisible = 0;
 
 };
 

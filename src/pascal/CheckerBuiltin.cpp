@@ -540,6 +540,41 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
         }
         return MakeConst(t, aPos, t->Default);
     }
+    case TMagic::FillChar: {
+        if (!ArgCount(aArgs, 3, 3, aPos))
+            return ErrorExpr(aPos);
+        // FillChar(s[i], ...) starts inside a string or array: the container is the target
+        const TAstExpr& first = *aArgs[0];
+        PExpr start;
+        PExpr target;
+        if (first.Kind == TAstExprKind::Index && first.Args.size() == 1) {
+            target = CheckVarArgument(nullptr, *first.Left, false);
+            if (!target->Type->IsError() && (target->Type->IsString() || target->Type->IsArray()))
+                start = Convert(CheckExpr(*first.Args[0]), target->Type->Kind == TTypeKind::StaticArray ? target->Type->Index : integer,
+                                first.Args[0]->StartPos());
+            else
+                target = CheckVarArgument(nullptr, first, false);
+        } else {
+            target = CheckVarArgument(nullptr, first, false);
+        }
+        PExpr count = arg(1, integer);
+        PExpr value = CheckExpr(*aArgs[2]);
+        if (failed({&target, &start, &count, &value}))
+            return ErrorExpr(aPos);
+        if (!value->Type->IsOrdinal()) {
+            Incompatible(aArgs[2]->StartPos(), FTypes.Byte(), *value);
+            return ErrorExpr(aPos);
+        }
+        const TType* t = target->Type;
+        const bool simple = t->IsString()
+                            || (t->IsArray() && (t->Element->IsOrdinal() || t->Element->IsReal()));
+        if (!simple) {
+            Error(aArgs[0]->StartPos(), QStringLiteral("FillChar gibt es hier nur für Strings und Arrays einfacher Elemente"));
+            return ErrorExpr(aPos);
+        }
+        return std::make_unique<TFillCharNode>(voidType, aPos, std::move(target), std::move(start), std::move(count),
+                                               std::move(value));
+    }
     case TMagic::Exit:
     case TMagic::Break:
     case TMagic::Continue:

@@ -89,7 +89,6 @@ void TChecker::DeclareVar(const TAstDecl& aDecl)
             sym->Written = true;
         }
         if (FCtx->Routine) {
-            sym->IsLocal = true;
             FCtx->Locals.push_back(sym);
         }
     }
@@ -174,6 +173,10 @@ void TChecker::DeclareRoutine(const TAstRoutine& aAst)
                                          .arg(aAst.Name.Name));
         }
         CompileBody(existing, aAst);
+        return;
+    }
+    if (existing && existing->Kind == TSymKind::Routine && aAst.Overload) {
+        Error(aAst.Name.Pos, QStringLiteral("Überladene Routinen werden nicht unterstützt: '%1' gibt es schon").arg(aAst.Name.Name));
         return;
     }
     TRoutine* r = MakeRoutine(aAst, FCtx->Level + 1);

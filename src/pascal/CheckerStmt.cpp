@@ -26,6 +26,7 @@ PStmt TChecker::CheckStmt(const TAstStmt& aStmt)
     case TAstStmtKind::TryExcept: return CheckTryExcept(aStmt);
     case TAstStmtKind::TryFinally: return CheckTryFinally(aStmt);
     case TAstStmtKind::Raise: return CheckRaise(aStmt);
+    case TAstStmtKind::With: return CheckWith(aStmt);
     }
     return nullptr;
 }
@@ -64,6 +65,14 @@ TSymbol* TChecker::RootSymbol(const TAstExpr& aExpr)
         e = e->Left.get();
     if (e->Kind != TAstExprKind::Ident)
         return nullptr;
+    if (FWithVisible > 0)
+        if (const TAstExpr* base = WithBase(e->Name)) {
+            const std::size_t visible = FWithVisible;
+            FWithVisible = 0; // a designator never names a field of its own record
+            TSymbol* root = RootSymbol(*base);
+            FWithVisible = visible;
+            return root;
+        }
     TSymbol* sym = FScope->Lookup(e->Name.Lower);
     return sym && sym->Kind == TSymKind::Var ? sym : nullptr;
 }
@@ -73,6 +82,16 @@ PExpr TChecker::CheckTarget(const TAstExpr& aExpr, TSymbol** aRoot)
 {
     if (aRoot)
         *aRoot = nullptr;
+    if (aExpr.Kind == TAstExprKind::Ident && FWithVisible > 0) {
+        if (const TAstExpr* base = WithBase(aExpr.Name)) {
+            TSymbol* root = RootSymbol(*base);
+            if (aRoot)
+                *aRoot = root;
+            if (root)
+                root->Written = true;
+            return WithField(aExpr.Name);
+        }
+    }
     if (aExpr.Kind == TAstExprKind::Ident) {
         TSymbol* sym = Resolve(aExpr.Name);
         if (sym == nullptr)
@@ -248,6 +267,57 @@ PStmt TChecker::CheckExit(const std::vector<PAstExpr>& aArgs, TSourcePos aPos)
     result->Written = true;
     PStmt assign = std::make_unique<TAssignNode>(aPos, VarNode(result, aPos), std::move(value));
     return std::make_unique<TFlowNode>(aPos, TFlow::Exit, std::move(assign));
+}
+
+PStmt TChecker::CheckWith(const TAstStmt& aStmt)
+{
+    PExpr record = CheckExpr(*aStmt.Expr);
+    if (record->Type->IsError())
+        return aStmt.Then ? CheckStmt(*aStmt.Then) : nullptr;
+    if (record->Type->Kind != TTypeKind::Record) {
+        Error(aStmt.Expr->StartPos(), QStringLiteral("Record erforderlich: 'with' gibt es nur für Records"));
+        return nullptr;
+    }
+    // the record's designator is checked again at every use of a field: cheap, and each use
+    // gets nodes of its own
+    const std::size_t visible = FWithVisible;
+    FWiths.resize(visible);
+    FWiths.push_back({aStmt.Expr.get(), record->Type});
+    FWithVisible = FWiths.size();
+    PStmt body = aStmt.Then ? CheckStmt(*aStmt.Then) : nullptr;
+    FWiths.pop_back();
+    FWithVisible = visible;
+    return body;
+}
+
+// The with record that has a field aName, if any.
+const TAstExpr* TChecker::WithBase(const TAstName& aName)
+{
+    for (std::size_t i = FWithVisible; i-- > 0;)
+        for (const TField& f : FWiths[i].Type->Fields)
+            if (f.Lower == aName.Lower)
+                return FWiths[i].Record;
+    return nullptr;
+}
+
+// A bare name that is a field of a with record: the field node; else null.
+PExpr TChecker::WithField(const TAstName& aName)
+{
+    for (std::size_t i = FWithVisible; i-- > 0;) {
+        const TType* t = FWiths[i].Type;
+        for (std::size_t f = 0; f < t->Fields.size(); ++f) {
+            if (t->Fields[f].Lower != aName.Lower)
+                continue;
+            const std::size_t visible = FWithVisible;
+            FWithVisible = i; // the designator sees only the with statements around it
+            PExpr base = CheckExpr(*FWiths[i].Record);
+            FWithVisible = visible;
+            if (base->Type->IsError())
+                return base;
+            return std::make_unique<TFieldNode>(t->Fields[f].Type, aName.Pos, std::move(base), int(f));
+        }
+    }
+    return nullptr;
 }
 
 PStmt TChecker::CheckIf(const TAstStmt& aStmt)

@@ -2,6 +2,7 @@
 
 #include "pascal/Builtins.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -71,19 +72,22 @@ std::string Pad(const std::string& aText, int aWidth, bool aLeft)
 
 std::string ScientificText(double aValue, int aPrecision)
 {
-    // Free Pascal's %e: aPrecision significant digits, an exponent of at least 3 digits.
-    if (aPrecision <= 0 || aPrecision > 18)
+    // Free Pascal's %e: 2 to 17 significant digits (17 when not given), an exponent of at
+    // least 3 digits. It formats an Extended; a Double has about 15 digits worth showing,
+    // the rest are zeros as they are for the constants scripts pass.
+    if (aPrecision < 0 || aPrecision > 17)
         aPrecision = 17;
+    aPrecision = std::max(aPrecision, 2);
     std::string digits;
     int exponent = 0;
-    if (aValue == 0) {
-        digits = std::string(std::size_t(aPrecision), '0');
-    } else {
-        Digits(aValue, digits, exponent);
-        RoundDigits(digits, exponent, aPrecision);
-        while (int(digits.size()) < aPrecision)
-            digits.push_back('0');
+    if (aValue != 0) {
+        Digits(aValue, digits, exponent, 15);
+        RoundDigits(digits, exponent, std::min(aPrecision, 15));
+        if (int(digits.size()) > aPrecision) // 9.96 rounded to 2 digits carried into "100"
+            digits.resize(std::size_t(aPrecision));
     }
+    while (int(digits.size()) < aPrecision)
+        digits.push_back('0');
     std::string out;
     if (aValue < 0)
         out.push_back('-');
@@ -151,7 +155,8 @@ std::string FixedText(double aValue, int aDecimals, bool aThousands)
     return out;
 }
 
-bool FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aArgs, TStr& aOut, QString& aError)
+TFormatResult FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aArgs, qint64 aMaxLength, TStr& aOut,
+                         QString& aError)
 {
     const char* f = aFormat.Data();
     const qint64 n = aFormat.Length();
@@ -161,10 +166,12 @@ bool FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aArgs, TStr&
     auto fail = [&](qint64 aStart) {
         aError = QStringLiteral("Format '%1' ungültig oder nicht kompatibel mit Argument")
                      .arg(QString::fromLatin1(f + aStart, qsizetype(std::min<qint64>(i - aStart + 1, n - aStart))));
-        return false;
+        return TFormatResult::BadFormat;
     };
     while (i < n) {
         const char c = f[i];
+        if (qint64(out.size()) > aMaxLength)
+            return TFormatResult::TooLong;
         if (c != '%') {
             out.push_back(c);
             ++i;
@@ -183,7 +190,10 @@ bool FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aArgs, TStr&
                 if (next >= aArgs.size() || (aArgs[next].Kind != TFormatArg::TKind::Int32
                                              && aArgs[next].Kind != TFormatArg::TKind::Int64))
                     return false;
-                aValue = int(aArgs[next++].Int);
+                const qint64 v = aArgs[next++].Int;
+                if (v > 100000 || v < -100000)
+                    return false;
+                aValue = int(v < 0 ? -v : v);
                 return true;
             }
             aValue = -1;
@@ -274,7 +284,7 @@ bool FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aArgs, TStr&
             if (!isNumber)
                 return fail(start);
             const TStr g = FloatToStrGeneral(a.Kind == K::Real ? a.Real : double(a.Int),
-                                             precision <= 0 || precision > 15 ? 15 : precision);
+                                             precision < 0 ? 15 : std::clamp(precision, 2, 17));
             text.assign(g.Data(), std::size_t(g.Length()));
             break;
         }
@@ -294,8 +304,10 @@ bool FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aArgs, TStr&
         out += Pad(text, width, left);
         ++i;
     }
+    if (qint64(out.size()) > aMaxLength)
+        return TFormatResult::TooLong;
     aOut = TStr(out.data(), qint64(out.size()));
-    return true;
+    return TFormatResult::Ok;
 }
 
 } // namespace pascal

@@ -18,10 +18,14 @@ struct TFormatArg
     TStr Text;
 };
 
+enum class TFormatResult : unsigned char { Ok, BadFormat, TooLong };
+
 // Formats aFormat with aArgs as Free Pascal's Format does for %d %u %x %e %f %g %n %s %%
-// with index, '-', width and precision (also '*'). On a bad directive or an argument of the
-// wrong kind it returns false and names the directive in aError.
-bool FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aArgs, TStr& aOut, QString& aError);
+// with index, '-', width and precision (also '*'). A bad directive or an argument of the
+// wrong kind gives BadFormat with the directive named in aError; a result longer than
+// aMaxLength gives TooLong.
+TFormatResult FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aArgs, qint64 aMaxLength, TStr& aOut,
+                         QString& aError);
 
 // Fixed-point text of aValue with aDecimals digits after the point, rounding half away from
 // zero on the decimal digits; with aThousands the integer part gets ',' separators.

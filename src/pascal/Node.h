@@ -41,8 +41,6 @@ public:
     }
     // A constant folded at compile time.
     virtual const TValue* ConstValue() const { return nullptr; }
-    // A plain variable: its place cannot move while it lives (for-loop counters need one).
-    virtual bool IsPlainVariable() const { return false; }
 
     const TType* Type;
     TSourcePos Pos;

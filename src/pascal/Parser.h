@@ -57,6 +57,7 @@ private:
     PAstStmt ParseRepeat();
     PAstStmt ParseTry();
     PAstStmt ParseRaise();
+    PAstStmt ParseWith();
     PAstStmt ParseSimpleStatement();
     bool CanStartStatement() const;
 

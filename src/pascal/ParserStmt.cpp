@@ -74,8 +74,7 @@ PAstStmt TParser::ParseStatement()
     case TTokenKind::kwRepeat: s = ParseRepeat(); break;
     case TTokenKind::kwTry: s = ParseTry(); break;
     case TTokenKind::kwRaise: s = ParseRaise(); break;
-    case TTokenKind::kwWith:
-        Fail(Tok().Pos, QStringLiteral("'with' wird nicht unterstützt"));
+    case TTokenKind::kwWith: s = ParseWith(); break;
     case TTokenKind::kwGoto:
         Fail(Tok().Pos, QStringLiteral("Sprungmarken (label/goto) werden nicht unterstützt"));
     case TTokenKind::kwInherited:
@@ -254,6 +253,25 @@ PAstStmt TParser::ParseTry()
     }
     s->EndPos = ExpectClosing(TTokenKind::kwEnd, opener).Pos;
     return s;
+}
+
+PAstStmt TParser::ParseWith()
+{
+    const TSourcePos pos = Next().Pos;
+    std::vector<PAstExpr> records;
+    do
+        records.push_back(ParseExpression());
+    while (Accept(TTokenKind::Comma));
+    Expect(TTokenKind::kwDo);
+    PAstStmt body = ParseStatement();
+    // with a, b do S  is  with a do with b do S
+    for (auto it = records.rbegin(); it != records.rend(); ++it) {
+        PAstStmt w = MakeStmt(TAstStmtKind::With, pos);
+        w->Expr = std::move(*it);
+        w->Then = std::move(body);
+        body = std::move(w);
+    }
+    return body;
 }
 
 PAstStmt TParser::ParseRaise()

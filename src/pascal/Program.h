@@ -38,7 +38,6 @@ struct TRoutine
     PStmt Body;
     bool Forward = false;
     bool Defined = false;
-    bool ResultAssigned = false;
     // host routines
     bool IsHost = false;
     THostFunction Host;
@@ -58,9 +57,6 @@ struct TProgram
     std::vector<THostVariable> HostVariables;
     std::deque<std::unique_ptr<TRoutine>> Routines;
     PStmt Main;
-    // Nodes that stay alive with the program though no tree holds them (parameter defaults
-    // are inside TParamInfo; these are typed-constant initialisers and the like).
-    std::vector<PExpr> Keep;
 };
 
 } // namespace pascal

@@ -60,6 +60,7 @@ TRuntime::TRuntime(const TEngineLimits& aLimits, const TTypes& aTypes)
     FBudget.Limit = std::max<qint64>(4 * aLimits.MaxStringOrArrayBytes, 256ll << 20);
     FBudget.Exhausted = &TRuntime::HeapExhausted;
     FBudget.Context = this;
+    FBudget.Steps = &Steps;
     FPreviousBudget = gHeapBudget;
     gHeapBudget = &FBudget;
 }
@@ -76,10 +77,13 @@ void TRuntime::Start()
     char probe;
     const quintptr here = reinterpret_cast<quintptr>(&probe);
     const quintptr low = reinterpret_cast<quintptr>(StackLowEnd());
-    if (low != 0 && low < here && here - low > 2 * kStackReserve)
-        FStackLimit = reinterpret_cast<const char*>(low + kStackReserve);
-    else
-        FStackLimit = reinterpret_cast<const char*>(here - 1024 * 1024); // unknown stack: assume a modest one
+    if (low != 0 && low < here) {
+        // a small stack (Windows gives its main thread 1 MB) keeps a quarter in reserve
+        const quintptr reserve = std::min<quintptr>(kStackReserve, (here - low) / 4);
+        FStackLimit = reinterpret_cast<const char*>(low + reserve);
+    } else {
+        FStackLimit = reinterpret_cast<const char*>(here - 512 * 1024); // unknown stack: assume a small one
+    }
 }
 
 void TRuntime::HeapExhausted(void* aContext)

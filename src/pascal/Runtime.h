@@ -8,6 +8,8 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
+
 #include <vector>
 
 namespace pascal {
@@ -72,7 +74,7 @@ public:
     // Counts work proportional to aBytes (copying, searching).
     void Charge(qint64 aBytes, TSourcePos aPos)
     {
-        Steps -= int(aBytes >> 8);
+        Steps -= int(std::min<qint64>(aBytes >> 8, 1 << 20));
         if (Steps <= 0)
             CheckTime(aPos);
     }

@@ -25,7 +25,6 @@ struct TSymbol
 
     // Const
     TValue Value;
-    bool Untyped = false; // a literal-like constant: messages call its integers 'Integer'
 
     // Var
     int Level = 0;        // 0: global; n: local to a routine of level n
@@ -34,7 +33,6 @@ struct TSymbol
     bool ReadOnly = false; // const parameters
     bool IsParam = false;
     bool IsResult = false;
-    bool IsLocal = false;  // declared in a routine's var section: gets the usage hints
     bool LoopActive = false; // the counter of a for loop being compiled
     bool Read = false;
     bool Written = false;

@@ -94,7 +94,7 @@ TFlow TAssignCharNode::Exec(TRuntime& aRt) const
     const char c = char(Source->EvalInt(aRt));
     const qint64 i = Index->EvalInt(aRt);
     TValue* s = String->Ref(aRt, true);
-    if (quint64(i - 1) >= quint64(s->StrLength()))
+    if (quint64(i) - 1 >= quint64(s->StrLength()))
         aRt.IndexError(i, Pos);
     if (s->S->Ref > 1) {
         TStr copy = s->Str();
@@ -241,7 +241,7 @@ TCaseNode::TCaseNode(TSourcePos aPos, PExpr aSelector, std::vector<TRange> aRang
         qint64 high = low;
         for (const TRange& r : Ranges)
             high = std::max(high, r.High);
-        if (high - low < 1024 && high >= low) {
+        if (high >= low && quint64(high) - quint64(low) < 1024) {
             FTableLow = low;
             FTable.assign(std::size_t(high - low + 1), -1);
             for (const TRange& r : Ranges)

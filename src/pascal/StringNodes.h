@@ -3,6 +3,7 @@
 #include "pascal/ArithNodes.h"
 #include "pascal/Node.h"
 
+#include <algorithm>
 #include <vector>
 
 // String concatenation and comparison.
@@ -31,6 +32,8 @@ public:
     {
         const TStr a = Left->EvalStr(aRt);
         const TStr b = Right->EvalStr(aRt);
+        if (a.Length() > 4096 && b.Length() > 4096)
+            aRt.Charge(std::min(a.Length(), b.Length()), Pos);
         return pascal::Compare(Op, TStr::Compare(a, b), 0);
     }
 };

@@ -136,7 +136,6 @@ TTypes::TTypes()
     FString = s.FString;
     FArrayOfConst = s.FArrayOfConst;
     FSetOfChar = s.FSetOfChar;
-    FSetOfByte = s.FSetOfByte;
     FException = s.FException;
     FBuiltinNames = s.FBuiltinNames;
     FErrorClasses = s.FErrorClasses;
@@ -178,7 +177,6 @@ TTypes::TTypes(TBuiltinTag)
     FString = New(TTypeKind::String, QStringLiteral("string"));
     FArrayOfConst = New(TTypeKind::ArrayOfConst, QStringLiteral("array of const"));
     FSetOfChar = NewSet(FChar);
-    FSetOfByte = NewSet(FByte);
 
     auto name = [this](const char* aName, const TType* aType) {
         FBuiltinNames.insert(QString::fromLatin1(aName), aType);

@@ -113,7 +113,6 @@ public:
     const TType* String() const { return FString; }
     const TType* ArrayOfConst() const { return FArrayOfConst; }
     const TType* SetOfChar() const { return FSetOfChar; }
-    const TType* SetOfByte() const { return FSetOfByte; }
     const TType* ExceptionType() const { return FException; }
     const TType* IntType(TIntKind aKind) const;
     // The smallest integer type holding aValue, as Free Pascal types an integer constant.
@@ -173,7 +172,6 @@ private:
     const TType* FString = nullptr;
     const TType* FArrayOfConst = nullptr;
     const TType* FSetOfChar = nullptr;
-    const TType* FSetOfByte = nullptr;
     const TType* FException = nullptr;
 };
 

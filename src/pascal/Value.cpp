@@ -20,6 +20,9 @@ void Charge(qint64 aBytes)
     if (aBytes > 0 && b->Used + aBytes > b->Limit && b->Exhausted)
         b->Exhausted(b->Context);
     b->Used += aBytes;
+    // what is allocated is mostly also copied: big blocks bring the next clock check closer
+    if (b->Steps && aBytes > 4096)
+        *b->Steps -= int(std::min<qint64>(aBytes >> 8, 1 << 20));
 }
 
 } // namespace

@@ -68,6 +68,7 @@ struct THeapBudget
     qint64 Limit = 0;
     void (*Exhausted)(void* aContext) = nullptr; // throws
     void* Context = nullptr;
+    int* Steps = nullptr; // the runtime's countdown to its next look at the clock
 };
 extern thread_local THeapBudget* gHeapBudget;
 

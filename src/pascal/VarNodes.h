@@ -37,7 +37,6 @@ public:
     qint64 EvalInt(TRuntime& aRt) const override { return aRt.Globals[Slot].I; }
     double EvalReal(TRuntime& aRt) const override { return aRt.Globals[Slot].R; }
     TValue* Ref(TRuntime& aRt, bool) const override { return &aRt.Globals[Slot]; }
-    bool IsPlainVariable() const override { return true; }
 
     const int Slot;
 };
@@ -52,7 +51,6 @@ public:
     qint64 EvalInt(TRuntime& aRt) const override { return aRt.Frame->Slots[Slot].I; }
     double EvalReal(TRuntime& aRt) const override { return aRt.Frame->Slots[Slot].R; }
     TValue* Ref(TRuntime& aRt, bool) const override { return &aRt.Frame->Slots[Slot]; }
-    bool IsPlainVariable() const override { return true; }
 
     const int Slot;
 };
@@ -72,7 +70,6 @@ public:
             f = f->Outer;
         return &f->Slots[Slot];
     }
-    bool IsPlainVariable() const override { return true; }
 
     const int Hops;
     const int Slot;

@@ -126,6 +126,7 @@ private slots:
     void runErrorsAreCatchable();
     void timeLimitEndsEndlessLoop();
     void timeLimitIsNotCatchable();
+    void timeLimitStopsSlowSearch();
     void sleepCountsTowardTimeLimit();
     void recursionLimit();
     void deepRecursionStaysOnTheStack();
@@ -295,6 +296,17 @@ void TPascalEngineTest::programs_data()
     QTest::newRow("for in") << Program(QStringLiteral("for c in 'abc' do s := c + s; for n in a do Inc(t, n); writeln(s + IntToStr(t));"),
                                        QStringLiteral("var c: Char; s: string; n, t: Integer; a: array[0..2] of Integer = (1, 2, 3);"))
                             << QByteArray("cba6\n");
+    QTest::newRow("with") << Program(QStringLiteral("X := 100; with p do begin X := 1; Y := 2; end; with b, A do begin X := 5; Name := 'b'; end;\n"
+                                                    "for X := 0 to 1 do with arr[X] do Y := X + 7;\n"
+                                                    "writeln(IntToStr(p.X) + IntToStr(p.Y) + IntToStr(b.A.X) + b.Name + IntToStr(arr[1].Y) + ' ' + IntToStr(X));"),
+                                     QStringLiteral("type TPt = record X, Y: Integer; end; TBox = record A: TPt; Name: string; end;\n"
+                                                    "var p: TPt; b: TBox; arr: array[0..1] of TPt; X: Integer;"))
+                          << QByteArray("125b7 1\n");
+    QTest::newRow("FillChar") << Program(QStringLiteral("FillChar(buf, SizeOf(buf), $AB); FillChar(w, SizeOf(w), 1); FillChar(buf, 2, 0);\n"
+                                                        "s := 'abcdef'; FillChar(s[2], 3, 'x');\n"
+                                                        "writeln(IntToStr(buf[1]) + ' ' + IntToStr(buf[2]) + ' ' + IntToStr(w[3]) + ' ' + s);"),
+                                         QStringLiteral("var buf: array[0..3] of Byte; w: array[1..3] of Word; s: string;"))
+                              << QByteArray("0 171 257 axxxef\n");
     // expressions
     QTest::newRow("precedence") << Program(QStringLiteral("writeln(IntToStr(2 + 3 * 4) + ' ' + IntToStr(-2 * 3) + ' ' + IntToStr((2 + 3) * 4) + ' ' + IntToStr(1 + 2 shl 3) + ' ' + IntToStr(17 div 5 mod 2));"))
                                 << QByteArray("14 -6 20 17 1\n");
@@ -483,6 +495,10 @@ void TPascalEngineTest::compileErrors_data()
                                           << QStringLiteral("[Error] (1:11): Ungenügende Forward-Deklaration: 'P'");
     QTest::newRow("duplicate case label") << QStringLiteral("var i: Integer;\nbegin\n  case i of 1: ; 0..2: ; end;\nend.")
                                           << QStringLiteral("[Error] (3:18): Doppelte case-Marke");
+    QTest::newRow("overload is not supported") << QStringLiteral("procedure P(a: Integer); overload; begin end;\nprocedure P(const s: string); overload; begin end;\nbegin\nend.")
+                                               << QStringLiteral("[Error] (2:11): Überladene Routinen werden nicht unterstützt: 'P' gibt es schon");
+    QTest::newRow("with needs a record") << QStringLiteral("var i: Integer;\nbegin\n  with i do ;\nend.")
+                                         << QStringLiteral("[Error] (3:8): Record erforderlich: 'with' gibt es nur für Records");
     QTest::newRow("goto is not supported") << QStringLiteral("begin\n  goto 1;\nend.")
                                            << QStringLiteral("[Error] (2:3): Sprungmarken (label/goto) werden nicht unterstützt");
     QTest::newRow("field of non-record") << QStringLiteral("var i: Integer;\nbegin\n  i.x := 1;\nend.")
@@ -649,6 +665,20 @@ void TPascalEngineTest::timeLimitIsNotCatchable()
     QCOMPARE(out, QByteArray("!run: Zeitlimit von 200 ms überschritten (5:5)"));
 }
 
+void TPascalEngineTest::timeLimitStopsSlowSearch()
+{
+    // a search that would compare for hours is stopped in the middle, not after it ends
+    TEngineLimits limits;
+    limits.MaxRunTimeMs = 200;
+    TScript s(limits);
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(s.Run(Program(QStringLiteral("a := StringOfChar('a', 4000000);\nb := StringOfChar('a', 2000000) + 'b';\nwriteln(IntToStr(Pos(b, a)));"),
+                           QStringLiteral("var a, b: string;"))),
+             QByteArray("!run: Zeitlimit von 200 ms überschritten (5:18)"));
+    QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+}
+
 void TPascalEngineTest::sleepCountsTowardTimeLimit()
 {
     TEngineLimits limits;
@@ -727,6 +757,8 @@ void TPascalEngineTest::sizeLimit_data()
                                      << QStringLiteral("String oder Array größer als 64 MB (3:1)");
     QTest::newRow("StringOfChar") << Program(QStringLiteral("s := StringOfChar('a', MaxInt);"), QStringLiteral("var s: string;"))
                                   << QStringLiteral("String oder Array größer als 64 MB (3:6)");
+    QTest::newRow("Format result") << Program(QStringLiteral("s := Format(DupeString('%0:100000d', 1000), [5]);"), QStringLiteral("var s: string;"))
+                                   << QStringLiteral("String oder Array größer als 64 MB (3:6)");
     QTest::newRow("many big strings") << Program(QStringLiteral("for i := 0 to 99 do SetLength(a[i], 60000000);"),
                                                  QStringLiteral("var a: array[0..99] of string; i: Integer;"))
                                       << QStringLiteral("Zu wenig Arbeitsspeicher: das Skript belegt mehr als 256 MB (3:21)");
