@@ -72,7 +72,11 @@ public:
                                      const QStringList& aValues);
 
 private:
-    QString AskParameterValues(const QString& aText);
+    // Parses aText and returns only its own records: a handler that parsed before still
+    // holds the records of the earlier text, whose positions do not fit this one.
+    TTermParameters ParseText(const QString& aText);
+    QString AskParameterValues(const QString& aText, const TTermParameters& aParams);
+    void ReportParseError(const QString& aReason);
 
     QWidget* FDialogParent = nullptr;
     QString FName;

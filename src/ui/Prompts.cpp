@@ -38,7 +38,8 @@ public:
     }
 
     TButton Ask(QWidget* aParent, TKind aKind, const QString& aText,
-                const QList<TButton>& aButtons, const QString& aTitle) override
+                const QList<TButton>& aButtons, const QString& aTitle,
+                std::optional<TButton> aDefault) override
     {
         static const QMessageBox::Icon icons[] = {QMessageBox::Information, QMessageBox::Warning,
                                                   QMessageBox::Critical, QMessageBox::Question};
@@ -47,6 +48,8 @@ public:
                         QMessageBox::NoButton, aParent);
         for (TButton b : aButtons)
             box.addButton(ToStandard(b));
+        if (aDefault)
+            box.setDefaultButton(ToStandard(*aDefault));
         const int chosen = box.exec();
         for (TButton b : aButtons)
             if (chosen == ToStandard(b))

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 class QDialog;
 class QWidget;
 
@@ -20,9 +22,10 @@ public:
     // The standard error box for an exception that reached an event handler.
     virtual void ShowError(QWidget* aParent, const QString& aText) = 0;
     // A question with the given buttons; returns the button chosen. An empty title means
-    // the program's name.
+    // the program's name; aDefault is the button Enter chooses (the box decides without it).
     virtual TButton Ask(QWidget* aParent, TKind aKind, const QString& aText,
-                        const QList<TButton>& aButtons, const QString& aTitle = QString()) = 0;
+                        const QList<TButton>& aButtons, const QString& aTitle = QString(),
+                        std::optional<TButton> aDefault = std::nullopt) = 0;
     // Runs a modal dialog and returns its result code.
     virtual int ExecDialog(QDialog* aDialog) = 0;
 };

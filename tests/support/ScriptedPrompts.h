@@ -19,10 +19,11 @@ public:
     void ShowMessage(QWidget*, const QString& aText) override { Messages << aText; }
     void ShowError(QWidget*, const QString& aText) override { Errors << aText; }
     TButton Ask(QWidget*, TKind, const QString& aText, const QList<TButton>& aButtons,
-                const QString& aTitle) override
+                const QString& aTitle, std::optional<TButton> aDefault) override
     {
         Questions << aText;
         Titles << aTitle;
+        Defaults << aDefault;
         if (!Answers.isEmpty())
             return Answers.takeFirst();
         return aButtons.isEmpty() ? TButton::Ok : aButtons.first();
@@ -40,6 +41,7 @@ public:
     QStringList Questions;
     QStringList Titles;
     QList<TButton> Answers;
+    QList<std::optional<TButton>> Defaults;
     int DialogsShown = 0;
     // Fills and closes a dialog; returns its result code.
     std::function<int(QDialog*)> DialogHandler;

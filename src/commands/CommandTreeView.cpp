@@ -1,0 +1,188 @@
+#include "commands/CommandTreeView.h"
+
+#include "commands/CommandTreeModel.h"
+#include "commands/ShortCutEdit.h"
+
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QMimeData>
+
+namespace {
+constexpr int kMinEditorWidth = 30;
+}
+
+TCommandTreeView::TCommandTreeView(QWidget* aParent)
+    : QTreeView(aParent)
+{
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    setExpandsOnDoubleClick(true);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::MoveAction);
+    setDropIndicatorShown(true);
+    setAutoExpandDelay(500);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setItemDelegate(new TShortCutEditLink(this));
+    header()->setSectionsMovable(true);
+    header()->setStretchLastSection(false);
+}
+
+void TCommandTreeView::SetCommandModel(TCommandTreeModel* aModel)
+{
+    FModel = aModel;
+    setModel(aModel);
+}
+
+bool TCommandTreeView::EditCell(const QModelIndex& aIndex, int aColumn)
+{
+    if (!aIndex.isValid())
+        return false;
+    const QModelIndex cell = aIndex.siblingAtColumn(aColumn);
+    if (!(cell.flags() & Qt::ItemIsEditable))
+        return false;
+    setCurrentIndex(cell);
+    return edit(cell, QAbstractItemView::AllEditTriggers, nullptr);
+}
+
+QModelIndexList TCommandTreeView::SelectedNodes() const
+{
+    if (!FModel || !selectionModel())
+        return {};
+    QModelIndexList nodes = selectionModel()->selectedRows(0);
+    // Tree order is the order in which the model numbered its items.
+    std::sort(nodes.begin(), nodes.end(), [](const QModelIndex& a, const QModelIndex& b) {
+        return a.internalId() < b.internalId();
+    });
+    return nodes;
+}
+
+bool TCommandTreeView::edit(const QModelIndex& aIndex, EditTrigger aTrigger, QEvent* aEvent)
+{
+    const bool wasEditing = IsEditing();
+    const bool started = QTreeView::edit(aIndex, aTrigger, aEvent);
+    if (!wasEditing && IsEditing())
+        emit EditingChanged(true);
+    return started;
+}
+
+void TCommandTreeView::closeEditor(QWidget* aEditor, QAbstractItemDelegate::EndEditHint aHint)
+{
+    const bool wasEditing = IsEditing();
+    QTreeView::closeEditor(aEditor, aHint);
+    if (wasEditing && !IsEditing())
+        emit EditingChanged(false);
+}
+
+void TCommandTreeView::startDrag(Qt::DropActions aSupportedActions)
+{
+    if (!FModel || SelectedNodes().isEmpty())
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(FModel->mimeData({}));
+    drag->exec(aSupportedActions & Qt::MoveAction, Qt::MoveAction);
+}
+
+void TCommandTreeView::dragEnterEvent(QDragEnterEvent* aEvent)
+{
+    // Only nodes of this very tree are taken.
+    if (aEvent->source() != this) {
+        aEvent->ignore();
+        return;
+    }
+    QTreeView::dragEnterEvent(aEvent);
+}
+
+void TCommandTreeView::dragMoveEvent(QDragMoveEvent* aEvent)
+{
+    if (aEvent->source() != this) {
+        aEvent->ignore();
+        return;
+    }
+    QTreeView::dragMoveEvent(aEvent);
+    // A drop below the last node is welcome too: it goes to the end of the top level.
+    aEvent->setDropAction(Qt::MoveAction);
+    aEvent->accept();
+}
+
+void TCommandTreeView::dropEvent(QDropEvent* aEvent)
+{
+    if (aEvent->source() != this) {
+        aEvent->ignore();
+        return;
+    }
+    // The model is not asked to move anything: the window moves the elements and refreshes.
+    const QModelIndex target = indexAt(aEvent->position().toPoint()).siblingAtColumn(0);
+    aEvent->setDropAction(Qt::IgnoreAction);
+    aEvent->accept();
+    setState(QAbstractItemView::NoState);
+    viewport()->update();
+    emit NodesDropped(target);
+}
+
+QWidget* TShortCutEditLink::createEditor(QWidget* aParent, const QStyleOptionViewItem& aOption,
+                                         const QModelIndex& aIndex) const
+{
+    emit EditorCreated();
+    if (aIndex.column() != TCommandTreeModel::colShortCut)
+        return QStyledItemDelegate::createEditor(aParent, aOption, aIndex);
+    auto* edit = new TShortCutEdit(TShortCutEdit::TMode::InPlace, aParent);
+    edit->setObjectName(QStringLiteral("edShortCutCell"));
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Text, Qt::black);
+    edit->setPalette(palette);
+    auto* link = const_cast<TShortCutEditLink*>(this);
+    connect(edit, &TShortCutEdit::EditFinished, link, [link, edit] {
+        emit link->commitData(edit);
+        emit link->closeEditor(edit, QAbstractItemDelegate::NoHint);
+    });
+    connect(edit, &TShortCutEdit::EditCancelled, link, [link, edit] {
+        emit link->closeEditor(edit, QAbstractItemDelegate::RevertModelCache);
+    });
+    return edit;
+}
+
+void TShortCutEditLink::setEditorData(QWidget* aEditor, const QModelIndex& aIndex) const
+{
+    if (auto* edit = qobject_cast<TShortCutEdit*>(aEditor)) {
+        edit->SetShortCutText(aIndex.data(Qt::EditRole).toString());
+        return;
+    }
+    QStyledItemDelegate::setEditorData(aEditor, aIndex);
+}
+
+void TShortCutEditLink::setModelData(QWidget* aEditor, QAbstractItemModel* aModel,
+                                     const QModelIndex& aIndex) const
+{
+    if (auto* edit = qobject_cast<TShortCutEdit*>(aEditor)) {
+        aModel->setData(aIndex, edit->ShortCutText(), Qt::EditRole);
+        return;
+    }
+    QStyledItemDelegate::setModelData(aEditor, aModel, aIndex);
+}
+
+void TShortCutEditLink::updateEditorGeometry(QWidget* aEditor, const QStyleOptionViewItem& aOption,
+                                             const QModelIndex& aIndex) const
+{
+    QStyledItemDelegate::updateEditorGeometry(aEditor, aOption, aIndex);
+    if (!qobject_cast<TShortCutEdit*>(aEditor))
+        return;
+    QRect r = aEditor->geometry();
+    const int clientWidth = aEditor->parentWidget() ? aEditor->parentWidget()->width() : r.right();
+    if (r.left() < 0)
+        r.setLeft(0);
+    if (r.width() < kMinEditorWidth) {
+        if (aOption.displayAlignment & Qt::AlignRight)
+            r.setLeft(std::max(0, r.right() - kMinEditorWidth + 1));
+        else
+            r.setWidth(kMinEditorWidth);
+    }
+    if (r.right() >= clientWidth)
+        r.setRight(clientWidth - 1);
+    aEditor->setGeometry(r);
+}
