@@ -101,7 +101,9 @@ QString MoveElements(const QList<pugi::xml_node>& aInTreeOrder, pugi::xml_node a
     pugi::xml_node destination = before ? aTarget.parent() : aTarget;
     for (qsizetype i = aInTreeOrder.size() - 1; i >= 0; --i) {
         pugi::xml_node node = aInTreeOrder[i];
-        if (!node || node == aTarget)
+        // Only a command may be dropped onto itself (a no-op); a group onto itself is a move
+        // into itself and must be refused like a move into its descendants.
+        if (!node || (before && node == aTarget))
             continue;
         if (IsAncestorOrSelf(node, destination))
             return QStringLiteral("\"%1\" kann nicht in sich selbst oder in eine eigene "

@@ -116,8 +116,9 @@ QString KeyName(Qt::Key aKey)
     if (aKey == Qt::Key_unknown || aKey == 0 || IsModifierKey(aKey))
         return {};
     const QString name = QKeySequence(aKey).toString(QKeySequence::NativeText);
-    // Names Qt makes up for unknown codes ("0x1234") are no names.
-    if (name.isEmpty() || name.startsWith(QStringLiteral("0x")))
+    // Names Qt makes up for unknown codes ("0x1234", or broken surrogates for codes beyond
+    // Unicode such as dead keys) are no names.
+    if (name.isEmpty() || name.startsWith(QStringLiteral("0x")) || !name.isValidUtf16())
         return {};
     return name;
 }
@@ -182,7 +183,9 @@ QKeySequence TextToKeySequence(const QString& aText)
 QKeyCombination KeyEventToShortCut(const QKeyEvent* aEvent)
 {
     const int key = aEvent->key();
-    if (key == 0 || key == Qt::Key_unknown || IsModifierKey(key))
+    // A key without a name could never be stored or matched, and would wipe what a
+    // capture field holds.
+    if (key == 0 || key == Qt::Key_unknown || IsModifierKey(key) || KeyName(Qt::Key(key)).isEmpty())
         return kNoShortCut;
     Qt::KeyboardModifiers mods =
         aEvent->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);

@@ -29,7 +29,8 @@ QKeyCombination TextToShortCut(const QString& aText);
 // An empty sequence for no shortcut.
 QKeySequence TextToKeySequence(const QString& aText);
 
-// The combination a key press stands for; kNoShortCut for a lone modifier key.
+// The combination a key press stands for; kNoShortCut for a lone modifier key or a key
+// without a name.
 QKeyCombination KeyEventToShortCut(const QKeyEvent* aEvent);
 
 // The key name alone ("F5", "Entf", "A"); empty when the key has none.
