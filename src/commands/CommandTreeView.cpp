@@ -3,11 +3,13 @@
 #include "commands/CommandTreeModel.h"
 #include "commands/ShortCutEdit.h"
 
+#include <QApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QPainter>
 
 namespace {
 constexpr int kMinEditorWidth = 30;
@@ -185,4 +187,48 @@ void TShortCutEditLink::updateEditorGeometry(QWidget* aEditor, const QStyleOptio
     if (r.right() >= clientWidth)
         r.setRight(clientWidth - 1);
     aEditor->setGeometry(r);
+}
+
+void TShortCutEditLink::paint(QPainter* aPainter, const QStyleOptionViewItem& aOption,
+                              const QModelIndex& aIndex) const
+{
+    const QStyle::State state = aOption.state;
+    const QPalette::ColorGroup group = !(state & QStyle::State_Enabled) ? QPalette::Disabled
+                                       : (state & QStyle::State_Active) ? QPalette::Active
+                                                                        : QPalette::Inactive;
+    const bool selected = state & QStyle::State_Selected;
+    if (selected)
+        aPainter->fillRect(aOption.rect, aOption.palette.brush(group, QPalette::Highlight));
+
+    constexpr int kMargin = 3;
+    QRect area = aOption.rect.adjusted(kMargin, 0, -kMargin, 0);
+    const QVariant decoration = aIndex.data(Qt::DecorationRole);
+    if (decoration.isValid()) {
+        const QIcon icon = decoration.value<QIcon>();
+        const QSize size = aOption.decorationSize;
+        icon.paint(aPainter, QRect(area.left(), area.top() + (area.height() - size.height()) / 2,
+                                   size.width(), size.height()),
+                   Qt::AlignCenter, selected ? QIcon::Selected : QIcon::Normal);
+        area.setLeft(area.left() + size.width() + kMargin);
+    }
+    const QVariant font = aIndex.data(Qt::FontRole);
+    const QFont textFont = font.isValid() ? font.value<QFont>().resolve(aOption.font) : aOption.font;
+    aPainter->setFont(textFont);
+    aPainter->setPen(aOption.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    const QString text = aIndex.data(Qt::DisplayRole).toString();
+    const QFontMetrics metrics(textFont);
+    const QString shown = metrics.horizontalAdvance(text) <= area.width()
+                              ? text
+                              : metrics.elidedText(text, Qt::ElideRight, area.width());
+    aPainter->drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+
+    if (state & QStyle::State_HasFocus) {
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(aOption);
+        focus.rect = aOption.rect;
+        focus.backgroundColor = aOption.palette.color(group, selected ? QPalette::Highlight : QPalette::Window);
+        const QWidget* widget = aOption.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, aPainter, widget);
+    }
 }

@@ -56,6 +56,10 @@ public:
                       const QModelIndex& aIndex) const override;
     void updateEditorGeometry(QWidget* aEditor, const QStyleOptionViewItem& aOption,
                               const QModelIndex& aIndex) const override;
+    // A lean painter for the three plain columns: the style's item painting lays out every
+    // cell as rich text, which a tree of thousands of commands feels when scrolling.
+    void paint(QPainter* aPainter, const QStyleOptionViewItem& aOption,
+               const QModelIndex& aIndex) const override;
 
 signals:
     void EditorCreated() const;

@@ -8,6 +8,7 @@
 #include "ui_MainWindow.h"
 #include "VarnexVersion.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -55,12 +56,6 @@ void TfrmMainWindow::FormCreate()
                                        "Zwischenablage kopiert"));
     }
 
-    // The command library's actions stay off until their handlers exist.
-    for (QAction* action : {ui->acDeleteNode, ui->acNewGroup, ui->acNewCommand, ui->acSaveTree,
-                            ui->acLoadTree, ui->acEditName, ui->acEditSC, ui->acEditCommand,
-                            ui->acRenumber, ui->acDeleteShortcuts, ui->acEditElement,
-                            ui->acHideParameter, ui->acDeleteAll})
-        action->setEnabled(false);
     for (QAction* action : {ui->acSendFile, ui->acShowSettings, ui->acHelpOnline,
                             ui->acReleaseNotes, ui->acCheckUpdate, ui->acShowAbout})
         action->setEnabled(false);
@@ -82,14 +77,17 @@ void TfrmMainWindow::FormCreate()
         led->SetLedOnColor(TRoundLed::TLedOnColors::lcLime);
 
     ui->spMain->setStretchFactor(1, 1);
-    ui->spMain->setSizes({260, 720});
 
     SetUpStatusBar();
     SetUpMenuHints();
     SetUpReceiveTools();
     SetUpSendArea();
     SetUpScriptPanel();
+    SetUpCommandTree();
     ConnectActions();
+    ConnectCommandActions();
+    // Command shortcuts see the window's keys before the focused control does.
+    qApp->installEventFilter(this);
 
     timerPollEvent = new QTimer(this);
     timerPollEvent->setObjectName(QStringLiteral("timerPollEvent"));
@@ -149,6 +147,13 @@ void TfrmMainWindow::FormShow()
     Guarded(this, [this] { VarnexSettings()->LoadCom(mCom.get()); });
     Guarded(this, [this] { LoadScriptPanel(); });
     Guarded(this, [this] { UpdateFont(); });
+    Guarded(this, [this] { RefreshCommandTree(); });
+    // Wide enough for the command tree's tool bar; the receive view takes the rest. The
+    // splitter has its real width only once the window is laid out.
+    QTimer::singleShot(0, this, [this] {
+        const int treeWidth = std::max(ui->tbSendMRU->sizeHint().width(), 290);
+        ui->spMain->setSizes({treeWidth, std::max(ui->spMain->width() - treeWidth, 200)});
+    });
     // A port named on the command line wins over the stored one.
     if (mStartPort)
         mCom->SetPort(*mStartPort);
@@ -174,6 +179,7 @@ void TfrmMainWindow::closeEvent(QCloseEvent* aEvent)
 
 void TfrmMainWindow::FormDestroy()
 {
+    qApp->removeEventFilter(this);
     if (timerPollEvent)
         timerPollEvent->stop();
     if (timerReceiveTrigger)

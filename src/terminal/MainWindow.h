@@ -3,7 +3,11 @@
 #include "notation/TermComOptions.h"
 #include "serial/SerialTypes.h"
 
+#include <QKeyCombination>
 #include <QMainWindow>
+#include <QModelIndex>
+
+#include <pugixml.hpp>
 
 #include <functional>
 #include <memory>
@@ -16,6 +20,10 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QTimer;
+class QKeyEvent;
+class QPoint;
+class TCommandTreeModel;
+class TCommandTreeView;
 class TTermCom;
 class TmvExpandingPanel;
 class TTokenList;
@@ -60,6 +68,31 @@ public:
     bool GetModemLine(TModemLineType aModemLineType);
     void ActionListUpdate();
 
+    // The command library. The tree is the "/Body/SendMRU" branch of the settings document;
+    // vtSend shows it and is refreshed after every change.
+    TCommandTreeView* CommandTreeView() const;
+    pugi::xml_node GetNodeElement(const QModelIndex& aNode) const;
+    static bool IsCommandElement(pugi::xml_node aElement);
+    void RefreshCommandTree();
+    void AddElementToTree(pugi::xml_node aNewElement);
+    // Opens the command editor on the element; true when it was closed with OK.
+    bool EditElement(pugi::xml_node aElement);
+    void LoadCommandFile(const QString& aFileName);
+    void SaveCommandFile(const QString& aFileName);
+    void SendElement(pugi::xml_node aElement);
+    QModelIndex GetNodeAtCursor() const;
+    // Drops the selected nodes onto aTarget (invalid: the top level).
+    void vtSendDragDrop(const QModelIndex& aTarget);
+    void acRenumberExecute();
+
+    // Menu shortcuts are parked while a cell of the tree is edited, so keys reach the editor.
+    void SetShortcutState(bool aEnabled);
+    bool ShortcutsSuspended() const { return mShortcutsSuspended; }
+    // The window's actions in their fixed order.
+    QList<QAction*> ActionList() const;
+    // The first action whose shortcut, active or parked, is aKey.
+    QAction* FindActionByShortCut(QKeyCombination aKey) const;
+
     // A rebuild of the view runs in slices; true until it has caught up with the tokens.
     bool IsRebuilding() const { return mRebuild.Active; }
 
@@ -69,6 +102,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* aEvent) override;
+    bool eventFilter(QObject* aWatched, QEvent* aEvent) override;
     void closeEvent(QCloseEvent* aEvent) override;
 
 private:
@@ -119,6 +153,27 @@ private:
     QString FeedReceived(const QString& aDisplayText);
     static void MoveToTop(QComboBox* aCombo);
 
+    void SetUpCommandTree();
+    void ConnectCommandActions();
+    void UpdateCommandActions(bool aSelectionChanged = false);
+    void acNewCommandExecute(bool aCommand);
+    void acEditElementExecute();
+    void acDeleteNodeExecute();
+    void acDeleteAllExecute();
+    void acLoadTreeExecute();
+    void acSaveTreeExecute();
+    void acDeleteShortcutsExecute();
+    void acHideParameterExecute();
+    void acEditCellExecute(int aColumn);
+    void pmRecentFilesLoadPopup(QMenu* aMenu);
+    void pmTreePopup(const QPoint& aPos);
+    void vtSendNewShortCut(pugi::xml_node aElement, const QString& aText);
+    void vtSendExpanded(const QModelIndex& aIndex, bool aExpanded);
+    void vtSendDblClick(const QModelIndex& aIndex);
+    void ShowTreeDisplayErrors();
+    // Sends the command whose shortcut the key is; true when the key was taken.
+    bool FormKeyDown(QKeyEvent* aEvent);
+
     std::unique_ptr<Ui::TfrmMainWindow> ui;
     std::unique_ptr<TTermCom> mCom;
     std::unique_ptr<TTokenList> mTokenList;
@@ -129,6 +184,12 @@ private:
     QButtonGroup* mTriggerGroup = nullptr;
     QMenu* pmRecentFilesReceive = nullptr;
     TmvExpandingPanel* paScriptPanel = nullptr;
+    TCommandTreeModel* mTreeModel = nullptr;
+    QMenu* pmTree = nullptr;
+    QMenu* pmRecentFilesLoad = nullptr;
+    QMenu* pmRecentFileSave = nullptr;
+    bool mShortcutsSuspended = false;
+    bool mRefreshingTree = false;
     QLabel* mStatusPanel0 = nullptr;
     QLabel* mStatusPanel1 = nullptr;
     bool mAutoScroll = true;

@@ -2,6 +2,7 @@
 // send token, the echo; the script message area.
 #include "terminal/MainWindow.h"
 
+#include "commands/ParameterHandler.h"
 #include "serial/TermCom.h"
 #include "settings/VarnexSettings.h"
 #include "terminal/Token.h"
@@ -37,13 +38,17 @@ void TfrmMainWindow::acSendExecute()
 void TfrmMainWindow::AddSentText(const QString& aText)
 {
     VarnexSettings()->InsertNewMRUString(aText);
+    RefreshCommandTree();
 }
 
 void TfrmMainWindow::SendStringToCom(const QString& aText, const QString& aName,
                                      bool aCanUseScript)
 {
-    Q_UNUSED(aName); // names the command in the parameter dialog
     QString text = ui->cbPrefix->currentText() + aText + ui->cbPostfix->currentText();
+    // Parameters may stand in the prefix and postfix too; the dialog is titled by the name.
+    TParameterHandler parameters(this);
+    parameters.SetName(aName);
+    text = parameters.CheckForParameter(text);
     bool scriptRan = false;
     if (aCanUseScript)
         text = StartScript(text, VarnexSettings()->SendScriptFileName(), &scriptRan);

@@ -103,4 +103,6 @@ void TfrmMainWindow::ActionListUpdate()
     ui->laTimeTriggerLabel->setEnabled(triggerGroup && ui->rbTriggerTime->isChecked());
     ui->edTimeTriggerTime->setEnabled(triggerGroup && ui->rbTriggerTime->isChecked());
     ui->edTriggerChars->setEnabled(triggerGroup && ui->rbTriggerChars->isChecked());
+
+    UpdateCommandActions();
 }
