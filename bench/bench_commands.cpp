@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -78,8 +79,11 @@ int main(int argc, char** argv)
     FillTree(root);
     // Port 0 is the built-in loopback, so the dispatch really sends.
     TfrmMainWindow window(0);
-    window.resize(1000, 700);
+    window.resize(1400, 700);
     window.show();
+    // All three columns in sight, as a user with a wide tree sees them.
+    QApplication::processEvents();
+    window.findChild<QSplitter*>(QStringLiteral("spMain"))->setSizes({400, 1000});
     window.findChild<QAction*>(QStringLiteral("acComOn"))->trigger();
     TCommandTreeView* tree = window.CommandTreeView();
     QApplication::processEvents();
@@ -105,8 +109,9 @@ int main(int argc, char** argv)
                                                       ++rowsPainted;
                                                   }
                                               }));
-    std::printf("commands_scroll_pages: %d pages of %d rows\n", rowsPainted,
-                tree->viewport()->height() / std::max(1, tree->sizeHintForRow(0)));
+    std::printf("commands_scroll_pages: %d pages of %d rows, %d px wide\n", rowsPainted,
+                tree->viewport()->height() / std::max(1, tree->sizeHintForRow(0)),
+                tree->viewport()->width());
 
     Print("commands_renumber", BestMs(nullptr, [&] { window.acRenumberExecute(); }));
 

@@ -10,10 +10,42 @@
 #include <QHeaderView>
 #include <QMimeData>
 #include <QPainter>
+#include <QTextLayout>
 
 namespace {
+
 constexpr int kMinEditorWidth = 30;
+
+// One layout serves both the measuring and the drawing; only a text that does not fit is
+// laid out again, elided.
+void DrawCellText(QPainter* aPainter, const QRect& aArea, const QString& aText, const QFont& aFont)
+{
+    if (aText.isEmpty() || aText == QLatin1String(" ") || aArea.width() <= 0)
+        return;
+    // A command text may be very long; only what can show in the cell is laid out (no glyph
+    // is narrower than two pixels).
+    const qsizetype fitting = aArea.width() / 2 + 2;
+    const bool cut = aText.size() > fitting;
+    const QString text = cut ? aText.left(fitting) : aText;
+    QTextLayout layout(text, aFont);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid())
+        return;
+    if (!cut && line.naturalTextWidth() <= aArea.width()) {
+        layout.draw(aPainter, QPointF(aArea.left(), aArea.top() + (aArea.height() - line.height()) / 2));
+        return;
+    }
+    const QFontMetrics metrics(aFont);
+    aPainter->drawText(aArea, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                       metrics.elidedText(text, Qt::ElideRight, aArea.width()));
 }
+
+} // namespace
 
 TCommandTreeView::TCommandTreeView(QWidget* aParent)
     : QTreeView(aParent)
@@ -212,15 +244,14 @@ void TShortCutEditLink::paint(QPainter* aPainter, const QStyleOptionViewItem& aO
         area.setLeft(area.left() + size.width() + kMargin);
     }
     const QVariant font = aIndex.data(Qt::FontRole);
-    const QFont textFont = font.isValid() ? font.value<QFont>().resolve(aOption.font) : aOption.font;
+    QFont textFont = font.isValid() ? font.value<QFont>().resolve(aOption.font) : aOption.font;
+    // Names, commands and shortcuts are plain single-line text: skipping the shaping engine
+    // for fonts that need none keeps long trees quick to scroll.
+    textFont.setStyleStrategy(QFont::PreferNoShaping);
     aPainter->setFont(textFont);
     aPainter->setPen(aOption.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     const QString text = aIndex.data(Qt::DisplayRole).toString();
-    const QFontMetrics metrics(textFont);
-    const QString shown = metrics.horizontalAdvance(text) <= area.width()
-                              ? text
-                              : metrics.elidedText(text, Qt::ElideRight, area.width());
-    aPainter->drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    DrawCellText(aPainter, area, text, textFont);
 
     if (state & QStyle::State_HasFocus) {
         QStyleOptionFocusRect focus;
