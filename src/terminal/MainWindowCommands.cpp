@@ -45,6 +45,16 @@ QModelIndex FromRowPath(const QAbstractItemModel* aModel, const QList<int>& aRow
     return index;
 }
 
+// An "Expanded" that cannot be read only leaves the group closed.
+bool ReadExpanded(pugi::xml_node aElement)
+{
+    try {
+        return GetAttrBool(QStringLiteral("Expanded"), aElement, false);
+    } catch (const EVarnexError&) {
+        return false;
+    }
+}
+
 } // namespace
 
 TCommandTreeView* TfrmMainWindow::CommandTreeView() const
@@ -247,7 +257,7 @@ void TfrmMainWindow::RefreshCommandTree()
     const QModelIndexList nodes = mTreeModel->AllIndexes();
     for (const QModelIndex& node : nodes)
         if (mTreeModel->rowCount(node) > 0)
-            tree->setExpanded(node, GetAttrBool(QStringLiteral("Expanded"), GetNodeElement(node), false));
+            tree->setExpanded(node, ReadExpanded(GetNodeElement(node)));
     mRefreshingTree = false;
 
     QItemSelection restored;
