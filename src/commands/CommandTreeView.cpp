@@ -9,7 +9,9 @@
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QGlyphRun>
 #include <QPainter>
+#include <QRawFont>
 #include <QTextLayout>
 
 namespace {
@@ -18,15 +20,88 @@ constexpr int kMinEditorWidth = 30;
 
 // One layout serves both the measuring and the drawing; only a text that does not fit is
 // laid out again, elided.
+// Plain Latin text that fits and whose every character the font has goes from the font's
+// glyph table straight to the painter, without the text engine's itemizing and shaping,
+// which is what painting a long tree mostly spends its time on. False: the engine is needed.
+bool DrawPlainGlyphs(QPainter* aPainter, const QRect& aArea, const QString& aText, bool aCut,
+                     const QFont& aFont)
+{
+    for (const QChar c : aText)
+        if (c.unicode() < 0x20 || c.unicode() >= 0x250)
+            return false;
+    // The tree paints in very few fonts (normal and bold); a short list finds them quickly.
+    static QList<std::pair<QFont, QRawFont>> sRawFonts;
+    const QRawFont* raw = nullptr;
+    for (const auto& [font, rawFont] : sRawFonts)
+        if (font == aFont) {
+            raw = &rawFont;
+            break;
+        }
+    if (!raw) {
+        if (sRawFonts.size() > 8)
+            sRawFonts.removeFirst();
+        sRawFonts.append({aFont, QRawFont::fromFont(aFont)});
+        raw = &sRawFonts.constLast().second;
+    }
+    if (!raw->isValid())
+        return false;
+    const int size = int(aText.size());
+    QList<quint32> glyphs(size);
+    int count = size;
+    if (!raw->glyphIndexesForChars(aText.constData(), size, glyphs.data(), &count) || count != size)
+        return false;
+    for (quint32 glyph : glyphs)
+        if (glyph == 0)
+            return false;
+    QList<QPointF> positions(size);
+    if (!raw->advancesForGlyphIndexes(glyphs.constData(), positions.data(), size))
+        return false;
+    qreal x = 0;
+    for (QPointF& position : positions) {
+        const qreal advance = position.x();
+        position = QPointF(x, 0);
+        x += advance;
+    }
+    if (x > aArea.width() || aCut) {
+        // Elided: as many glyphs as leave room for the ellipsis, then the ellipsis.
+        quint32 ellipsis = 0;
+        int one = 1;
+        const QChar dots(0x2026);
+        QPointF dotsAdvance;
+        if (!raw->glyphIndexesForChars(&dots, 1, &ellipsis, &one) || ellipsis == 0
+            || !raw->advancesForGlyphIndexes(&ellipsis, &dotsAdvance, 1))
+            return false;
+        const qreal room = aArea.width() - dotsAdvance.x();
+        int kept = 0;
+        while (kept < size && (kept + 1 < size ? positions[kept + 1].x() : x) <= room)
+            ++kept;
+        const qreal end = kept < size ? positions[kept].x() : x;
+        glyphs.resize(kept);
+        positions.resize(kept);
+        glyphs.append(ellipsis);
+        positions.append(QPointF(end, 0));
+    }
+    QGlyphRun run;
+    run.setRawFont(*raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    const qreal height = raw->ascent() + raw->descent();
+    aPainter->drawGlyphRun(QPointF(aArea.left(), aArea.top() + (aArea.height() - height) / 2 + raw->ascent()),
+                           run);
+    return true;
+}
+
 void DrawCellText(QPainter* aPainter, const QRect& aArea, const QString& aText, const QFont& aFont)
 {
     if (aText.isEmpty() || aText == QLatin1String(" ") || aArea.width() <= 0)
         return;
-    // A command text may be very long; only what can show in the cell is laid out (no glyph
+    // A command text may be very long; only what can show in the cell is looked at (no glyph
     // is narrower than two pixels).
     const qsizetype fitting = aArea.width() / 2 + 2;
     const bool cut = aText.size() > fitting;
     const QString text = cut ? aText.left(fitting) : aText;
+    if (DrawPlainGlyphs(aPainter, aArea, text, cut, aFont))
+        return;
     QTextLayout layout(text, aFont);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
