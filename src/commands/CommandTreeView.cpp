@@ -8,8 +8,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
-#include <QMimeData>
 #include <QGlyphRun>
+#include <QMimeData>
 #include <QPainter>
 #include <QRawFont>
 #include <QTextLayout>
@@ -18,8 +18,6 @@ namespace {
 
 constexpr int kMinEditorWidth = 30;
 
-// One layout serves both the measuring and the drawing; only a text that does not fit is
-// laid out again, elided.
 // Plain Latin text that fits and whose every character the font has goes from the font's
 // glyph table straight to the painter, without the text engine's itemizing and shaping,
 // which is what painting a long tree mostly spends its time on. False: the engine is needed.
@@ -102,6 +100,8 @@ void DrawCellText(QPainter* aPainter, const QRect& aArea, const QString& aText, 
     const QString text = cut ? aText.left(fitting) : aText;
     if (DrawPlainGlyphs(aPainter, aArea, text, cut, aFont))
         return;
+    // Other text goes through the text engine: one layout serves both the measuring and the
+    // drawing; only a text that does not fit is laid out again, elided.
     QTextLayout layout(text, aFont);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
