@@ -188,6 +188,15 @@ void TCommandTreeView::closeEditor(QWidget* aEditor, QAbstractItemDelegate::EndE
         emit EditingChanged(false);
 }
 
+void TCommandTreeView::drawBranches(QPainter* aPainter, const QRect& aRect,
+                                    const QModelIndex& aIndex) const
+{
+    // Only groups carry a branch mark (their open/close arrow); asking the style for every
+    // command's indentation costs long trees noticeably while scrolling.
+    if (model() && model()->hasChildren(aIndex))
+        QTreeView::drawBranches(aPainter, aRect, aIndex);
+}
+
 void TCommandTreeView::startDrag(Qt::DropActions aSupportedActions)
 {
     if (!FModel || SelectedNodes().isEmpty())

@@ -32,6 +32,7 @@ signals:
 protected:
     bool edit(const QModelIndex& aIndex, EditTrigger aTrigger, QEvent* aEvent) override;
     void closeEditor(QWidget* aEditor, QAbstractItemDelegate::EndEditHint aHint) override;
+    void drawBranches(QPainter* aPainter, const QRect& aRect, const QModelIndex& aIndex) const override;
     void startDrag(Qt::DropActions aSupportedActions) override;
     void dragEnterEvent(QDragEnterEvent* aEvent) override;
     void dragMoveEvent(QDragMoveEvent* aEvent) override;
