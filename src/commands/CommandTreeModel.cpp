@@ -5,6 +5,7 @@
 #include "settings/XMLGlobal.h"
 
 #include <QFont>
+#include <QHash>
 #include <QMimeData>
 #include <QTimer>
 
@@ -78,6 +79,19 @@ QModelIndex TCommandTreeModel::IndexOf(pugi::xml_node aElement, int aColumn) con
         if (FItems[i].Element == aElement)
             return createIndex(FItems[i].Row, aColumn, quintptr(i));
     return {};
+}
+
+QModelIndexList TCommandTreeModel::IndexesOf(const QList<pugi::xml_node>& aElements) const
+{
+    QHash<pugi::xml_node_struct*, int> wanted;
+    for (int i = 0; i < aElements.size(); ++i)
+        if (aElements[i])
+            wanted.insert(aElements[i].internal_object(), i);
+    QModelIndexList found;
+    for (size_t i = 1; i < FItems.size() && !wanted.isEmpty(); ++i)
+        if (wanted.remove(FItems[i].Element.internal_object()))
+            found.append(createIndex(FItems[i].Row, 0, quintptr(i)));
+    return found;
 }
 
 QString TCommandTreeModel::NodePath(const QModelIndex& aIndex) const

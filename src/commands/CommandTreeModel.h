@@ -38,6 +38,8 @@ public:
     pugi::xml_node Element(const QModelIndex& aIndex) const;
     // The node of an element (column 0); invalid for the root or an unknown element.
     QModelIndex IndexOf(pugi::xml_node aElement, int aColumn = colName) const;
+    // The nodes of several elements at once (column 0); elements not in the tree are left out.
+    QModelIndexList IndexesOf(const QList<pugi::xml_node>& aElements) const;
     // The positional address of a node: "/Body/SendMRU/MRU[2]/MRU[5]".
     QString NodePath(const QModelIndex& aIndex) const;
     // Every node in tree order (pre-order), column 0.

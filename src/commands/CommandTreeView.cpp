@@ -246,7 +246,6 @@ void TCommandTreeView::dropEvent(QDropEvent* aEvent)
 QWidget* TShortCutEditLink::createEditor(QWidget* aParent, const QStyleOptionViewItem& aOption,
                                          const QModelIndex& aIndex) const
 {
-    emit EditorCreated();
     if (aIndex.column() != TCommandTreeModel::colShortCut)
         return QStyledItemDelegate::createEditor(aParent, aOption, aIndex);
     auto* edit = new TShortCutEdit(TShortCutEdit::TMode::InPlace, aParent);

@@ -61,7 +61,4 @@ public:
     // cell as rich text, which a tree of thousands of commands feels when scrolling.
     void paint(QPainter* aPainter, const QStyleOptionViewItem& aOption,
                const QModelIndex& aIndex) const override;
-
-signals:
-    void EditorCreated() const;
 };

@@ -25,26 +25,6 @@ namespace {
 constexpr int kTagSave = 1;
 constexpr int kTagLoad = 2;
 
-// Row numbers from the top level down; survives a model reset.
-QList<int> RowPath(const QModelIndex& aIndex)
-{
-    QList<int> rows;
-    for (QModelIndex i = aIndex.siblingAtColumn(0); i.isValid(); i = i.parent())
-        rows.prepend(i.row());
-    return rows;
-}
-
-QModelIndex FromRowPath(const QAbstractItemModel* aModel, const QList<int>& aRows)
-{
-    QModelIndex index;
-    for (int row : aRows) {
-        index = aModel->index(row, 0, index);
-        if (!index.isValid())
-            return {};
-    }
-    return index;
-}
-
 // An "Expanded" that cannot be read only leaves the group closed.
 bool ReadExpanded(pugi::xml_node aElement)
 {
@@ -246,11 +226,14 @@ void TfrmMainWindow::RefreshCommandTree()
     if (!mTreeModel || !VarnexSettings()->XMLEnabled())
         return;
     TCommandTreeView* tree = ui->vtSend;
-    // The selection is kept by position, as the nodes themselves are rebuilt.
-    QList<QList<int>> selected;
+    // The nodes are rebuilt; the selection follows its elements. Every operation that
+    // removes elements clears the selection first, so no handle here is stale.
+    QList<pugi::xml_node> selected;
     for (const QModelIndex& index : tree->SelectedNodes())
-        selected.append(RowPath(index));
-    const QList<int> current = RowPath(tree->currentIndex());
+        selected.append(GetNodeElement(index));
+    const pugi::xml_node current = tree->currentIndex().isValid()
+                                       ? GetNodeElement(tree->currentIndex())
+                                       : pugi::xml_node();
 
     mRefreshingTree = true;
     mTreeModel->SetRoot(VarnexSettings()->SendMRURoot());
@@ -261,14 +244,11 @@ void TfrmMainWindow::RefreshCommandTree()
     mRefreshingTree = false;
 
     QItemSelection restored;
-    for (const QList<int>& rows : selected) {
-        const QModelIndex index = FromRowPath(mTreeModel, rows);
-        if (index.isValid())
-            restored.select(index, index.siblingAtColumn(TCommandTreeModel::colCount - 1));
-    }
-    const QModelIndex currentIndex = FromRowPath(mTreeModel, current);
-    if (currentIndex.isValid())
-        tree->selectionModel()->setCurrentIndex(currentIndex, QItemSelectionModel::NoUpdate);
+    for (const QModelIndex& index : mTreeModel->IndexesOf(selected))
+        restored.select(index, index.siblingAtColumn(TCommandTreeModel::colCount - 1));
+    const QModelIndexList currentIndex = mTreeModel->IndexesOf({current});
+    if (!currentIndex.isEmpty())
+        tree->selectionModel()->setCurrentIndex(currentIndex.first(), QItemSelectionModel::NoUpdate);
     tree->selectionModel()->select(restored, QItemSelectionModel::ClearAndSelect);
     UpdateCommandActions(true);
 }

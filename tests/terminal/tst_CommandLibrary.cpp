@@ -172,6 +172,12 @@ private slots:
         const QModelIndex node = NodeNamed(*window, "renamed");
         QCOMPARE(node.data().toString(), QStringLiteral("renamed"));
         QCOMPARE(Tree(*window)->SelectedNodes(), QModelIndexList{node});
+
+        // A typed send puts a command on top; the selection stays with its node.
+        FindChildOrDie<QLineEdit>(*window, "edSend")->setText(QStringLiteral("typed"));
+        Action(*window, "acSend")->trigger();
+        QCOMPARE(Shape(Root()), QStringLiteral("typed,a,renamed"));
+        QCOMPARE(Tree(*window)->SelectedNodes(), QModelIndexList{NodeNamed(*window, "renamed")});
     }
 
     void deletingRemovesSelectedNodesAndAllAsksFirst()
