@@ -171,6 +171,16 @@ QModelIndexList TCommandTreeView::SelectedNodes() const
     return nodes;
 }
 
+void TCommandTreeView::FinishEditing()
+{
+    if (!IsEditing())
+        return;
+    if (QWidget* editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
 bool TCommandTreeView::edit(const QModelIndex& aIndex, EditTrigger aTrigger, QEvent* aEvent)
 {
     const bool wasEditing = IsEditing();
@@ -234,13 +244,15 @@ void TCommandTreeView::dropEvent(QDropEvent* aEvent)
         aEvent->ignore();
         return;
     }
-    // The model is not asked to move anything: the window moves the elements and refreshes.
-    const QModelIndex target = indexAt(aEvent->position().toPoint()).siblingAtColumn(0);
+    // The model is not asked to move anything: the window moves the elements and refreshes,
+    // once the drag has ended (a message about a refused move must not open inside it).
+    const QPersistentModelIndex target = indexAt(aEvent->position().toPoint()).siblingAtColumn(0);
     aEvent->setDropAction(Qt::IgnoreAction);
     aEvent->accept();
     setState(QAbstractItemView::NoState);
     viewport()->update();
-    emit NodesDropped(target);
+    QMetaObject::invokeMethod(
+        this, [this, target] { emit NodesDropped(target); }, Qt::QueuedConnection);
 }
 
 QWidget* TShortCutEditLink::createEditor(QWidget* aParent, const QStyleOptionViewItem& aOption,
@@ -262,6 +274,16 @@ QWidget* TShortCutEditLink::createEditor(QWidget* aParent, const QStyleOptionVie
         emit link->closeEditor(edit, QAbstractItemDelegate::RevertModelCache);
     });
     return edit;
+}
+
+bool TShortCutEditLink::eventFilter(QObject* aObject, QEvent* aEvent)
+{
+    // The key-capture field keeps every key: the standard handling would end the edit on
+    // Tab and on any Enter and commit it a second time later. The field itself ends the edit
+    // on a plain Enter and cancels it on Escape.
+    if (aEvent->type() == QEvent::KeyPress && qobject_cast<TShortCutEdit*>(aObject))
+        return false;
+    return QStyledItemDelegate::eventFilter(aObject, aEvent);
 }
 
 void TShortCutEditLink::setEditorData(QWidget* aEditor, const QModelIndex& aIndex) const

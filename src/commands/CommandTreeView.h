@@ -22,6 +22,9 @@ public:
     bool EditCell(const QModelIndex& aIndex, int aColumn);
     // Selected nodes (column 0) in tree order.
     QModelIndexList SelectedNodes() const;
+    // Stores what an open cell editor holds and closes it, before anything reads or rebuilds
+    // the tree.
+    void FinishEditing();
 
 signals:
     // A cell editor was opened or closed.
@@ -57,6 +60,7 @@ public:
                       const QModelIndex& aIndex) const override;
     void updateEditorGeometry(QWidget* aEditor, const QStyleOptionViewItem& aOption,
                               const QModelIndex& aIndex) const override;
+    bool eventFilter(QObject* aObject, QEvent* aEvent) override;
     // A lean painter for the three plain columns: the style's item painting lays out every
     // cell as rich text, which a tree of thousands of commands feels when scrolling.
     void paint(QPainter* aPainter, const QStyleOptionViewItem& aOption,

@@ -168,6 +168,7 @@ private:
     void pmRecentFilesLoadPopup(QMenu* aMenu);
     void pmTreePopup(const QPoint& aPos);
     void vtSendNewShortCut(pugi::xml_node aElement, const QString& aText);
+    void ConfirmShortCutConflict(QAction* aAction, QKeyCombination aKey, const QString& aText);
     void vtSendExpanded(const QModelIndex& aIndex, bool aExpanded);
     void vtSendDblClick(const QModelIndex& aIndex);
     void ShowTreeDisplayErrors();

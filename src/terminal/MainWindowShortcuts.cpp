@@ -14,6 +14,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
+#include <QTimer>
 
 namespace {
 // Where an action keeps its shortcuts while they are parked.
@@ -68,32 +70,46 @@ QAction* TfrmMainWindow::FindActionByShortCut(QKeyCombination aKey) const
 
 void TfrmMainWindow::vtSendNewShortCut(pugi::xml_node aElement, const QString& aText)
 {
-    const QKeyCombination key = TextToShortCut(aText);
-    if (QAction* action = FindActionByShortCut(key)) {
-        const QString question =
-            QStringLiteral("Der Shortcut (%1) ist bereits einem Menübefehl zugeordnet (Befehl = %2). "
-                           "\r\nSoll der Shortcut für den Befehl deaktiviert und dem Kommando "
-                           "zugewiesen werden?")
-                .arg(aText, action->text());
-        if (Prompts().Ask(this, IPrompts::TKind::Question, question,
-                          {IPrompts::TButton::Yes, IPrompts::TButton::No})
-            == IPrompts::TButton::Yes) {
-            // The action loses only this combination; it stays without it once the parked
-            // shortcuts come back.
-            QList<QKeySequence> remaining;
-            const QList<QKeySequence> source =
-                mShortcutsSuspended ? action->property(kParkedShortCuts).value<QList<QKeySequence>>()
-                                    : action->shortcuts();
-            for (const QKeySequence& sequence : source)
-                if (!(sequence.count() == 1 && sequence[0] == key))
-                    remaining.append(sequence);
-            if (mShortcutsSuspended)
-                action->setProperty(kParkedShortCuts, QVariant::fromValue(remaining));
-            else
-                action->setShortcuts(remaining);
-        }
-    }
+    // The command gets the shortcut whatever the answer; the question only decides whether
+    // the menu keeps it. It is asked once the cell editor has closed: a message box inside
+    // the editor's commit would take its focus and have it destroyed under the commit.
     SetAttrString(aElement, QStringLiteral("ShortCut"), aText);
+    const QKeyCombination key = TextToShortCut(aText);
+    QAction* clash = FindActionByShortCut(key);
+    if (!clash)
+        return;
+    QTimer::singleShot(0, this, [this, action = QPointer<QAction>(clash), key, aText] {
+        if (action)
+            Guarded(this, [&] { ConfirmShortCutConflict(action, key, aText); });
+    });
+}
+
+void TfrmMainWindow::ConfirmShortCutConflict(QAction* aAction, QKeyCombination aKey,
+                                             const QString& aText)
+{
+    const QString question =
+        QStringLiteral("Der Shortcut (%1) ist bereits einem Menübefehl zugeordnet (Befehl = %2). "
+                       "\r\nSoll der Shortcut für den Befehl deaktiviert und dem Kommando "
+                       "zugewiesen werden?")
+            .arg(aText, aAction->text());
+    if (Prompts().Ask(this, IPrompts::TKind::Question, question,
+                      {IPrompts::TButton::Yes, IPrompts::TButton::No})
+        != IPrompts::TButton::Yes)
+        return;
+    // The action loses only this combination, active or parked, so it stays without it once
+    // parked shortcuts come back.
+    auto without = [aKey](const QList<QKeySequence>& aSequences) {
+        QList<QKeySequence> remaining;
+        for (const QKeySequence& sequence : aSequences)
+            if (!(sequence.count() == 1 && sequence[0] == aKey))
+                remaining.append(sequence);
+        return remaining;
+    };
+    aAction->setShortcuts(without(aAction->shortcuts()));
+    const QVariant parked = aAction->property(kParkedShortCuts);
+    if (parked.isValid())
+        aAction->setProperty(kParkedShortCuts,
+                             QVariant::fromValue(without(parked.value<QList<QKeySequence>>())));
 }
 
 void TfrmMainWindow::acRenumberExecute()

@@ -2,7 +2,11 @@
 
 #include "ui/Prompts.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QEventLoop>
+#include <QTimer>
+#include <QWidget>
 #include <QList>
 #include <QStringList>
 
@@ -24,6 +28,18 @@ public:
         Questions << aText;
         Titles << aTitle;
         Defaults << aDefault;
+        if (RunEventLoopWhenAsked) {
+            // A real message box takes the focus and runs an event loop: focus-out handlers,
+            // queued work and deferred deletions happen while it is open.
+            QWidget box;
+            box.setFocusPolicy(Qt::StrongFocus);
+            box.show();
+            QApplication::setActiveWindow(&box);
+            box.setFocus();
+            QEventLoop loop;
+            QTimer::singleShot(20, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
         if (!Answers.isEmpty())
             return Answers.takeFirst();
         return aButtons.isEmpty() ? TButton::Ok : aButtons.first();
@@ -42,6 +58,7 @@ public:
     QStringList Titles;
     QList<TButton> Answers;
     QList<std::optional<TButton>> Defaults;
+    bool RunEventLoopWhenAsked = false;
     int DialogsShown = 0;
     // Fills and closes a dialog; returns its result code.
     std::function<int(QDialog*)> DialogHandler;
