@@ -55,12 +55,27 @@ void TCommandTreeModel::Refresh()
 
 void TCommandTreeModel::Build(int aItem)
 {
-    int row = 0;
-    for (pugi::xml_node child : FItems[size_t(aItem)].Element.children("MRU")) {
+    // Pre-order numbering (a node before its children) is tree order; an explicit stack keeps
+    // deep nesting off the call stack.
+    struct TPending
+    {
+        int Item;
+        pugi::xml_node Next;
+    };
+    std::vector<TPending> pending{{aItem, FItems[size_t(aItem)].Element.child("MRU")}};
+    while (!pending.empty()) {
+        TPending& top = pending.back();
+        if (!top.Next) {
+            pending.pop_back();
+            continue;
+        }
+        const pugi::xml_node child = top.Next;
+        top.Next = child.next_sibling("MRU");
+        const int parent = top.Item;
         const int id = int(FItems.size());
-        FItems.push_back(TItem{child, aItem, row++, {}});
-        FItems[size_t(aItem)].Children.push_back(id);
-        Build(id);
+        FItems.push_back(TItem{child, parent, int(FItems[size_t(parent)].Children.size()), {}});
+        FItems[size_t(parent)].Children.push_back(id);
+        pending.push_back({id, child.child("MRU")});
     }
 }
 
@@ -242,6 +257,11 @@ bool TCommandTreeModel::setData(const QModelIndex& aIndex, const QVariant& aValu
     const int item = int(aIndex.internalId());
     pugi::xml_node element = FItems[size_t(item)].Element;
     const QString text = aValue.toString();
+    // An editor left without a change writes nothing: a command without "Name" keeps being
+    // sent as "Kein Name".
+    static const char* const kAttributes[colCount] = {"Name", "Text", "ShortCut"};
+    if (text == Attr(element, kAttributes[aIndex.column()]))
+        return true;
     switch (aIndex.column()) {
     case colName:
         SetAttrString(element, QStringLiteral("Name"), text);

@@ -145,6 +145,8 @@ void TfrmMainWindow::ConnectCommandActions()
 {
     auto guarded = [this](auto aHandler) {
         return [this, aHandler] {
+            // A tool button leaves the cell editor open; what it holds counts first.
+            ui->vtSend->FinishEditing();
             Guarded(this, aHandler);
             ActionListUpdate();
         };
@@ -226,6 +228,7 @@ void TfrmMainWindow::RefreshCommandTree()
     if (!mTreeModel || !VarnexSettings()->XMLEnabled())
         return;
     TCommandTreeView* tree = ui->vtSend;
+    tree->FinishEditing();
     // The nodes are rebuilt; the selection follows its elements. Every operation that
     // removes elements clears the selection first, so no handle here is stale.
     QList<pugi::xml_node> selected;
@@ -370,7 +373,7 @@ void TfrmMainWindow::acLoadTreeExecute()
     dialog.setObjectName(QStringLiteral("OpenDialogTree"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({QStringLiteral("Settings Dateien (*.xml)"), QStringLiteral("Alle Dateien (*.*)")});
+    dialog.setNameFilters({QStringLiteral("Settings Dateien (*.xml)"), QStringLiteral("Alle Dateien (*)")});
     dialog.setDefaultSuffix(QStringLiteral("xml"));
     const QString preset = GetAttrString(QStringLiteral("Name"),
                                          VarnexSettings()->RecentFilesMRU().child("RecentFile"), QString());
@@ -389,7 +392,7 @@ void TfrmMainWindow::acSaveTreeExecute()
     dialog.setObjectName(QStringLiteral("SaveDialogTree"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters({QStringLiteral("Settings Dateien (*.xml)"), QStringLiteral("Alle Dateien (*.*)")});
+    dialog.setNameFilters({QStringLiteral("Settings Dateien (*.xml)"), QStringLiteral("Alle Dateien (*)")});
     dialog.setDefaultSuffix(QStringLiteral("xml"));
     const QString preset = GetAttrString(QStringLiteral("Name"),
                                          VarnexSettings()->RecentFilesMRU().child("RecentFile"), QString());
