@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <cstring>
+#include <vector>
 
 namespace CommandTree {
 
@@ -18,14 +19,33 @@ bool IsMRU(pugi::xml_node aNode)
 
 void DropForeignChildren(pugi::xml_node aElement)
 {
-    for (pugi::xml_node child = aElement.first_child(); child;) {
-        pugi::xml_node next = child.next_sibling();
-        if (IsMRU(child))
-            DropForeignChildren(child);
-        else
-            aElement.remove_child(child);
-        child = next;
+    std::vector<pugi::xml_node> pending{aElement};
+    while (!pending.empty()) {
+        pugi::xml_node element = pending.back();
+        pending.pop_back();
+        for (pugi::xml_node child = element.first_child(); child;) {
+            const pugi::xml_node next = child.next_sibling();
+            if (IsMRU(child))
+                pending.push_back(child);
+            else
+                element.remove_child(child);
+            child = next;
+        }
     }
+}
+
+int NestingDepth(pugi::xml_node aRoot)
+{
+    int deepest = 0;
+    std::vector<std::pair<pugi::xml_node, int>> pending{{aRoot, 0}};
+    while (!pending.empty()) {
+        const auto [node, depth] = pending.back();
+        pending.pop_back();
+        deepest = std::max(deepest, depth);
+        for (pugi::xml_node child : node.children("MRU"))
+            pending.push_back({child, depth + 1});
+    }
+    return deepest;
 }
 
 // Pre-order walk over aRoot and every element below it.
@@ -196,6 +216,16 @@ bool ReadCommandFile(const QString& aPath, pugi::xml_document& aFile, QString* a
             *aError = QStringLiteral("Die Datei \"%1\" ist keine Kommandodatei: das Wurzelelement "
                                      "\"Body\" fehlt.")
                           .arg(aPath);
+        return false;
+    }
+    // A tree nested this deep is no command library; it would only exhaust the view.
+    if (NestingDepth(aFile.document_element()) > kMaxNesting) {
+        if (aError)
+            *aError = QStringLiteral("Die Datei \"%1\" ist zu tief verschachtelt (mehr als %2 "
+                                     "Ebenen).")
+                          .arg(aPath)
+                          .arg(kMaxNesting);
+        aFile.reset();
         return false;
     }
     return true;

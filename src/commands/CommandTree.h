@@ -57,7 +57,9 @@ void Renumber(pugi::xml_node aRoot, const std::function<bool(QKeyCombination)>& 
 void CopyTreeInto(pugi::xml_node aRoot, pugi::xml_document& aFile);
 
 // Reads a command file. False with the reason in aError when the file cannot be read, does
-// not parse or has no "Body" root; aFile is then unusable.
+// not parse, has no "Body" root or nests groups deeper than kMaxNesting; aFile is then
+// unusable.
+inline constexpr int kMaxNesting = 100;
 bool ReadCommandFile(const QString& aPath, pugi::xml_document& aFile, QString* aError);
 
 // Replaces the tree by the "MRU" children of the file's root, in order. Anything inside them
