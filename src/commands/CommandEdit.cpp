@@ -207,11 +207,18 @@ void TfrmCommandEdit::acParamRefreshExecute()
 
 void TfrmCommandEdit::ReportParseErrors(const QStringList& aErrors)
 {
+    // Each parameter that does not parse is told about once while it stays broken. The
+    // message itself carries a position that moves with every key typed into the markup,
+    // so the parameter's number is what identifies the problem.
+    QList<int> broken;
+    for (int i = 0; i < FParamArray.size(); ++i)
+        if (FParamArray[i].IsClosed() && !FParamArray[i].XMLElement)
+            broken << i;
     QStringList fresh;
-    for (const QString& error : aErrors)
-        if (!mReportedErrors.contains(error))
-            fresh << error;
-    mReportedErrors = aErrors;
+    for (int i = 0; i < broken.size() && i < aErrors.size(); ++i)
+        if (!mReportedErrors.contains(broken[i]))
+            fresh << aErrors[i];
+    mReportedErrors = broken;
     if (!fresh.isEmpty())
         Prompts().ShowMessage(this, fresh.join(u'\n'));
 }

@@ -86,6 +86,6 @@ private:
     TTermParameters FParamArray;
     TParamHighlight* mHighlight = nullptr;
     QString mShownKey;
-    // The parse errors already shown for the current text.
-    QStringList mReportedErrors;
+    // The parameters whose parse error was shown and that are still broken.
+    QList<int> mReportedErrors;
 };

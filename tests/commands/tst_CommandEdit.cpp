@@ -332,6 +332,10 @@ void TstCommandEdit::parseErrorsReportedOnce()
     text->SetCaretOffset(0);
     QTest::keyClicks(text, QStringLiteral("AT"));
     QCOMPARE(editor.Prompts.Messages.size(), 1);
+    // Typing inside the broken markup moves the parser's position, not the problem.
+    text->SetCaretOffset(int(QStringLiteral("AT/Param Name=\"x").size()));
+    QTest::keyClicks(text, QStringLiteral("yz"));
+    QCOMPARE(editor.Prompts.Messages.size(), 1);
     QVERIFY(!editor.Form.ParamArray()[0].XMLElement);
     text->SetText(QStringLiteral("/Param /Param"));
     text->SetText(QStringLiteral("/Param Name=\"x /Param"));
