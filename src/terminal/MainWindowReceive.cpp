@@ -206,7 +206,7 @@ void TfrmMainWindow::acSaveReceiveExecute()
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     const QStringList filters = {QStringLiteral("Rich Text (*.rtf)"), QStringLiteral("Text (*.txt)"),
-                                 QStringLiteral("Alle Dateien (*.*)")};
+                                 QStringLiteral("Alle Dateien (*)")};
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(QStringLiteral("rtf"));
     // SaveDialogReceiveTypeChange: the default extension follows the chosen filter.

@@ -262,6 +262,12 @@ private slots:
         QTest::newRow("does not parse") << QByteArray("<Body><MRU Name=\"a\" Text=\"x\"></Body>");
         QTest::newRow("not a command file") << QByteArray("<Fields><MRU Name=\"a\" Text=\"x\"/></Fields>");
         QTest::newRow("missing") << QByteArray();
+        QByteArray deep = "<Body>";
+        for (int i = 0; i <= CommandTree::kMaxNesting; ++i)
+            deep += "<MRU Name=\"g\">";
+        for (int i = 0; i <= CommandTree::kMaxNesting; ++i)
+            deep += "</MRU>";
+        QTest::newRow("nested too deep") << deep + "</Body>";
     }
     void aBrokenCommandFileChangesNothing()
     {
@@ -431,6 +437,62 @@ private slots:
         QVERIFY(comOn->isChecked());
     }
 
+    void anOpenCellEditIsKeptWhenAToolRunsAndAnUntouchedOneWritesNothing()
+    {
+        TScriptedPrompts prompts;
+        TTempSettings settings;
+        auto window = MakeWindow(R"(<MRU Text="unnamed"/><MRU Name="b" Text="B"/>)");
+        QApplication::setActiveWindow(window.get());
+        TCommandTreeView* tree = Tree(*window);
+
+        // Opened and left without a change: the command stays without a name.
+        tree->setCurrentIndex(tree->CommandModel()->index(0, 0));
+        QVERIFY(tree->EditCell(tree->currentIndex(), TCommandTreeModel::colName));
+        tree->FinishEditing();
+        QVERIFY(!Root().child("MRU").attribute("Name"));
+
+        // Typed into, then a tool button runs: the typing counts.
+        QVERIFY(tree->EditCell(tree->CommandModel()->index(1, 0), TCommandTreeModel::colName));
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        editor->setText(QStringLiteral("renamed"));
+        Action(*window, "acRenumber")->trigger();
+        QVERIFY(!tree->IsEditing());
+        QCOMPARE(Shape(Root()), QStringLiteral("unnamed,renamed"));
+        QCOMPARE(Attr(Root().last_child(), "ShortCut"), QStringLiteral("F2"));
+    }
+
+    void contextMenuEnablesEditingByTheNodeUnderThePointer()
+    {
+        TScriptedPrompts prompts;
+        TTempSettings settings;
+        auto window = MakeWindow(R"(<MRU Name="G"/><MRU Name="c" Text=""/>)");
+        TCommandTreeView* tree = Tree(*window);
+        auto* menu = FindChildOrDie<QMenu>(*window, "pmTree");
+        struct TCase
+        {
+            QPoint Pos;
+            bool Name, Command;
+        };
+        const QRect group = tree->visualRect(tree->CommandModel()->index(0, 0));
+        const QRect command = tree->visualRect(tree->CommandModel()->index(1, 0));
+        const QPoint below(5, tree->viewport()->height() - 2);
+        for (const TCase& c : {TCase{group.center(), true, false}, TCase{command.center(), true, true},
+                               TCase{below, false, false}}) {
+            emit tree->customContextMenuRequested(c.Pos);
+            QCOMPARE(Action(*window, "acEditName")->isEnabled(), c.Name);
+            QCOMPARE(Action(*window, "acEditCommand")->isEnabled(), c.Command);
+            QCOMPARE(Action(*window, "acEditSC")->isEnabled(), c.Command);
+            menu->close();
+        }
+        QStringList entries;
+        for (QAction* action : menu->actions())
+            entries << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+        QCOMPARE(entries.join(QLatin1Char(' ')),
+                 QStringLiteral("acEditElement - acNewGroup acNewCommand - acHideParameter - acEditName "
+                                "acEditSC acEditCommand - acDeleteShortcuts - acDeleteNode acDeleteAll"));
+    }
+
     void aClashWithAMenuShortcutIsAskedAndYesTakesItFromTheMenu_data()
     {
         QTest::addColumn<IPrompts::TButton>("answer");
@@ -450,10 +512,15 @@ private slots:
         QVERIFY(editor);
         QCOMPARE(editor->Mode(), TShortCutEdit::TMode::InPlace);
         prompts.Answers = {answer};
+        prompts.RunEventLoopWhenAsked = true;
+        // Tab belongs to the field: it neither ends the edit nor moves on.
+        QTest::keyClick(editor, Qt::Key_Tab);
+        QVERIFY(Tree(*window)->IsEditing());
+        QCOMPARE(QApplication::focusWidget(), editor);
         QTest::keyClick(editor, Qt::Key_O, Qt::ControlModifier);
         QTest::keyClick(editor, Qt::Key_Return);
         QVERIFY(!Tree(*window)->IsEditing());
-        QCOMPARE(prompts.Questions.size(), 1);
+        QTRY_COMPARE(prompts.Questions.size(), 1);
         QVERIFY(prompts.Questions.first().startsWith(
             QStringLiteral("Der Shortcut (Strg+O) ist bereits einem Menübefehl zugeordnet (Befehl = ")));
         QCOMPARE(Attr(Root().child("MRU"), "ShortCut"), QStringLiteral("Strg+O"));
