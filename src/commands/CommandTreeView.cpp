@@ -89,6 +89,26 @@ bool DrawPlainGlyphs(QPainter* aPainter, const QRect& aArea, const QString& aTex
     return true;
 }
 
+// The tree shows three pictures thousands of times; asking the icon engine each time costs.
+QPixmap IconPixmap(const QIcon& aIcon, const QSize& aSize, QIcon::Mode aMode)
+{
+    struct TEntry
+    {
+        qint64 Key;
+        QSize Size;
+        QIcon::Mode Mode;
+        QPixmap Picture;
+    };
+    static QList<TEntry> sPictures;
+    for (const TEntry& entry : sPictures)
+        if (entry.Key == aIcon.cacheKey() && entry.Size == aSize && entry.Mode == aMode)
+            return entry.Picture;
+    if (sPictures.size() > 16)
+        sPictures.removeFirst();
+    sPictures.append({aIcon.cacheKey(), aSize, aMode, aIcon.pixmap(aSize, aMode)});
+    return sPictures.constLast().Picture;
+}
+
 void DrawCellText(QPainter* aPainter, const QRect& aArea, const QString& aText, const QFont& aFont)
 {
     if (aText.isEmpty() || aText == QLatin1String(" ") || aArea.width() <= 0)
@@ -341,11 +361,12 @@ void TShortCutEditLink::paint(QPainter* aPainter, const QStyleOptionViewItem& aO
     QRect area = aOption.rect.adjusted(kMargin, 0, -kMargin, 0);
     const QVariant decoration = aIndex.data(Qt::DecorationRole);
     if (decoration.isValid()) {
-        const QIcon icon = decoration.value<QIcon>();
         const QSize size = aOption.decorationSize;
-        icon.paint(aPainter, QRect(area.left(), area.top() + (area.height() - size.height()) / 2,
+        const QPixmap picture = IconPixmap(decoration.value<QIcon>(), size,
+                                           selected ? QIcon::Selected : QIcon::Normal);
+        aPainter->drawPixmap(QRect(area.left(), area.top() + (area.height() - size.height()) / 2,
                                    size.width(), size.height()),
-                   Qt::AlignCenter, selected ? QIcon::Selected : QIcon::Normal);
+                             picture);
         area.setLeft(area.left() + size.width() + kMargin);
     }
     const QVariant font = aIndex.data(Qt::FontRole);
