@@ -8,6 +8,8 @@
 #include "settings/VarnexSettings.h"
 #include "terminal/MainWindow.h"
 
+#include "BestTime.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QImage>
@@ -23,24 +25,8 @@
 
 namespace {
 
-constexpr int kRuns = 5;
 constexpr int kGroups = 200;
 constexpr int kCommandsPerGroup = 50;
-
-double BestMs(const std::function<void()>& aPrepare, const std::function<void()>& aWork)
-{
-    double best = 0;
-    for (int run = 0; run < kRuns; ++run) {
-        if (aPrepare)
-            aPrepare();
-        const auto start = std::chrono::steady_clock::now();
-        aWork();
-        const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
-        if (run == 0 || elapsed.count() < best)
-            best = elapsed.count();
-    }
-    return best;
-}
 
 void FillTree(pugi::xml_node aRoot)
 {

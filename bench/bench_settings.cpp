@@ -3,6 +3,8 @@
 
 #include "settings/VarnexSettings.h"
 
+#include "BestTime.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -14,26 +16,9 @@
 
 namespace {
 
-constexpr int kRuns = 5;
 constexpr int kGroups = 100;
 constexpr int kCommandsPerGroup = 100;
 constexpr int kLookups = 1000;
-
-// Best time of kRuns calls of aWork, in milliseconds; aPrepare runs untimed before each.
-double BestMs(const std::function<void()>& aPrepare, const std::function<void()>& aWork)
-{
-    double best = 0;
-    for (int run = 0; run < kRuns; ++run) {
-        if (aPrepare)
-            aPrepare();
-        const auto start = std::chrono::steady_clock::now();
-        aWork();
-        const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
-        if (run == 0 || elapsed.count() < best)
-            best = elapsed.count();
-    }
-    return best;
-}
 
 // The usual settings and a command tree of kGroups groups of kCommandsPerGroup commands.
 QByteArray SettingsFile()

@@ -162,6 +162,8 @@ private:
     void acDeleteAllExecute();
     void acLoadTreeExecute();
     void acSaveTreeExecute();
+    // The chosen command file; empty when the dialog was cancelled.
+    QString AskForCommandFile(bool aSave);
     void acDeleteShortcutsExecute();
     void acHideParameterExecute();
     void acEditCellExecute(int aColumn);

@@ -369,31 +369,27 @@ void TfrmMainWindow::LoadCommandFile(const QString& aFileName)
 
 void TfrmMainWindow::acLoadTreeExecute()
 {
-    QFileDialog dialog(this, QStringLiteral("Setting laden"));
-    dialog.setObjectName(QStringLiteral("OpenDialogTree"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({QStringLiteral("Settings Dateien (*.xml)"), QStringLiteral("Alle Dateien (*)")});
-    dialog.setDefaultSuffix(QStringLiteral("xml"));
-    const QString preset = GetAttrString(QStringLiteral("Name"),
-                                         VarnexSettings()->RecentFilesMRU().child("RecentFile"), QString());
-    dialog.setDirectory(preset.isEmpty() ? QCoreApplication::applicationDirPath()
-                                         : QFileInfo(preset).absolutePath());
-    if (!preset.isEmpty())
-        dialog.selectFile(preset);
-    if (Prompts().ExecDialog(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    LoadCommandFile(dialog.selectedFiles().constFirst());
+    const QString file = AskForCommandFile(false);
+    if (!file.isEmpty())
+        LoadCommandFile(file);
 }
 
 void TfrmMainWindow::acSaveTreeExecute()
 {
-    QFileDialog dialog(this, QStringLiteral("Setting speichern"));
-    dialog.setObjectName(QStringLiteral("SaveDialogTree"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
+    const QString file = AskForCommandFile(true);
+    if (!file.isEmpty())
+        SaveCommandFile(file);
+}
+
+QString TfrmMainWindow::AskForCommandFile(bool aSave)
+{
+    QFileDialog dialog(this, aSave ? QStringLiteral("Setting speichern") : QStringLiteral("Setting laden"));
+    dialog.setObjectName(aSave ? QStringLiteral("SaveDialogTree") : QStringLiteral("OpenDialogTree"));
+    dialog.setAcceptMode(aSave ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(aSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilters({QStringLiteral("Settings Dateien (*.xml)"), QStringLiteral("Alle Dateien (*)")});
     dialog.setDefaultSuffix(QStringLiteral("xml"));
+    // Both start at the last command file used, else beside the program.
     const QString preset = GetAttrString(QStringLiteral("Name"),
                                          VarnexSettings()->RecentFilesMRU().child("RecentFile"), QString());
     dialog.setDirectory(preset.isEmpty() ? QCoreApplication::applicationDirPath()
@@ -401,8 +397,8 @@ void TfrmMainWindow::acSaveTreeExecute()
     if (!preset.isEmpty())
         dialog.selectFile(preset);
     if (Prompts().ExecDialog(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    SaveCommandFile(dialog.selectedFiles().constFirst());
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 void TfrmMainWindow::pmRecentFilesLoadPopup(QMenu* aMenu)
