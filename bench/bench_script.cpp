@@ -25,7 +25,8 @@ class TSilentPrompts final : public IPrompts
 public:
     void ShowMessage(QWidget*, const QString&) override {}
     void ShowError(QWidget*, const QString&) override {}
-    TButton Ask(QWidget*, TKind, const QString&, const QList<TButton>& aButtons, const QString&) override
+    TButton Ask(QWidget*, TKind, const QString&, const QList<TButton>& aButtons, const QString&,
+                std::optional<TButton>) override
     {
         return aButtons.isEmpty() ? TButton::Ok : aButtons.first();
     }
