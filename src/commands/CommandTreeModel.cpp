@@ -240,9 +240,12 @@ QVariant TCommandTreeModel::data(const QModelIndex& aIndex, int aRole) const
         return {};
     case Qt::FontRole:
         if (aIndex.column() == colName && !command) {
-            QFont bold;
-            bold.setBold(true);
-            return bold;
+            static const QFont kBold = [] {
+                QFont bold;
+                bold.setBold(true);
+                return bold;
+            }();
+            return kBold;
         }
         return {};
     default:

@@ -13,79 +13,100 @@
 #include <QPainter>
 #include <QRawFont>
 #include <QTextLayout>
+#include <QVarLengthArray>
 
 namespace {
 
 constexpr int kMinEditorWidth = 30;
 
-// Plain Latin text that fits and whose every character the font has goes from the font's
-// glyph table straight to the painter, without the text engine's itemizing and shaping,
-// which is what painting a long tree mostly spends its time on. False: the engine is needed.
+// The two fonts the cells are drawn in, prepared once for the view's font. Names, commands
+// and shortcuts are plain single-line text: no shaping is needed for fonts that need none.
+struct TCellFont
+{
+    QFont Font;
+    QRawFont Raw;
+    QGlyphRun Run; // reused for every cell, pointing at the cell's glyphs while it is drawn
+    quint32 Dots = 0;
+    qreal DotsAdvance = 0;
+
+    void Prepare(const QFont& aFont)
+    {
+        Font = aFont;
+        Font.setStyleStrategy(QFont::PreferNoShaping);
+        Raw = QRawFont::fromFont(Font);
+        Run.setRawFont(Raw);
+        const QChar dots(0x2026);
+        int one = 1;
+        QPointF advance;
+        Dots = 0;
+        if (Raw.isValid() && Raw.glyphIndexesForChars(&dots, 1, &Dots, &one)
+            && Raw.advancesForGlyphIndexes(&Dots, &advance, 1))
+            DotsAdvance = advance.x();
+    }
+};
+
+TCellFont& CellFont(const QFont& aViewFont, bool aBold)
+{
+    static QFont sViewFont;
+    static bool sPrepared = false;
+    static TCellFont sPlain;
+    static TCellFont sBold;
+    if (!sPrepared || aViewFont != sViewFont) {
+        sViewFont = aViewFont;
+        sPrepared = true;
+        sPlain.Prepare(aViewFont);
+        QFont bold = aViewFont;
+        bold.setBold(true);
+        sBold.Prepare(bold);
+    }
+    return aBold ? sBold : sPlain;
+}
+
+// Plain Latin text whose every character the font has goes from the font's glyph table
+// straight to the painter, without the text engine's itemizing and shaping, which is what
+// painting a long tree mostly spends its time on. False: the engine is needed.
 bool DrawPlainGlyphs(QPainter* aPainter, const QRect& aArea, const QString& aText, bool aCut,
-                     const QFont& aFont)
+                     TCellFont& aFont)
 {
     for (const QChar c : aText)
         if (c.unicode() < 0x20 || c.unicode() >= 0x250)
             return false;
-    // The tree paints in very few fonts (normal and bold); a short list finds them quickly.
-    static QList<std::pair<QFont, QRawFont>> sRawFonts;
-    const QRawFont* raw = nullptr;
-    for (const auto& [font, rawFont] : sRawFonts)
-        if (font == aFont) {
-            raw = &rawFont;
-            break;
-        }
-    if (!raw) {
-        if (sRawFonts.size() > 8)
-            sRawFonts.removeFirst();
-        sRawFonts.append({aFont, QRawFont::fromFont(aFont)});
-        raw = &sRawFonts.constLast().second;
-    }
-    if (!raw->isValid())
+    const QRawFont& raw = aFont.Raw;
+    if (!raw.isValid() || aFont.Dots == 0)
         return false;
     const int size = int(aText.size());
-    QList<quint32> glyphs(size);
+    QVarLengthArray<quint32, 256> glyphs(size + 1);
+    QVarLengthArray<QPointF, 256> positions(size + 1);
     int count = size;
-    if (!raw->glyphIndexesForChars(aText.constData(), size, glyphs.data(), &count) || count != size)
+    if (!raw.glyphIndexesForChars(aText.constData(), size, glyphs.data(), &count) || count != size)
         return false;
-    for (quint32 glyph : glyphs)
-        if (glyph == 0)
+    for (int i = 0; i < size; ++i)
+        if (glyphs[i] == 0)
             return false;
-    QList<QPointF> positions(size);
-    if (!raw->advancesForGlyphIndexes(glyphs.constData(), positions.data(), size))
+    if (!raw.advancesForGlyphIndexes(glyphs.constData(), positions.data(), size))
         return false;
     qreal x = 0;
-    for (QPointF& position : positions) {
-        const qreal advance = position.x();
-        position = QPointF(x, 0);
+    for (int i = 0; i < size; ++i) {
+        const qreal advance = positions[i].x();
+        positions[i] = QPointF(x, 0);
         x += advance;
     }
+    int shown = size;
     if (x > aArea.width() || aCut) {
         // Elided: as many glyphs as leave room for the ellipsis, then the ellipsis.
-        quint32 ellipsis = 0;
-        int one = 1;
-        const QChar dots(0x2026);
-        QPointF dotsAdvance;
-        if (!raw->glyphIndexesForChars(&dots, 1, &ellipsis, &one) || ellipsis == 0
-            || !raw->advancesForGlyphIndexes(&ellipsis, &dotsAdvance, 1))
-            return false;
-        const qreal room = aArea.width() - dotsAdvance.x();
+        const qreal room = aArea.width() - aFont.DotsAdvance;
         int kept = 0;
         while (kept < size && (kept + 1 < size ? positions[kept + 1].x() : x) <= room)
             ++kept;
         const qreal end = kept < size ? positions[kept].x() : x;
-        glyphs.resize(kept);
-        positions.resize(kept);
-        glyphs.append(ellipsis);
-        positions.append(QPointF(end, 0));
+        glyphs[kept] = aFont.Dots;
+        positions[kept] = QPointF(end, 0);
+        shown = kept + 1;
     }
-    QGlyphRun run;
-    run.setRawFont(*raw);
-    run.setGlyphIndexes(glyphs);
-    run.setPositions(positions);
-    const qreal height = raw->ascent() + raw->descent();
-    aPainter->drawGlyphRun(QPointF(aArea.left(), aArea.top() + (aArea.height() - height) / 2 + raw->ascent()),
-                           run);
+    aFont.Run.setRawData(glyphs.constData(), positions.constData(), shown);
+    const qreal height = raw.ascent() + raw.descent();
+    aPainter->drawGlyphRun(QPointF(aArea.left(), aArea.top() + (aArea.height() - height) / 2 + raw.ascent()),
+                           aFont.Run);
     return true;
 }
 
@@ -109,7 +130,7 @@ QPixmap IconPixmap(const QIcon& aIcon, const QSize& aSize, QIcon::Mode aMode)
     return sPictures.constLast().Picture;
 }
 
-void DrawCellText(QPainter* aPainter, const QRect& aArea, const QString& aText, const QFont& aFont)
+void DrawCellText(QPainter* aPainter, const QRect& aArea, const QString& aText, TCellFont& aFont)
 {
     if (aText.isEmpty() || aText == QLatin1String(" ") || aArea.width() <= 0)
         return;
@@ -122,7 +143,8 @@ void DrawCellText(QPainter* aPainter, const QRect& aArea, const QString& aText, 
         return;
     // Other text goes through the text engine: one layout serves both the measuring and the
     // drawing; only a text that does not fit is laid out again, elided.
-    QTextLayout layout(text, aFont);
+    aPainter->setFont(aFont.Font);
+    QTextLayout layout(text, aFont.Font);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
     layout.setTextOption(option);
@@ -135,7 +157,7 @@ void DrawCellText(QPainter* aPainter, const QRect& aArea, const QString& aText, 
         layout.draw(aPainter, QPointF(aArea.left(), aArea.top() + (aArea.height() - line.height()) / 2));
         return;
     }
-    const QFontMetrics metrics(aFont);
+    const QFontMetrics metrics(aFont.Font);
     aPainter->drawText(aArea, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                        metrics.elidedText(text, Qt::ElideRight, aArea.width()));
 }
@@ -369,15 +391,11 @@ void TShortCutEditLink::paint(QPainter* aPainter, const QStyleOptionViewItem& aO
                              picture);
         area.setLeft(area.left() + size.width() + kMargin);
     }
+    // The model gives a font only to make a group's name bold.
     const QVariant font = aIndex.data(Qt::FontRole);
-    QFont textFont = font.isValid() ? font.value<QFont>().resolve(aOption.font) : aOption.font;
-    // Names, commands and shortcuts are plain single-line text: skipping the shaping engine
-    // for fonts that need none keeps long trees quick to scroll.
-    textFont.setStyleStrategy(QFont::PreferNoShaping);
-    aPainter->setFont(textFont);
+    const bool bold = font.isValid() && font.value<QFont>().bold();
     aPainter->setPen(aOption.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
-    const QString text = aIndex.data(Qt::DisplayRole).toString();
-    DrawCellText(aPainter, area, text, textFont);
+    DrawCellText(aPainter, area, aIndex.data(Qt::DisplayRole).toString(), CellFont(aOption.font, bold));
 
     if (state & QStyle::State_HasFocus) {
         QStyleOptionFocusRect focus;
