@@ -205,6 +205,33 @@ QString TCommandTreeModel::CommandDisplayText(int aItem) const
     return *cached;
 }
 
+TCommandTreeModel::TCellLook TCommandTreeModel::CellLook(const QModelIndex& aIndex) const
+{
+    TCellLook look;
+    if (!aIndex.isValid())
+        return look;
+    const int item = int(aIndex.internalId());
+    const pugi::xml_node element = FItems[size_t(item)].Element;
+    const bool command = CommandTree::IsCommandElement(element);
+    switch (aIndex.column()) {
+    case colName:
+        look.Text = Attr(element, "Name");
+        look.Bold = !command;
+        look.Icon = command ? nullptr : IsExpanded(element) ? &FGroupOpen : &FGroupClosed;
+        break;
+    case colCommand:
+        if (command) {
+            look.Text = CommandDisplayText(item);
+            look.Icon = &FCommand;
+        }
+        break;
+    case colShortCut:
+        look.Text = Attr(element, "ShortCut");
+        break;
+    }
+    return look;
+}
+
 QVariant TCommandTreeModel::data(const QModelIndex& aIndex, int aRole) const
 {
     if (!aIndex.isValid())

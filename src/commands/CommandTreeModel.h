@@ -46,6 +46,15 @@ public:
     QModelIndexList AllIndexes() const;
     int NodeCount() const { return int(FItems.size()) - 1; }
 
+    // What the painter needs of a cell, in one look at the document.
+    struct TCellLook
+    {
+        QString Text;
+        bool Bold = false;
+        const QIcon* Icon = nullptr;
+    };
+    TCellLook CellLook(const QModelIndex& aIndex) const;
+
     // While on, the command column shows each parameter's default instead of its markup.
     bool HideParameter() const { return FHideParameter; }
     void SetHideParameter(bool aValue);

@@ -381,21 +381,29 @@ void TShortCutEditLink::paint(QPainter* aPainter, const QStyleOptionViewItem& aO
 
     constexpr int kMargin = 3;
     QRect area = aOption.rect.adjusted(kMargin, 0, -kMargin, 0);
-    const QVariant decoration = aIndex.data(Qt::DecorationRole);
-    if (decoration.isValid()) {
+    // The command model hands out a cell's text, weight and picture in one go; any other
+    // model answers through its roles.
+    TCommandTreeModel::TCellLook look;
+    QIcon roleIcon;
+    if (auto* model = qobject_cast<const TCommandTreeModel*>(aIndex.model())) {
+        look = model->CellLook(aIndex);
+    } else {
+        look.Text = aIndex.data(Qt::DisplayRole).toString();
+        const QVariant font = aIndex.data(Qt::FontRole);
+        look.Bold = font.isValid() && font.value<QFont>().bold();
+        roleIcon = aIndex.data(Qt::DecorationRole).value<QIcon>();
+        look.Icon = roleIcon.isNull() ? nullptr : &roleIcon;
+    }
+    if (look.Icon) {
         const QSize size = aOption.decorationSize;
-        const QPixmap picture = IconPixmap(decoration.value<QIcon>(), size,
-                                           selected ? QIcon::Selected : QIcon::Normal);
+        const QPixmap picture = IconPixmap(*look.Icon, size, selected ? QIcon::Selected : QIcon::Normal);
         aPainter->drawPixmap(QRect(area.left(), area.top() + (area.height() - size.height()) / 2,
                                    size.width(), size.height()),
                              picture);
         area.setLeft(area.left() + size.width() + kMargin);
     }
-    // The model gives a font only to make a group's name bold.
-    const QVariant font = aIndex.data(Qt::FontRole);
-    const bool bold = font.isValid() && font.value<QFont>().bold();
     aPainter->setPen(aOption.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
-    DrawCellText(aPainter, area, aIndex.data(Qt::DisplayRole).toString(), CellFont(aOption.font, bold));
+    DrawCellText(aPainter, area, look.Text, CellFont(aOption.font, look.Bold));
 
     if (state & QStyle::State_HasFocus) {
         QStyleOptionFocusRect focus;
