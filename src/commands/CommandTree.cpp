@@ -2,6 +2,7 @@
 
 #include "commands/ShortCutText.h"
 #include "settings/XMLGlobal.h"
+#include "ui/VarnexError.h"
 
 #include <QFile>
 
@@ -81,6 +82,17 @@ bool IsAncestorOrSelf(pugi::xml_node aCandidate, pugi::xml_node aNode)
 bool IsCommandElement(pugi::xml_node aElement)
 {
     return aElement && aElement.type() == pugi::node_element && aElement.attribute("Text");
+}
+
+bool IsExpanded(pugi::xml_node aElement)
+{
+    if (!aElement.attribute("Expanded"))
+        return false;
+    try {
+        return GetAttrBool(QStringLiteral("Expanded"), aElement, false);
+    } catch (const EVarnexError&) {
+        return false; // only decides whether the group shows open
+    }
 }
 
 QList<pugi::xml_node> Children(pugi::xml_node aParent)

@@ -16,6 +16,9 @@ namespace CommandTree {
 // True for an element with a "Text" attribute (its value may be empty).
 bool IsCommandElement(pugi::xml_node aElement);
 
+// The group's "Expanded" flag; an unreadable one counts as closed.
+bool IsExpanded(pugi::xml_node aElement);
+
 // The "MRU" children of a group or of the root, in display order.
 QList<pugi::xml_node> Children(pugi::xml_node aParent);
 

@@ -16,18 +16,6 @@ QString Attr(pugi::xml_node aElement, const char* aName)
     return QString::fromUtf8(aElement.attribute(aName).value());
 }
 
-bool IsExpanded(pugi::xml_node aElement)
-{
-    const pugi::xml_attribute expanded = aElement.attribute("Expanded");
-    if (!expanded)
-        return false;
-    try {
-        return GetAttrBool(QStringLiteral("Expanded"), aElement, false);
-    } catch (...) {
-        return false; // an unreadable flag only decides the folder picture
-    }
-}
-
 } // namespace
 
 TCommandTreeModel::TCommandTreeModel(QObject* aParent)
@@ -217,7 +205,7 @@ TCommandTreeModel::TCellLook TCommandTreeModel::CellLook(const QModelIndex& aInd
     case colName:
         look.Text = Attr(element, "Name");
         look.Bold = !command;
-        look.Icon = command ? nullptr : IsExpanded(element) ? &FGroupOpen : &FGroupClosed;
+        look.Icon = command ? nullptr : CommandTree::IsExpanded(element) ? &FGroupOpen : &FGroupClosed;
         break;
     case colCommand:
         if (command) {
@@ -261,7 +249,7 @@ QVariant TCommandTreeModel::data(const QModelIndex& aIndex, int aRole) const
         return {};
     case Qt::DecorationRole:
         if (aIndex.column() == colName && !command)
-            return IsExpanded(element) ? FGroupOpen : FGroupClosed;
+            return CommandTree::IsExpanded(element) ? FGroupOpen : FGroupClosed;
         if (aIndex.column() == colCommand && command)
             return FCommand;
         return {};

@@ -154,6 +154,8 @@ private:
     static void MoveToTop(QComboBox* aCombo);
 
     void SetUpCommandTree();
+    void SetUpTreeMenus();
+    void SetUpTreeToolBar();
     void ConnectCommandActions();
     void UpdateCommandActions(bool aSelectionChanged = false);
     void acNewCommandExecute(bool aCommand);

@@ -25,16 +25,6 @@ namespace {
 constexpr int kTagSave = 1;
 constexpr int kTagLoad = 2;
 
-// An "Expanded" that cannot be read only leaves the group closed.
-bool ReadExpanded(pugi::xml_node aElement)
-{
-    try {
-        return GetAttrBool(QStringLiteral("Expanded"), aElement, false);
-    } catch (const EVarnexError&) {
-        return false;
-    }
-}
-
 } // namespace
 
 TCommandTreeView* TfrmMainWindow::CommandTreeView() const
@@ -61,7 +51,23 @@ void TfrmMainWindow::SetUpCommandTree()
     // The shortcut column is shown first.
     header->moveSection(header->visualIndex(TCommandTreeModel::colShortCut), 0);
     tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    SetUpTreeMenus();
+    SetUpTreeToolBar();
 
+    if (!VarnexSettings()->XMLEnabled()) {
+        for (QAction* action : {ui->acDeleteNode, ui->acNewGroup, ui->acNewCommand, ui->acSaveTree,
+                                ui->acLoadTree, ui->acEditName, ui->acEditSC, ui->acEditCommand,
+                                ui->acRenumber, ui->acDeleteShortcuts, ui->acEditElement,
+                                ui->acHideParameter, ui->acDeleteAll})
+            action->setEnabled(false);
+        return;
+    }
+    mTreeModel->SetRoot(VarnexSettings()->SendMRURoot());
+    UpdateCommandActions(true);
+}
+
+void TfrmMainWindow::SetUpTreeMenus()
+{
     pmTree = new QMenu(this);
     pmTree->setObjectName(QStringLiteral("pmTree"));
     pmTree->addAction(ui->acEditElement);
@@ -86,7 +92,11 @@ void TfrmMainWindow::SetUpCommandTree()
     pmRecentFileSave = new QMenu(this);
     pmRecentFileSave->setObjectName(QStringLiteral("pmRecentFileSave"));
     pmRecentFileSave->setProperty("Tag", kTagSave);
+}
 
+void TfrmMainWindow::SetUpTreeToolBar()
+{
+    QStyle* style = ui->vtSend->style();
     // Pictures from the style keep the tool bar as narrow as the tree beside it.
     const std::pair<QAction*, QStyle::StandardPixmap> pictures[] = {
         {ui->acLoadTree, QStyle::SP_DialogOpenButton},
@@ -128,17 +138,6 @@ void TfrmMainWindow::SetUpCommandTree()
     hideParameter->setDefaultAction(ui->acHideParameter);
     hideParameter->setToolButtonStyle(Qt::ToolButtonIconOnly);
     bar->addWidget(hideParameter);
-
-    if (!VarnexSettings()->XMLEnabled()) {
-        for (QAction* action : {ui->acDeleteNode, ui->acNewGroup, ui->acNewCommand, ui->acSaveTree,
-                                ui->acLoadTree, ui->acEditName, ui->acEditSC, ui->acEditCommand,
-                                ui->acRenumber, ui->acDeleteShortcuts, ui->acEditElement,
-                                ui->acHideParameter, ui->acDeleteAll})
-            action->setEnabled(false);
-        return;
-    }
-    mTreeModel->SetRoot(VarnexSettings()->SendMRURoot());
-    UpdateCommandActions(true);
 }
 
 void TfrmMainWindow::ConnectCommandActions()
@@ -243,7 +242,7 @@ void TfrmMainWindow::RefreshCommandTree()
     const QModelIndexList nodes = mTreeModel->AllIndexes();
     for (const QModelIndex& node : nodes)
         if (mTreeModel->rowCount(node) > 0)
-            tree->setExpanded(node, ReadExpanded(GetNodeElement(node)));
+            tree->setExpanded(node, CommandTree::IsExpanded(GetNodeElement(node)));
     mRefreshingTree = false;
 
     QItemSelection restored;
