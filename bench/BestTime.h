@@ -4,8 +4,7 @@
 #include <functional>
 
 // Best time of aRuns calls of aWork, in milliseconds; aPrepare runs untimed before each.
-inline double BestMs(const std::function<void()>& aPrepare, const std::function<void()>& aWork,
-                     int aRuns = 5)
+inline double BestMs(const std::function<void()>& aPrepare, const std::function<void()>& aWork, int aRuns = 5)
 {
     double best = 0;
     for (int run = 0; run < aRuns; ++run) {

@@ -67,11 +67,11 @@ int main()
     QString plain(kInputSize, Qt::Uninitialized);
     for (QChar& c : plain)
         c = QChar(char16_t(u'0' + random() % 64));
-    const double plainSeconds =
-        BestSeconds([&] { return encoder.EncodeString(plain).size(); }, outputSize);
+    const double plainSeconds = BestSeconds([&] { return encoder.EncodeString(plain).size(); }, outputSize);
     Report("codec_encode_plain", double(plain.size()), plainSeconds);
 
-    const struct {
+    const struct
+    {
         const char* name;
         TTermComOptions options;
     } decodes[] = {
@@ -81,8 +81,7 @@ int main()
         {"codec_decode_ascii", {coAsciiDump}},
     };
     for (const auto& decode : decodes) {
-        const double seconds =
-            BestSeconds([&] { return Decode(bytes, decode.options).size(); }, outputSize);
+        const double seconds = BestSeconds([&] { return Decode(bytes, decode.options).size(); }, outputSize);
         Report(decode.name, double(bytes.size()), seconds);
     }
     return 0;

@@ -40,7 +40,8 @@ void FillTree(pugi::xml_node aRoot)
             pugi::xml_node c = g.append_child("MRU");
             c.append_attribute("Name").set_value(QByteArray("Befehl " + n).constData());
             c.append_attribute("Text").set_value(
-                QByteArray("AT+CMD=" + n + ",/Param Name=\"Wert\" Default=\"" + n + "\" /Param/cr/").constData());
+                QByteArray("AT+CMD=" + n + ",/Param Name=\"Wert\" Default=\"" + n + "\" /Param/cr/")
+                    .constData());
         }
     }
 }
@@ -83,21 +84,25 @@ int main(int argc, char** argv)
     QScrollBar* bar = tree->verticalScrollBar();
     int rowsPainted = 0;
     QImage canvas(tree->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
-    Print("commands_scroll_paint_all", BestMs([&] { bar->setValue(0); tree->viewport()->repaint(); },
-                                              [&] {
-                                                  rowsPainted = 0;
-                                                  const int page = std::max(1, bar->pageStep());
-                                                  for (int v = 0; v <= bar->maximum(); v += page) {
-                                                      bar->setValue(v);
-                                                      // Painting into an image leaves out the
-                                                      // flush to the screen.
-                                                      tree->viewport()->render(&canvas);
-                                                      ++rowsPainted;
-                                                  }
-                                              }));
+    Print("commands_scroll_paint_all",
+          BestMs(
+              [&] {
+                  bar->setValue(0);
+                  tree->viewport()->repaint();
+              },
+              [&] {
+                  rowsPainted = 0;
+                  const int page = std::max(1, bar->pageStep());
+                  for (int v = 0; v <= bar->maximum(); v += page) {
+                      bar->setValue(v);
+                      // Painting into an image leaves out the
+                      // flush to the screen.
+                      tree->viewport()->render(&canvas);
+                      ++rowsPainted;
+                  }
+              }));
     std::printf("commands_scroll_pages: %d pages of %d rows, %d px wide\n", rowsPainted,
-                tree->viewport()->height() / std::max(1, tree->sizeHintForRow(0)),
-                tree->viewport()->width());
+                tree->viewport()->height() / std::max(1, tree->sizeHintForRow(0)), tree->viewport()->width());
 
     Print("commands_renumber", BestMs(nullptr, [&] { window.acRenumberExecute(); }));
 
@@ -121,12 +126,15 @@ int main(int argc, char** argv)
     TCommandTreeModel* model = tree->CommandModel();
     const QModelIndexList nodes = model->AllIndexes();
     QString sink;
-    Print("commands_default_values_all", BestMs([&] { model->Refresh(); }, [&] {
-              for (const QModelIndex& node : nodes) {
-                  const QModelIndex cell = model->index(node.row(), TCommandTreeModel::colCommand, node.parent());
-                  sink = cell.data().toString();
-              }
-          }));
+    Print("commands_default_values_all",
+          BestMs([&] { model->Refresh(); },
+                 [&] {
+                     for (const QModelIndex& node : nodes) {
+                         const QModelIndex cell =
+                             model->index(node.row(), TCommandTreeModel::colCommand, node.parent());
+                         sink = cell.data().toString();
+                     }
+                 }));
     Print("commands_refresh_hidden_parameters", BestMs(nullptr, [&] {
               window.RefreshCommandTree();
               tree->viewport()->repaint();

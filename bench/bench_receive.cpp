@@ -61,7 +61,7 @@ double CpuSeconds()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
-           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 qint64 StatusKb(const char* aField)
@@ -360,8 +360,7 @@ public:
             && FView->CharacterCount() == aCharacters)
             return true;
         std::fprintf(stderr, "incomplete: %lld of %lld characters in the view\n",
-                     static_cast<long long>(FView->CharacterCount()),
-                     static_cast<long long>(aCharacters));
+                     static_cast<long long>(FView->CharacterCount()), static_cast<long long>(aCharacters));
         return false;
     }
 
@@ -428,8 +427,8 @@ void CheckPace(qint64 aBytes, double aSeconds)
 {
     const double planned = aBytes / kPacedBytesPerSecond;
     if (aSeconds > planned + 1.0)
-        std::fprintf(stderr, "warning: %.0f MB took %.1f s instead of %.1f s\n", aBytes / 1e6,
-                     aSeconds, planned);
+        std::fprintf(stderr, "warning: %.0f MB took %.1f s instead of %.1f s\n", aBytes / 1e6, aSeconds,
+                     planned);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -469,8 +468,8 @@ int Burst(int argc, char* argv[])
 
 int Sustained(int argc, char* argv[])
 {
-    TSession session(argc, argv, RandomBytes(PacedBytes(argc, argv, 2)),
-                     {kPacedChunkBytes, kPacedPeriodNs}, false);
+    TSession session(argc, argv, RandomBytes(PacedBytes(argc, argv, 2)), {kPacedChunkBytes, kPacedPeriodNs},
+                     false);
     if (!session.Ok())
         return 1;
     TTickProbe ticks(session.PollTimer());
@@ -529,9 +528,7 @@ int Rebuild(int argc, char* argv[])
     stalls.Start();
     const qint64 expected = session.HexCharacters();
     const bool done = session.RunUntil(
-        [&] {
-            return clock.isValid() && !window.IsRebuilding() && view.CharacterCount() >= expected;
-        },
+        [&] { return clock.isValid() && !window.IsRebuilding() && view.CharacterCount() >= expected; },
         600000);
     const double seconds = clock.nsecsElapsed() / 1e9;
     stalls.Stop();
@@ -548,8 +545,8 @@ int Rebuild(int argc, char* argv[])
 
 int Endless(int argc, char* argv[])
 {
-    TSession session(argc, argv, RandomBytes(PacedBytes(argc, argv, 2)),
-                     {kPacedChunkBytes, kPacedPeriodNs}, true);
+    TSession session(argc, argv, RandomBytes(PacedBytes(argc, argv, 2)), {kPacedChunkBytes, kPacedPeriodNs},
+                     true);
     if (!session.Ok())
         return 1;
     TTickProbe ticks(session.PollTimer());
@@ -577,8 +574,7 @@ int Endless(int argc, char* argv[])
     const int oldWidth = view.viewport()->width();
     clock.restart();
     window.resize(window.width() + 100, window.height());
-    const bool resized =
-        session.RunUntil([&] { return view.viewport()->width() != oldWidth; }, 60000);
+    const bool resized = session.RunUntil([&] { return view.viewport()->width() != oldWidth; }, 60000);
     session.App().processEvents();
     const double rewrap = clock.nsecsElapsed() / 1e9;
     if (!resized) {
@@ -607,7 +603,8 @@ int main(int argc, char* argv[])
         return Rebuild(argc, argv);
     if (scenario == "endless")
         return Endless(argc, argv);
-    std::fprintf(stderr, "usage: bench_receive burst text|hex [MB] | sustained [seconds] | "
-                         "rebuild [MB] | endless [seconds]\n");
+    std::fprintf(stderr,
+                 "usage: bench_receive burst text|hex [MB] | sustained [seconds] | "
+                 "rebuild [MB] | endless [seconds]\n");
     return 2;
 }

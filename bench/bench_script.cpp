@@ -71,14 +71,16 @@ int main(int argc, char* argv[])
     for (int i = 0; i < 1024; ++i)
         text += QChar(char16_t(32 + i % 90));
     const int runs = 200;
-    const double exampleMs = BestOf(3, [&] {
-        for (int i = 0; i < runs; ++i) {
-            TVarnexScript script;
-            script.OnShowMessage = [](const QString&) {};
-            script.SetText(text);
-            script.ExecuteScript(example, nullptr);
-        }
-    }) / runs;
+    const double exampleMs = BestOf(3,
+                                    [&] {
+                                        for (int i = 0; i < runs; ++i) {
+                                            TVarnexScript script;
+                                            script.OnShowMessage = [](const QString&) {};
+                                            script.SetText(text);
+                                            script.ExecuteScript(example, nullptr);
+                                        }
+                                    })
+        / runs;
     std::printf("script_example_1kb: %.3f ms\n", exampleMs);
 
     // 2. CRC16 over 1 MB: our engine against fpc -O2.
@@ -101,8 +103,9 @@ int main(int argc, char* argv[])
         source.write(QByteArray("{$mode delphi}{$H+}\nuses SysUtils;\n") + kCrcProgram);
         source.close();
         QProcess compiler;
-        compiler.start(fpc, {QStringLiteral("-Mdelphi"), QStringLiteral("-O2"),
-                             QStringLiteral("-o") + dir.filePath(QStringLiteral("crc")), source.fileName()});
+        compiler.start(fpc,
+                       {QStringLiteral("-Mdelphi"), QStringLiteral("-O2"),
+                        QStringLiteral("-o") + dir.filePath(QStringLiteral("crc")), source.fileName()});
         compiler.waitForFinished(120000);
         QString fpcOutput;
         const double fpcMs = BestOf(3, [&] {
@@ -114,7 +117,8 @@ int main(int argc, char* argv[])
         std::printf("script_crc16_1mb_fpc: %.1f ms (whole process)\n", fpcMs);
         std::printf("script_crc16_ratio: %.1f x\n", engineMs / qMax(0.001, fpcMs));
         if (fpcOutput != engineOutput)
-            std::fprintf(stderr, "different results: engine %s, fpc %s\n", qPrintable(engineOutput), qPrintable(fpcOutput));
+            std::fprintf(stderr, "different results: engine %s, fpc %s\n", qPrintable(engineOutput),
+                         qPrintable(fpcOutput));
     }
 
     // 3. StartScript per send, with the example as the send script (port off).
@@ -128,10 +132,14 @@ int main(int argc, char* argv[])
     {
         TfrmMainWindow window(250);
         window.show();
-        const double sendMs = BestOf(3, [&] {
-            for (int i = 0; i < runs; ++i)
-                window.SendStringToCom(QStringLiteral("Messwert anfordern/cr//lf/"), QStringLiteral("Direkt"), true);
-        }) / runs;
+        const double sendMs =
+            BestOf(3,
+                   [&] {
+                       for (int i = 0; i < runs; ++i)
+                           window.SendStringToCom(QStringLiteral("Messwert anfordern/cr//lf/"),
+                                                  QStringLiteral("Direkt"), true);
+                   })
+            / runs;
         std::printf("script_startscript_per_send: %.3f ms\n", sendMs);
     }
     TBaseXMLSettings::AccessInstance(2);

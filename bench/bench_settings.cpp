@@ -23,27 +23,30 @@ constexpr int kLookups = 1000;
 // The usual settings and a command tree of kGroups groups of kCommandsPerGroup commands.
 QByteArray SettingsFile()
 {
-    QByteArray text = "<?xml version=\"1.0\"?><Body AppVersion=\"1\">"
-                      "<General NormalReceiveFont=\"DejaVu Sans\" NormalReceiveFontSize=\"10\" "
-                      "DumpReceiveFont=\"DejaVu Sans Mono\" DumpReceiveFontSize=\"9\" AutoUpdate=\"false\" "
-                      "LastSentFileName=\"/home/user/commands.txt\"/>"
-                      "<History Directoryname=\"/var/tmp/History/\" houres=\"12\" minutes=\"30\" seconds=\"0\"/>"
-                      "<Script Filename=\"send.js\" UseScript=\"true\" ReceiveScriptName=\"receive.js\" "
-                      "UseReceiveScript=\"false\" ReceiveTriggerType=\"1\" ReceiveTriggerWaitTime=\"250\" "
-                      "ReceiveTriggerChars=\"&#13;&#10;\"/>"
-                      "<Interface Port=\"33\" Baud=\"115200\" Flags=\"0\" Data=\"8\" RTS=\"true\" DTR=\"true\" "
-                      "Stop=\"sb1_0\" Parity=\"paNone\"/>"
-                      "<Forms><Form Name=\"frmMainWindow\" Left=\"10\" Top=\"20\" Right=\"1010\" Bottom=\"720\" "
-                      "State=\"1\" Flags=\"0\"><Position Name=\"Min\" Left=\"10\" Top=\"20\"/>"
-                      "<Position Name=\"Max\" Left=\"10\" Top=\"20\"/></Form></Forms>"
-                      "<RecentFilesMRU><RecentFile Name=\"/home/user/a.txt\"/></RecentFilesMRU>"
-                      "<SendMRU>";
+    QByteArray text =
+        "<?xml version=\"1.0\"?><Body AppVersion=\"1\">"
+        "<General NormalReceiveFont=\"DejaVu Sans\" NormalReceiveFontSize=\"10\" "
+        "DumpReceiveFont=\"DejaVu Sans Mono\" DumpReceiveFontSize=\"9\" AutoUpdate=\"false\" "
+        "LastSentFileName=\"/home/user/commands.txt\"/>"
+        "<History Directoryname=\"/var/tmp/History/\" houres=\"12\" minutes=\"30\" seconds=\"0\"/>"
+        "<Script Filename=\"send.js\" UseScript=\"true\" ReceiveScriptName=\"receive.js\" "
+        "UseReceiveScript=\"false\" ReceiveTriggerType=\"1\" ReceiveTriggerWaitTime=\"250\" "
+        "ReceiveTriggerChars=\"&#13;&#10;\"/>"
+        "<Interface Port=\"33\" Baud=\"115200\" Flags=\"0\" Data=\"8\" RTS=\"true\" DTR=\"true\" "
+        "Stop=\"sb1_0\" Parity=\"paNone\"/>"
+        "<Forms><Form Name=\"frmMainWindow\" Left=\"10\" Top=\"20\" Right=\"1010\" Bottom=\"720\" "
+        "State=\"1\" Flags=\"0\"><Position Name=\"Min\" Left=\"10\" Top=\"20\"/>"
+        "<Position Name=\"Max\" Left=\"10\" Top=\"20\"/></Form></Forms>"
+        "<RecentFilesMRU><RecentFile Name=\"/home/user/a.txt\"/></RecentFilesMRU>"
+        "<SendMRU>";
     for (int group = 1; group <= kGroups; ++group) {
         text += "<MRU Name=\"Gruppe " + QByteArray::number(group) + "\">";
         for (int command = 1; command <= kCommandsPerGroup; ++command) {
             const QByteArray n = QByteArray::number(group) + "." + QByteArray::number(command);
-            text += "<MRU Name=\"Befehl " + n + "\" Text=\"AT+CMD=" + n + ",&quot;value&quot;\\0D\\0A\" "
-                    "ShortCut=\"Ctrl+" + QByteArray::number(command % 10) + "\"/>";
+            text += "<MRU Name=\"Befehl " + n + "\" Text=\"AT+CMD=" + n
+                + ",&quot;value&quot;\\0D\\0A\" "
+                  "ShortCut=\"Ctrl+"
+                + QByteArray::number(command % 10) + "\"/>";
         }
         text += "</MRU>";
     }

@@ -95,8 +95,8 @@ int main(int argc, char* argv[])
             out << "\n";
         out.flush();
     };
-    const auto outcome = script.ExecuteScript(TVarnexScript::ReadScriptFile(positional.first()),
-                                              &messages, qMax(1, parser.value(timeOption).toInt()));
+    const auto outcome = script.ExecuteScript(TVarnexScript::ReadScriptFile(positional.first()), &messages,
+                                              qMax(1, parser.value(timeOption).toInt()));
     out << "Text: " << Shown(script.Text()) << "\n";
     switch (outcome) {
     case TVarnexScript::TOutcome::Succeeded: return 0;

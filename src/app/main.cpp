@@ -48,11 +48,11 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(VARNEX_VERSION_STRING));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Terminal für serielle Schnittstellen.\n"
-        "Portnummern: 0 = eingebaute Schleife (Loopback), 1-32 = /dev/ttyS0-31, "
-        "33-64 = /dev/ttyUSB0-31, 65-96 = /dev/ttyACM0-31, ab 100 = gebundene Geräte "
-        "(VARNEX_PORTS=\"100=/tmp/ttyA,101=/dev/ttyUSB7\")."));
+    parser.setApplicationDescription(
+        QStringLiteral("Terminal für serielle Schnittstellen.\n"
+                       "Portnummern: 0 = eingebaute Schleife (Loopback), 1-32 = /dev/ttyS0-31, "
+                       "33-64 = /dev/ttyUSB0-31, 65-96 = /dev/ttyACM0-31, ab 100 = gebundene Geräte "
+                       "(VARNEX_PORTS=\"100=/tmp/ttyA,101=/dev/ttyUSB7\")."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("schnittstelle"),
@@ -80,7 +80,8 @@ int main(int argc, char* argv[])
     const QString settingsFile = VarnexSettings()->GetSettingsFilePath();
     TVarnexSettings::ReleaseInstance();
     if (!TVarnexSettings::LastSaveError().isEmpty())
-        Prompts().ShowError(nullptr, QStringLiteral("Die Einstellungen konnten nicht gespeichert werden (%1):\n%2")
-                                         .arg(settingsFile, TVarnexSettings::LastSaveError()));
+        Prompts().ShowError(nullptr,
+                            QStringLiteral("Die Einstellungen konnten nicht gespeichert werden (%1):\n%2")
+                                .arg(settingsFile, TVarnexSettings::LastSaveError()));
     return result;
 }

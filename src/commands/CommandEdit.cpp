@@ -52,24 +52,17 @@ TfrmCommandEdit::TfrmCommandEdit(QWidget* aParent)
     };
     connect(ui->butOK, &QPushButton::clicked, this, guarded(&TfrmCommandEdit::butOKClick));
     connect(ui->butCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->acParamRefresh, &QAction::triggered, this,
-            guarded(&TfrmCommandEdit::acParamRefreshExecute));
-    connect(ui->acParamInsert, &QAction::triggered, this,
-            guarded(&TfrmCommandEdit::acParamInsertExecute));
-    connect(ui->acParamReplace, &QAction::triggered, this,
-            guarded(&TfrmCommandEdit::acParamReplaceExecute));
-    connect(ui->acParamTest, &QAction::triggered, this,
-            guarded(&TfrmCommandEdit::acParamTestExecute));
-    connect(ui->edParamNr, &QSpinBox::valueChanged, this,
-            guarded(&TfrmCommandEdit::edParamNrChange));
-    connect(ui->edCommand, &QPlainTextEdit::textChanged, this,
-            guarded(&TfrmCommandEdit::edCommandChange));
+    connect(ui->acParamRefresh, &QAction::triggered, this, guarded(&TfrmCommandEdit::acParamRefreshExecute));
+    connect(ui->acParamInsert, &QAction::triggered, this, guarded(&TfrmCommandEdit::acParamInsertExecute));
+    connect(ui->acParamReplace, &QAction::triggered, this, guarded(&TfrmCommandEdit::acParamReplaceExecute));
+    connect(ui->acParamTest, &QAction::triggered, this, guarded(&TfrmCommandEdit::acParamTestExecute));
+    connect(ui->edParamNr, &QSpinBox::valueChanged, this, guarded(&TfrmCommandEdit::edParamNrChange));
+    connect(ui->edCommand, &QPlainTextEdit::textChanged, this, guarded(&TfrmCommandEdit::edCommandChange));
     connect(ui->edCommand, &QPlainTextEdit::cursorPositionChanged, this,
             guarded(&TfrmCommandEdit::ActionList1Update));
     connect(ui->edCommand, &QPlainTextEdit::selectionChanged, this,
             guarded(&TfrmCommandEdit::ActionList1Update));
-    connect(ui->edCommand, &TCommandTextEdit::MouseUp, this,
-            guarded(&TfrmCommandEdit::edCommandMouseUp));
+    connect(ui->edCommand, &TCommandTextEdit::MouseUp, this, guarded(&TfrmCommandEdit::edCommandMouseUp));
     connect(ui->edCommand, &TCommandTextEdit::KeyUp, this,
             [this](int aKey) { Guarded(this, [&] { edCommandKeyUp(aKey); }); });
 
@@ -98,8 +91,8 @@ bool TfrmCommandEdit::ShowCommandEdit()
         ui->edShortCut->SetShortCutText(
             GetAttrString(QStringLiteral("ShortCut"), FCommandElement, QString()));
     }
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             ui->edCommand, ui->edShortCut, ui->laShortcut, ui->laCommand, ui->PageControl})
+    for (QWidget* control : std::initializer_list<QWidget*>{ui->edCommand, ui->edShortCut, ui->laShortcut,
+                                                            ui->laCommand, ui->PageControl})
         control->setEnabled(command);
     acParamRefreshExecute();
     return Prompts().ExecDialog(this) == QDialog::Accepted;
@@ -226,7 +219,7 @@ void TfrmCommandEdit::ReportParseErrors(const QStringList& aErrors)
 bool TfrmCommandEdit::SelectionCutsParameter() const
 {
     return CommandIndexFromPos(ui->edCommand->SelStart()) >= 0
-           || CommandIndexFromPos(ui->edCommand->SelEnd()) >= 0;
+        || CommandIndexFromPos(ui->edCommand->SelEnd()) >= 0;
 }
 
 void TfrmCommandEdit::acParamInsertExecute()

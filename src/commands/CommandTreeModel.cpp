@@ -120,8 +120,7 @@ void TCommandTreeModel::SetHideParameter(bool aValue)
     FHideParameter = aValue;
 }
 
-void TCommandTreeModel::SetIcons(const QIcon& aGroupClosed, const QIcon& aGroupOpen,
-                                 const QIcon& aCommand)
+void TCommandTreeModel::SetIcons(const QIcon& aGroupClosed, const QIcon& aGroupOpen, const QIcon& aCommand)
 {
     FGroupClosed = aGroupClosed;
     FGroupOpen = aGroupOpen;
@@ -213,9 +212,7 @@ TCommandTreeModel::TCellLook TCommandTreeModel::CellLook(const QModelIndex& aInd
             look.Icon = &FCommand;
         }
         break;
-    case colShortCut:
-        look.Text = Attr(element, "ShortCut");
-        break;
+    case colShortCut: look.Text = Attr(element, "ShortCut"); break;
     }
     return look;
 }
@@ -263,8 +260,7 @@ QVariant TCommandTreeModel::data(const QModelIndex& aIndex, int aRole) const
             return kBold;
         }
         return {};
-    default:
-        return {};
+    default: return {};
     }
 }
 
@@ -281,9 +277,7 @@ bool TCommandTreeModel::setData(const QModelIndex& aIndex, const QVariant& aValu
     if (text == Attr(element, kAttributes[aIndex.column()]))
         return true;
     switch (aIndex.column()) {
-    case colName:
-        SetAttrString(element, QStringLiteral("Name"), text);
-        break;
+    case colName: SetAttrString(element, QStringLiteral("Name"), text); break;
     case colCommand:
         SetAttrString(element, QStringLiteral("Text"), text);
         FDefaultTexts[size_t(item)].reset();
@@ -303,8 +297,8 @@ Qt::ItemFlags TCommandTreeModel::flags(const QModelIndex& aIndex) const
 {
     if (!aIndex.isValid())
         return Qt::ItemIsDropEnabled;
-    Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled
-                           | Qt::ItemIsDropEnabled;
+    Qt::ItemFlags result =
+        Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
     const bool command = CommandTree::IsCommandElement(Element(aIndex));
     if (aIndex.column() == colName || command)
         result |= Qt::ItemIsEditable;

@@ -207,9 +207,8 @@ QModelIndexList TCommandTreeView::SelectedNodes() const
         return {};
     QModelIndexList nodes = selectionModel()->selectedRows(0);
     // Tree order is the order in which the model numbered its items.
-    std::sort(nodes.begin(), nodes.end(), [](const QModelIndex& a, const QModelIndex& b) {
-        return a.internalId() < b.internalId();
-    });
+    std::sort(nodes.begin(), nodes.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.internalId() < b.internalId(); });
     return nodes;
 }
 
@@ -240,8 +239,7 @@ void TCommandTreeView::closeEditor(QWidget* aEditor, QAbstractItemDelegate::EndE
         emit EditingChanged(false);
 }
 
-void TCommandTreeView::drawBranches(QPainter* aPainter, const QRect& aRect,
-                                    const QModelIndex& aIndex) const
+void TCommandTreeView::drawBranches(QPainter* aPainter, const QRect& aRect, const QModelIndex& aIndex) const
 {
     // Only groups carry a branch mark (their open/close arrow); asking the style for every
     // command's indentation costs long trees noticeably while scrolling.
@@ -312,9 +310,8 @@ QWidget* TShortCutEditLink::createEditor(QWidget* aParent, const QStyleOptionVie
         emit link->commitData(edit);
         emit link->closeEditor(edit, QAbstractItemDelegate::NoHint);
     });
-    connect(edit, &TShortCutEdit::EditCancelled, link, [link, edit] {
-        emit link->closeEditor(edit, QAbstractItemDelegate::RevertModelCache);
-    });
+    connect(edit, &TShortCutEdit::EditCancelled, link,
+            [link, edit] { emit link->closeEditor(edit, QAbstractItemDelegate::RevertModelCache); });
     return edit;
 }
 
@@ -373,7 +370,7 @@ void TShortCutEditLink::paint(QPainter* aPainter, const QStyleOptionViewItem& aO
 {
     const QStyle::State state = aOption.state;
     const QPalette::ColorGroup group = !(state & QStyle::State_Enabled) ? QPalette::Disabled
-                                       : (state & QStyle::State_Active) ? QPalette::Active
+        : (state & QStyle::State_Active)                                ? QPalette::Active
                                                                         : QPalette::Inactive;
     const bool selected = state & QStyle::State_Selected;
     if (selected)
@@ -397,9 +394,9 @@ void TShortCutEditLink::paint(QPainter* aPainter, const QStyleOptionViewItem& aO
     if (look.Icon) {
         const QSize size = aOption.decorationSize;
         const QPixmap picture = IconPixmap(*look.Icon, size, selected ? QIcon::Selected : QIcon::Normal);
-        aPainter->drawPixmap(QRect(area.left(), area.top() + (area.height() - size.height()) / 2,
-                                   size.width(), size.height()),
-                             picture);
+        aPainter->drawPixmap(
+            QRect(area.left(), area.top() + (area.height() - size.height()) / 2, size.width(), size.height()),
+            picture);
         area.setLeft(area.left() + size.width() + kMargin);
     }
     aPainter->setPen(aOption.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
@@ -409,7 +406,8 @@ void TShortCutEditLink::paint(QPainter* aPainter, const QStyleOptionViewItem& aO
         QStyleOptionFocusRect focus;
         focus.QStyleOption::operator=(aOption);
         focus.rect = aOption.rect;
-        focus.backgroundColor = aOption.palette.color(group, selected ? QPalette::Highlight : QPalette::Window);
+        focus.backgroundColor =
+            aOption.palette.color(group, selected ? QPalette::Highlight : QPalette::Window);
         const QWidget* widget = aOption.widget;
         QStyle* style = widget ? widget->style() : QApplication::style();
         style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, aPainter, widget);

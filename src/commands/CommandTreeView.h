@@ -56,8 +56,7 @@ public:
     QWidget* createEditor(QWidget* aParent, const QStyleOptionViewItem& aOption,
                           const QModelIndex& aIndex) const override;
     void setEditorData(QWidget* aEditor, const QModelIndex& aIndex) const override;
-    void setModelData(QWidget* aEditor, QAbstractItemModel* aModel,
-                      const QModelIndex& aIndex) const override;
+    void setModelData(QWidget* aEditor, QAbstractItemModel* aModel, const QModelIndex& aIndex) const override;
     void updateEditorGeometry(QWidget* aEditor, const QStyleOptionViewItem& aOption,
                               const QModelIndex& aIndex) const override;
     bool eventFilter(QObject* aObject, QEvent* aEvent) override;

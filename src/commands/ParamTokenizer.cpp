@@ -58,15 +58,10 @@ void TParamTokenizer::Next()
         return;
     }
     switch (FRange) {
-    case rsBraceComment:
-        CommentUntil(u"}");
-        return;
-    case rsCStyleComment:
-        CommentUntil(u"*/");
-        return;
+    case rsBraceComment: CommentUntil(u"}"); return;
+    case rsCStyleComment: CommentUntil(u"*/"); return;
     case rsUnKnown:
-    case rsString:
-        break;
+    case rsString: break;
     }
 
     if (c == u'"') {
@@ -148,11 +143,8 @@ TtkTokenKind TParamTokenizer::IdentifierKind(QStringView aWord)
         QStringView Word;
         TtkTokenKind Kind;
     } keywords[] = {
-        {u"param", tkBeginParam},
-        {u"name", tkParam},
-        {u"group", tkParam},
-        {u"default", tkParam},
-        {u"hello", tkKey},
+        {u"param", tkBeginParam}, {u"name", tkParam}, {u"group", tkParam},
+        {u"default", tkParam},    {u"hello", tkKey},
     };
     for (const auto& keyword : keywords)
         if (aWord.compare(keyword.Word, Qt::CaseInsensitive) == 0)

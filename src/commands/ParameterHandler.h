@@ -15,9 +15,9 @@ class QWidget;
 // Positions are 1-based and count characters of the parsed text.
 struct TTermParam
 {
-    int StartPos = 0;   // the "/" that opens the markup
-    int EndPos = 0;     // the "m" of the closing "/Param"; 0 when there is no closing marker
-    QString Params;     // the attribute text between the markers
+    int StartPos = 0; // the "/" that opens the markup
+    int EndPos = 0;   // the "m" of the closing "/Param"; 0 when there is no closing marker
+    QString Params;   // the attribute text between the markers
     // The parsed attributes (an element "Body"); empty when the attribute text did not parse
     // or the markup is not closed. Document holds it alive.
     std::shared_ptr<pugi::xml_document> Document;

@@ -143,8 +143,7 @@ public:
         for (pugi::xml_node item : aRoot.children("Item")) {
             const int id = int(FNodes.size());
             TNode node{item, -1, 0, {}};
-            QList<int>& siblings = IsHeading(item) || heading < 0 ? FTopLevel
-                                                                   : FNodes[heading].Children;
+            QList<int>& siblings = IsHeading(item) || heading < 0 ? FTopLevel : FNodes[heading].Children;
             if (!IsHeading(item) && heading >= 0)
                 node.Parent = heading;
             node.Row = int(siblings.size());
@@ -258,7 +257,8 @@ class TfrmRecordInput::TPropertyEditLink final : public QStyledItemDelegate
 {
 public:
     TPropertyEditLink(TfrmRecordInput* aParent, QTreeView* aTree)
-        : QStyledItemDelegate(aParent), mTree(aTree)
+        : QStyledItemDelegate(aParent)
+        , mTree(aTree)
     {
     }
 
@@ -317,13 +317,11 @@ public:
         } else if (auto* list = qobject_cast<QComboBox*>(aEditor)) {
             const pugi::xml_node chosen = ChosenEnum(mItemElement);
             list->setCurrentIndex(
-                chosen ? list->findData(GetAttrString(QStringLiteral("Value"), chosen, QString()))
-                       : -1);
+                chosen ? list->findData(GetAttrString(QStringLiteral("Value"), chosen, QString())) : -1);
         }
     }
 
-    void setModelData(QWidget* aEditor, QAbstractItemModel* aModel,
-                      const QModelIndex& aIndex) const override
+    void setModelData(QWidget* aEditor, QAbstractItemModel* aModel, const QModelIndex& aIndex) const override
     {
         if (auto* edit = qobject_cast<TMvEdit*>(aEditor)) {
             aModel->setData(aIndex, edit->text());
@@ -370,8 +368,7 @@ protected:
                 break;
             MoveFocus(key->key() == Qt::Key_Down);
             return true;
-        default:
-            break;
+        default: break;
         }
         return QStyledItemDelegate::eventFilter(aObject, aEvent);
     }
@@ -386,8 +383,8 @@ private:
         QItemSelectionModel* selection = mTree->selectionModel();
         selection->clearSelection();
         if (to.isValid())
-            selection->setCurrentIndex(to.siblingAtColumn(0), QItemSelectionModel::ClearAndSelect
-                                                                  | QItemSelectionModel::Rows);
+            selection->setCurrentIndex(to.siblingAtColumn(0),
+                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         else
             selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
     }
@@ -399,7 +396,8 @@ private:
 };
 
 TfrmRecordInput::TfrmRecordInput(QWidget* aOwner)
-    : QDialog(aOwner), ui(std::make_unique<Ui::TfrmRecordInput>())
+    : QDialog(aOwner)
+    , ui(std::make_unique<Ui::TfrmRecordInput>())
 {
     ui->setupUi(this);
     InitDom();

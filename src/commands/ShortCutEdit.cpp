@@ -63,8 +63,7 @@ bool TShortCutEdit::event(QEvent* aEvent)
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return QLineEdit::event(aEvent);
 }
@@ -72,8 +71,7 @@ bool TShortCutEdit::event(QEvent* aEvent)
 void TShortCutEdit::keyPressEvent(QKeyEvent* aEvent)
 {
     const QKeyCombination pressed = KeyEventToShortCut(aEvent);
-    const bool plain = !(aEvent->modifiers()
-                         & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+    const bool plain = !(aEvent->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
     const int key = aEvent->key();
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     if (FMode == TMode::InPlace) {

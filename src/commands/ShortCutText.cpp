@@ -62,10 +62,8 @@ bool IsModifierKey(int aKey)
     case Qt::Key_Hyper_R:
     case Qt::Key_CapsLock:
     case Qt::Key_NumLock:
-    case Qt::Key_ScrollLock:
-        return true;
-    default:
-        return false;
+    case Qt::Key_ScrollLock: return true;
+    default: return false;
     }
 }
 

@@ -41,7 +41,8 @@ class TValidateModeOverride
 {
 public:
     TValidateModeOverride(TMvEdit::TValidateMode& aMode, TMvEdit::TValidateMode aTemporary)
-        : FMode(aMode), FSaved(aMode)
+        : FMode(aMode)
+        , FSaved(aMode)
     {
         FMode = aTemporary;
     }
@@ -61,11 +62,10 @@ private:
 bool ScientificDigits(double aValue, int aFractionDigits, std::string& aDigits, int& aExponent)
 {
     char buffer[64];
-    const auto [end, error] =
-        aFractionDigits < 0
-            ? std::to_chars(buffer, buffer + sizeof(buffer), aValue, std::chars_format::scientific)
-            : std::to_chars(buffer, buffer + sizeof(buffer), aValue,
-                            std::chars_format::scientific, aFractionDigits);
+    const auto [end, error] = aFractionDigits < 0
+        ? std::to_chars(buffer, buffer + sizeof(buffer), aValue, std::chars_format::scientific)
+        : std::to_chars(buffer, buffer + sizeof(buffer), aValue, std::chars_format::scientific,
+                        aFractionDigits);
     if (error != std::errc())
         return false;
     const std::string scientific(buffer, end); // d.ddddde+xx
@@ -79,8 +79,7 @@ bool ScientificDigits(double aValue, int aFractionDigits, std::string& aDigits, 
     const char* expBegin = scientific.c_str() + ePos + 1;
     if (*expBegin == '+')
         ++expBegin;
-    const auto parsed =
-        std::from_chars(expBegin, scientific.c_str() + scientific.size(), aExponent);
+    const auto parsed = std::from_chars(expBegin, scientific.c_str() + scientific.size(), aExponent);
     return parsed.ec == std::errc() && !aDigits.empty();
 }
 
@@ -92,7 +91,8 @@ TMvEdit::TMvEdit(QWidget* aParent)
 }
 
 TMvEdit::TMvEdit(TVariant aVariant, QWidget* aParent)
-    : QLineEdit(aParent), FVariant(aVariant)
+    : QLineEdit(aParent)
+    , FVariant(aVariant)
 {
     FNormalColor = palette().color(QPalette::Text);
     SetAlignment(TAlignment::Left);
@@ -217,7 +217,7 @@ QString TMvEdit::FormatGeneral(double aValue, int aPrecision)
             result += separator + QString::fromLatin1(digits.substr(integerDigits));
     } else {
         result += QLatin1Char('0') + separator + QString(-exponent - 1, QLatin1Char('0'))
-                  + QString::fromLatin1(digits);
+            + QString::fromLatin1(digits);
     }
     return result;
 }

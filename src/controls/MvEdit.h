@@ -106,11 +106,9 @@ public:
     static QColor InfoTextColor() { return QColor(0x80, 0x80, 0x80); }
 
     std::function<void(TMvEdit* aSender, const QString& aOrgText)> OnInvalidInput;
-    std::function<void(TMvEdit* aSender, double aMinValue, double aMaxValue, double aValue)>
-        OnInvalidRange;
+    std::function<void(TMvEdit* aSender, double aMinValue, double aMaxValue, double aValue)> OnInvalidRange;
     // NumEdit flavour only: the value as entered and the value the field settled on.
-    std::function<void(TMvEdit* aSender, double aEnteredValue, double aValidatedValue)>
-        OnValidated;
+    std::function<void(TMvEdit* aSender, double aEnteredValue, double aValidatedValue)> OnValidated;
 
 protected:
     void keyPressEvent(QKeyEvent* aEvent) override;

@@ -30,10 +30,10 @@ QScreen* ScreenNearest(const QRect& aRect)
     qint64 best = std::numeric_limits<qint64>::max();
     for (QScreen* screen : QGuiApplication::screens()) {
         const QRect g = screen->geometry();
-        const qint64 dx = std::max({qint64(g.left()) - centre.x(), qint64(0),
-                                    qint64(centre.x()) - g.right()});
-        const qint64 dy = std::max({qint64(g.top()) - centre.y(), qint64(0),
-                                    qint64(centre.y()) - g.bottom()});
+        const qint64 dx =
+            std::max({qint64(g.left()) - centre.x(), qint64(0), qint64(centre.x()) - g.right()});
+        const qint64 dy =
+            std::max({qint64(g.top()) - centre.y(), qint64(0), qint64(centre.y()) - g.bottom()});
         const qint64 distance = dx * dx + dy * dy;
         if (distance < best) {
             best = distance;
@@ -94,8 +94,7 @@ QSize TMvHelpButton::minimumSizeHint() const
     return QSize(ButtonSize, ButtonSize);
 }
 
-QPoint TMvHelpButton::PopupPosition(const QRect& aButton, const QSize& aPopup,
-                                    const QRect& aWorkArea)
+QPoint TMvHelpButton::PopupPosition(const QRect& aButton, const QSize& aPopup, const QRect& aWorkArea)
 {
     const int startX = aButton.x() + aButton.width() + PopupGap;
     const int startY = aButton.y();
@@ -170,8 +169,7 @@ void TMvHelpButton::BuildPopup()
         widest = std::max(widest, metrics.horizontalAdvance(line));
     const int lineHeight = metrics.height();
     // One line more for the title.
-    const QSize size(widest + 2 * PopupMargin,
-                     lineHeight * int(lines.size()) + lineHeight + 2 * PopupMargin);
+    const QSize size(widest + 2 * PopupMargin, lineHeight * int(lines.size()) + lineHeight + 2 * PopupMargin);
     popup->setFixedSize(size);
 
     auto* panel = new QFrame(popup);

@@ -110,12 +110,8 @@ void TRoundLed::SetLedStatus(TLedStatus aValue)
     FLedStatus = aValue;
     DestroyBlinkTimer();
     switch (aValue) {
-    case lsOff:
-        FLit = false;
-        break;
-    case lsOn:
-        FLit = true;
-        break;
+    case lsOff: FLit = false; break;
+    case lsOn: FLit = true; break;
     case lsBlink:
         FBlinkTimer = new QTimer(this);
         FBlinkTimer->setInterval(FBlinkRate);

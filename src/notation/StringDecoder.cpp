@@ -23,8 +23,7 @@ constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
 
 constexpr bool IsAsciiAlnum(unsigned aCode)
 {
-    return (aCode >= '0' && aCode <= '9') || (aCode >= 'A' && aCode <= 'Z')
-           || (aCode >= 'a' && aCode <= 'z');
+    return (aCode >= '0' && aCode <= '9') || (aCode >= 'A' && aCode <= 'Z') || (aCode >= 'a' && aCode <= 'z');
 }
 
 constexpr TItem MakeItem(TForm aForm, unsigned aCode)
@@ -62,8 +61,7 @@ constexpr TItem MakeItem(TForm aForm, unsigned aCode)
         break;
     default:
         if (aCode < 32) {
-            const bool raw = aForm == fmTextControl
-                             || (aForm == fmTextCrlf && (aCode == 10 || aCode == 13));
+            const bool raw = aForm == fmTextControl || (aForm == fmTextCrlf && (aCode == 10 || aCode == 13));
             if (raw) {
                 put(char16_t(aCode));
             } else {
@@ -92,9 +90,9 @@ constexpr TTable MakeTable(TForm aForm)
     return table;
 }
 
-alignas(64) constexpr std::array<TTable, fmCount> kTables = {
-    MakeTable(fmText), MakeTable(fmTextCrlf), MakeTable(fmTextControl),
-    MakeTable(fmHex),  MakeTable(fmDez),      MakeTable(fmAscii)};
+alignas(64) constexpr std::array<TTable, fmCount> kTables = {MakeTable(fmText),        MakeTable(fmTextCrlf),
+                                                             MakeTable(fmTextControl), MakeTable(fmHex),
+                                                             MakeTable(fmDez),         MakeTable(fmAscii)};
 
 TForm FormFor(TTermComOptions aOptions)
 {

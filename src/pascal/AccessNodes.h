@@ -12,8 +12,11 @@ class TIndexNode final : public TExprNode
 {
 public:
     TIndexNode(const TType* aType, TSourcePos aPos, PExpr aBase, PExpr aIndex, qint64 aLow, bool aValueType)
-        : TExprNode(aType, aPos, aBase->IsLValue), Base(std::move(aBase)), Index(std::move(aIndex)),
-          Low(aLow), ValueType(aValueType)
+        : TExprNode(aType, aPos, aBase->IsLValue)
+        , Base(std::move(aBase))
+        , Index(std::move(aIndex))
+        , Low(aLow)
+        , ValueType(aValueType)
     {
         // an array in a plain variable is found without asking its node
         if (auto* g = dynamic_cast<const TGlobalVarNode*>(Base.get())) {
@@ -48,7 +51,9 @@ public:
     TValue* Ref(TRuntime& aRt, bool aWrite) const override
     {
         const qint64 i = Index->EvalInt(aRt);
-        TValue* base = FBase == 1 ? &aRt.Globals[FSlot] : FBase == 2 ? &aRt.Frame->Slots[FSlot] : Base->Ref(aRt, aWrite);
+        TValue* base = FBase == 1 ? &aRt.Globals[FSlot]
+            : FBase == 2          ? &aRt.Frame->Slots[FSlot]
+                                  : Base->Ref(aRt, aWrite);
         TArrRec* arr = aWrite && ValueType ? UniqueArr(*base) : base->A;
         return Item(aRt, arr, i);
     }
@@ -75,7 +80,9 @@ private:
     const TValue* Read(TRuntime& aRt) const
     {
         const qint64 i = Index->EvalInt(aRt);
-        const TValue* base = FBase == 1 ? &aRt.Globals[FSlot] : FBase == 2 ? &aRt.Frame->Slots[FSlot] : Base->Ref(aRt, false);
+        const TValue* base = FBase == 1 ? &aRt.Globals[FSlot]
+            : FBase == 2                ? &aRt.Frame->Slots[FSlot]
+                                        : Base->Ref(aRt, false);
         return Item(aRt, base->A, i);
     }
     TValue* Item(TRuntime& aRt, TArrRec* aArr, qint64 aIndex) const
@@ -92,17 +99,13 @@ class TFieldNode final : public TExprNode
 {
 public:
     TFieldNode(const TType* aType, TSourcePos aPos, PExpr aBase, int aIndex)
-        : TExprNode(aType, aPos, aBase->IsLValue), Base(std::move(aBase)), Index(aIndex)
+        : TExprNode(aType, aPos, aBase->IsLValue)
+        , Base(std::move(aBase))
+        , Index(aIndex)
     {
     }
-    qint64 EvalInt(TRuntime& aRt) const override
-    {
-        return IsLValue ? Ref(aRt, false)->I : Eval(aRt).I;
-    }
-    double EvalReal(TRuntime& aRt) const override
-    {
-        return IsLValue ? Ref(aRt, false)->R : Eval(aRt).R;
-    }
+    qint64 EvalInt(TRuntime& aRt) const override { return IsLValue ? Ref(aRt, false)->I : Eval(aRt).I; }
+    double EvalReal(TRuntime& aRt) const override { return IsLValue ? Ref(aRt, false)->R : Eval(aRt).R; }
     TValue Eval(TRuntime& aRt) const override
     {
         if (IsLValue)
@@ -134,7 +137,9 @@ class TStrIndexNode final : public TExprNode
 {
 public:
     TStrIndexNode(const TType* aType, TSourcePos aPos, PExpr aBase, PExpr aIndex)
-        : TExprNode(aType, aPos), Base(std::move(aBase)), Index(std::move(aIndex))
+        : TExprNode(aType, aPos)
+        , Base(std::move(aBase))
+        , Index(std::move(aIndex))
     {
         if (auto* g = dynamic_cast<const TGlobalVarNode*>(Base.get())) {
             FBase = 1;
@@ -148,7 +153,9 @@ public:
     {
         const qint64 i = Index->EvalInt(aRt);
         if (Base->IsLValue) {
-            const TValue* s = FBase == 1 ? &aRt.Globals[FSlot] : FBase == 2 ? &aRt.Frame->Slots[FSlot] : Base->Ref(aRt, false);
+            const TValue* s = FBase == 1 ? &aRt.Globals[FSlot]
+                : FBase == 2             ? &aRt.Frame->Slots[FSlot]
+                                         : Base->Ref(aRt, false);
             if (quint64(i) - 1 >= quint64(s->StrLength()))
                 aRt.IndexError(i, Pos);
             return static_cast<unsigned char>(s->S->Data()[i - 1]);

@@ -32,13 +32,17 @@ PExpr WithRight(TOperand aRight, const TType* aType, TSourcePos aPos, PExpr a, P
 {
     switch (aRight) {
     case TOperand::Const:
-        return std::make_unique<TNode<Op, L, TOperand::Const>>(aType, aPos, std::move(a), std::move(b), aL, aR);
+        return std::make_unique<TNode<Op, L, TOperand::Const>>(aType, aPos, std::move(a), std::move(b), aL,
+                                                               aR);
     case TOperand::Global:
-        return std::make_unique<TNode<Op, L, TOperand::Global>>(aType, aPos, std::move(a), std::move(b), aL, aR);
+        return std::make_unique<TNode<Op, L, TOperand::Global>>(aType, aPos, std::move(a), std::move(b), aL,
+                                                                aR);
     case TOperand::Local:
-        return std::make_unique<TNode<Op, L, TOperand::Local>>(aType, aPos, std::move(a), std::move(b), aL, aR);
+        return std::make_unique<TNode<Op, L, TOperand::Local>>(aType, aPos, std::move(a), std::move(b), aL,
+                                                               aR);
     default:
-        return std::make_unique<TNode<Op, L, TOperand::Node>>(aType, aPos, std::move(a), std::move(b), aL, aR);
+        return std::make_unique<TNode<Op, L, TOperand::Node>>(aType, aPos, std::move(a), std::move(b), aL,
+                                                              aR);
     }
 }
 
@@ -52,9 +56,12 @@ PExpr Specialised(const TType* aType, TSourcePos aPos, PExpr a, PExpr b)
     if (lk == TOperand::Const && rk == TOperand::Const) // folded by the checker anyway
         lk = TOperand::Node;
     switch (lk) {
-    case TOperand::Global: return WithRight<TNode, Op, TOperand::Global>(rk, aType, aPos, std::move(a), std::move(b), l, r);
-    case TOperand::Local: return WithRight<TNode, Op, TOperand::Local>(rk, aType, aPos, std::move(a), std::move(b), l, r);
-    case TOperand::Const: return WithRight<TNode, Op, TOperand::Const>(rk, aType, aPos, std::move(a), std::move(b), l, r);
+    case TOperand::Global:
+        return WithRight<TNode, Op, TOperand::Global>(rk, aType, aPos, std::move(a), std::move(b), l, r);
+    case TOperand::Local:
+        return WithRight<TNode, Op, TOperand::Local>(rk, aType, aPos, std::move(a), std::move(b), l, r);
+    case TOperand::Const:
+        return WithRight<TNode, Op, TOperand::Const>(rk, aType, aPos, std::move(a), std::move(b), l, r);
     default: return WithRight<TNode, Op, TOperand::Node>(rk, aType, aPos, std::move(a), std::move(b), l, r);
     }
 }
@@ -73,7 +80,7 @@ PExpr MakeIntBinary(TIntOp aOp, const TType* aType, TSourcePos aPos, PExpr aLeft
             if (v->I > 1 && (v->I & (v->I - 1)) == 0)
                 aOp = aOp == TIntOp::Div ? TIntOp::DivPow2 : TIntOp::ModPow2;
     switch (aOp) {
-#define VARNEX_CASE(O) \
+#define VARNEX_CASE(O)                                                                                       \
     case TIntOp::O: return Specialised<TIntBin, TIntOp::O>(aType, aPos, std::move(aLeft), std::move(aRight));
         VARNEX_CASE(Add)
         VARNEX_CASE(Sub)
@@ -99,7 +106,7 @@ PExpr MakeIntBinary(TIntOp aOp, const TType* aType, TSourcePos aPos, PExpr aLeft
 PExpr MakeIntCompare(TCmpOp aOp, const TType* aType, TSourcePos aPos, PExpr aLeft, PExpr aRight)
 {
     switch (aOp) {
-#define VARNEX_CASE(O) \
+#define VARNEX_CASE(O)                                                                                       \
     case TCmpOp::O: return Specialised<TIntCmp, TCmpOp::O>(aType, aPos, std::move(aLeft), std::move(aRight));
         VARNEX_CASE(Eq)
         VARNEX_CASE(Ne)

@@ -11,9 +11,22 @@
 namespace pascal {
 
 enum class TIntOp : unsigned char {
-    Add, Sub, Mul, Div, Mod, And, Or, Xor,
-    Shl32S, Shl32U, Shr32S, Shr32U, Shl64, Shr64,
-    DivPow2, ModPow2, // by a constant power of two: no division instruction
+    Add,
+    Sub,
+    Mul,
+    Div,
+    Mod,
+    And,
+    Or,
+    Xor,
+    Shl32S,
+    Shl32U,
+    Shr32S,
+    Shr32U,
+    Shl64,
+    Shr64,
+    DivPow2,
+    ModPow2, // by a constant power of two: no division instruction
 };
 
 enum class TCmpOp : unsigned char { Eq, Ne, Lt, Gt, Le, Ge };
@@ -36,7 +49,9 @@ class TBinaryNode : public TExprNode
 {
 public:
     TBinaryNode(const TType* aType, TSourcePos aPos, PExpr aLeft, PExpr aRight)
-        : TExprNode(aType, aPos), Left(std::move(aLeft)), Right(std::move(aRight))
+        : TExprNode(aType, aPos)
+        , Left(std::move(aLeft))
+        , Right(std::move(aRight))
     {
     }
     PExpr Left;
@@ -115,7 +130,9 @@ class TIntBinNode final : public TBinaryNode
 public:
     TIntBinNode(const TType* aType, TSourcePos aPos, PExpr aLeft, PExpr aRight, TOperandRef aL = {},
                 TOperandRef aR = {})
-        : TBinaryNode(aType, aPos, std::move(aLeft), std::move(aRight)), FL(aL), FR(aR)
+        : TBinaryNode(aType, aPos, std::move(aLeft), std::move(aRight))
+        , FL(aL)
+        , FR(aR)
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override
@@ -136,7 +153,9 @@ class TIntCmpNode final : public TBinaryNode
 public:
     TIntCmpNode(const TType* aType, TSourcePos aPos, PExpr aLeft, PExpr aRight, TOperandRef aL = {},
                 TOperandRef aR = {})
-        : TBinaryNode(aType, aPos, std::move(aLeft), std::move(aRight)), FL(aL), FR(aR)
+        : TBinaryNode(aType, aPos, std::move(aLeft), std::move(aRight))
+        , FL(aL)
+        , FR(aR)
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override
@@ -213,14 +232,20 @@ class TAndNode final : public TBinaryNode
 {
 public:
     using TBinaryNode::TBinaryNode;
-    qint64 EvalInt(TRuntime& aRt) const override { return Left->EvalInt(aRt) != 0 && Right->EvalInt(aRt) != 0; }
+    qint64 EvalInt(TRuntime& aRt) const override
+    {
+        return Left->EvalInt(aRt) != 0 && Right->EvalInt(aRt) != 0;
+    }
 };
 
 class TOrNode final : public TBinaryNode
 {
 public:
     using TBinaryNode::TBinaryNode;
-    qint64 EvalInt(TRuntime& aRt) const override { return Left->EvalInt(aRt) != 0 || Right->EvalInt(aRt) != 0; }
+    qint64 EvalInt(TRuntime& aRt) const override
+    {
+        return Left->EvalInt(aRt) != 0 || Right->EvalInt(aRt) != 0;
+    }
 };
 
 class TBoolXorNode final : public TBinaryNode
@@ -241,7 +266,8 @@ class TUnaryNode final : public TExprNode
 {
 public:
     TUnaryNode(const TType* aType, TSourcePos aPos, PExpr aOperand)
-        : TExprNode(aType, aPos), Operand(std::move(aOperand))
+        : TExprNode(aType, aPos)
+        , Operand(std::move(aOperand))
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override

@@ -29,9 +29,9 @@ struct TAstName
 };
 
 enum class TAstExprKind : unsigned char {
-    IntLit,     // Int
-    RealLit,    // Real
-    StrLit,     // Str (one byte is also a Char constant)
+    IntLit,  // Int
+    RealLit, // Real
+    StrLit,  // Str (one byte is also a Char constant)
     Nil,
     Ident,      // Name
     Unary,      // Op Left
@@ -90,7 +90,7 @@ struct TAstCaseBranch
 
 struct TAstHandler // on Var: ClassName do Body
 {
-    TAstName Var;  // empty when written without a name
+    TAstName Var; // empty when written without a name
     TAstName ClassName;
     PAstStmt Body;
 };
@@ -115,15 +115,15 @@ struct TAstStmt
 };
 
 enum class TAstTypeKind : unsigned char {
-    Named,     // Name
-    String,    // string, or string[Length] (the length is not enforced)
-    Subrange,  // Low..High
-    Enum,      // (EnumNames)
-    Array,     // array[Indexes] of Element; no Indexes: dynamic (or an open parameter)
+    Named,    // Name
+    String,   // string, or string[Length] (the length is not enforced)
+    Subrange, // Low..High
+    Enum,     // (EnumNames)
+    Array,    // array[Indexes] of Element; no Indexes: dynamic (or an open parameter)
     ArrayOfConst,
-    Record,    // Fields
-    Set,       // set of Element
-    Class,     // class(ParentName) end: an exception class
+    Record, // Fields
+    Set,    // set of Element
+    Class,  // class(ParentName) end: an exception class
 };
 
 struct TAstFieldGroup

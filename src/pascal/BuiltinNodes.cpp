@@ -219,21 +219,16 @@ TStr TFormatNode::EvalStr(TRuntime& aRt) const
             f.Kind = K::Str;
             f.Text = a->EvalStr(aRt);
             break;
-        default:
-            f.Kind = K::Object;
-            break;
+        default: f.Kind = K::Object; break;
         }
         args.push_back(std::move(f));
     }
     TStr out;
     QString error;
     switch (FormatText(format, args, aRt.Limits.MaxStringOrArrayBytes, out, error)) {
-    case TFormatResult::BadFormat:
-        aRt.Raise("EConvertError", error, Pos);
-    case TFormatResult::TooLong:
-        aRt.TooLarge(Pos);
-    case TFormatResult::Ok:
-        break;
+    case TFormatResult::BadFormat: aRt.Raise("EConvertError", error, Pos);
+    case TFormatResult::TooLong: aRt.TooLarge(Pos);
+    case TFormatResult::Ok: break;
     }
     aRt.Charge(out.Length(), Pos);
     return out;

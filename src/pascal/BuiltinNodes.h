@@ -15,7 +15,10 @@ class TBuiltinCallNode final : public TExprNode
 public:
     TBuiltinCallNode(const TType* aType, TSourcePos aPos, TBuiltinFn aFn, std::vector<PExpr> aArgs,
                      std::vector<const TType*> aParamTypes)
-        : TExprNode(aType, aPos), Fn(aFn), Args(std::move(aArgs)), ParamTypes(std::move(aParamTypes))
+        : TExprNode(aType, aPos)
+        , Fn(aFn)
+        , Args(std::move(aArgs))
+        , ParamTypes(std::move(aParamTypes))
     {
     }
     TValue Eval(TRuntime& aRt) const override;
@@ -32,7 +35,9 @@ class TLengthNode final : public TExprNode
 {
 public:
     TLengthNode(const TType* aType, TSourcePos aPos, PExpr aArg, qint64 aOffset)
-        : TExprNode(aType, aPos), Arg(std::move(aArg)), Offset(aOffset)
+        : TExprNode(aType, aPos)
+        , Arg(std::move(aArg))
+        , Offset(aOffset)
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override;
@@ -46,7 +51,9 @@ class TSetLengthNode final : public TExprNode
 {
 public:
     TSetLengthNode(const TType* aType, TSourcePos aPos, PExpr aTarget, std::vector<PExpr> aLengths)
-        : TExprNode(aType, aPos), Target(std::move(aTarget)), Lengths(std::move(aLengths))
+        : TExprNode(aType, aPos)
+        , Target(std::move(aTarget))
+        , Lengths(std::move(aLengths))
     {
     }
     TValue Eval(TRuntime& aRt) const override;
@@ -55,7 +62,8 @@ public:
     std::vector<PExpr> Lengths;
 
 private:
-    void Resize(TRuntime& aRt, TValue& aValue, const TType* aType, const qint64* aLengths, std::size_t aCount) const;
+    void Resize(TRuntime& aRt, TValue& aValue, const TType* aType, const qint64* aLengths,
+                std::size_t aCount) const;
 };
 
 // Inc(x [, n]), Dec(x [, n])
@@ -63,7 +71,10 @@ class TIncDecNode final : public TExprNode
 {
 public:
     TIncDecNode(const TType* aType, TSourcePos aPos, PExpr aTarget, PExpr aStep, bool aDec)
-        : TExprNode(aType, aPos), Target(std::move(aTarget)), Step(std::move(aStep)), Dec(aDec)
+        : TExprNode(aType, aPos)
+        , Target(std::move(aTarget))
+        , Step(std::move(aStep))
+        , Dec(aDec)
     {
     }
     TValue Eval(TRuntime& aRt) const override;
@@ -78,7 +89,10 @@ class TCopyNode final : public TExprNode
 {
 public:
     TCopyNode(const TType* aType, TSourcePos aPos, PExpr aSource, PExpr aIndex, PExpr aCount)
-        : TExprNode(aType, aPos), Source(std::move(aSource)), Index(std::move(aIndex)), Count(std::move(aCount))
+        : TExprNode(aType, aPos)
+        , Source(std::move(aSource))
+        , Index(std::move(aIndex))
+        , Count(std::move(aCount))
     {
     }
     TStr EvalStr(TRuntime& aRt) const override;
@@ -93,7 +107,10 @@ class TCopyArrNode final : public TExprNode
 {
 public:
     TCopyArrNode(const TType* aType, TSourcePos aPos, PExpr aSource, PExpr aIndex, PExpr aCount)
-        : TExprNode(aType, aPos), Source(std::move(aSource)), Index(std::move(aIndex)), Count(std::move(aCount))
+        : TExprNode(aType, aPos)
+        , Source(std::move(aSource))
+        , Index(std::move(aIndex))
+        , Count(std::move(aCount))
     {
     }
     TValue Eval(TRuntime& aRt) const override;
@@ -108,7 +125,10 @@ class TPosNode final : public TExprNode
 {
 public:
     TPosNode(const TType* aType, TSourcePos aPos, PExpr aSub, PExpr aText, PExpr aOffset)
-        : TExprNode(aType, aPos), Sub(std::move(aSub)), Text(std::move(aText)), Offset(std::move(aOffset))
+        : TExprNode(aType, aPos)
+        , Sub(std::move(aSub))
+        , Text(std::move(aText))
+        , Offset(std::move(aOffset))
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override;
@@ -123,7 +143,10 @@ class TDeleteNode final : public TExprNode
 {
 public:
     TDeleteNode(const TType* aType, TSourcePos aPos, PExpr aTarget, PExpr aIndex, PExpr aCount)
-        : TExprNode(aType, aPos), Target(std::move(aTarget)), Index(std::move(aIndex)), Count(std::move(aCount))
+        : TExprNode(aType, aPos)
+        , Target(std::move(aTarget))
+        , Index(std::move(aIndex))
+        , Count(std::move(aCount))
     {
     }
     TValue Eval(TRuntime& aRt) const override;
@@ -138,7 +161,10 @@ class TInsertNode final : public TExprNode
 {
 public:
     TInsertNode(const TType* aType, TSourcePos aPos, PExpr aSource, PExpr aTarget, PExpr aIndex)
-        : TExprNode(aType, aPos), Source(std::move(aSource)), Target(std::move(aTarget)), Index(std::move(aIndex))
+        : TExprNode(aType, aPos)
+        , Source(std::move(aSource))
+        , Target(std::move(aTarget))
+        , Index(std::move(aIndex))
     {
     }
     TValue Eval(TRuntime& aRt) const override;
@@ -153,7 +179,10 @@ class TIncludeNode final : public TExprNode
 {
 public:
     TIncludeNode(const TType* aType, TSourcePos aPos, PExpr aTarget, PExpr aElement, bool aInclude)
-        : TExprNode(aType, aPos), Target(std::move(aTarget)), Element(std::move(aElement)), Include(aInclude)
+        : TExprNode(aType, aPos)
+        , Target(std::move(aTarget))
+        , Element(std::move(aElement))
+        , Include(aInclude)
     {
     }
     TValue Eval(TRuntime& aRt) const override;
@@ -168,7 +197,9 @@ class TFormatNode final : public TExprNode
 {
 public:
     TFormatNode(const TType* aType, TSourcePos aPos, PExpr aFormat, std::vector<PExpr> aArgs)
-        : TExprNode(aType, aPos), Format(std::move(aFormat)), Args(std::move(aArgs))
+        : TExprNode(aType, aPos)
+        , Format(std::move(aFormat))
+        , Args(std::move(aArgs))
     {
     }
     TStr EvalStr(TRuntime& aRt) const override;
@@ -182,7 +213,8 @@ class TRandomNode final : public TExprNode
 {
 public:
     TRandomNode(const TType* aType, TSourcePos aPos, PExpr aRange)
-        : TExprNode(aType, aPos), Range(std::move(aRange))
+        : TExprNode(aType, aPos)
+        , Range(std::move(aRange))
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override;
@@ -196,7 +228,9 @@ class TRoundNode final : public TExprNode
 {
 public:
     TRoundNode(const TType* aType, TSourcePos aPos, PExpr aArg, bool aTrunc)
-        : TExprNode(aType, aPos), Arg(std::move(aArg)), Trunc(aTrunc)
+        : TExprNode(aType, aPos)
+        , Arg(std::move(aArg))
+        , Trunc(aTrunc)
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override;
@@ -211,7 +245,10 @@ class TMathNode final : public TExprNode
 public:
     enum class TOp : unsigned char { Abs, Sqr, Min, Max };
     TMathNode(const TType* aType, TSourcePos aPos, TOp aOp, PExpr aA, PExpr aB)
-        : TExprNode(aType, aPos), Op(aOp), A(std::move(aA)), B(std::move(aB))
+        : TExprNode(aType, aPos)
+        , Op(aOp)
+        , A(std::move(aA))
+        , B(std::move(aB))
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override;
@@ -226,7 +263,9 @@ class TAssertNode final : public TExprNode
 {
 public:
     TAssertNode(const TType* aType, TSourcePos aPos, PExpr aCond, PExpr aMessage)
-        : TExprNode(aType, aPos), Cond(std::move(aCond)), Message(std::move(aMessage))
+        : TExprNode(aType, aPos)
+        , Cond(std::move(aCond))
+        , Message(std::move(aMessage))
     {
     }
     TValue Eval(TRuntime& aRt) const override;
@@ -240,7 +279,10 @@ class TTryParseNode final : public TExprNode
 {
 public:
     TTryParseNode(const TType* aType, TSourcePos aPos, PExpr aText, PExpr aTarget, PExpr aCode)
-        : TExprNode(aType, aPos), Text(std::move(aText)), Target(std::move(aTarget)), Code(std::move(aCode))
+        : TExprNode(aType, aPos)
+        , Text(std::move(aText))
+        , Target(std::move(aTarget))
+        , Code(std::move(aCode))
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override;
@@ -256,7 +298,9 @@ class TStrProcNode final : public TExprNode
 {
 public:
     TStrProcNode(const TType* aType, TSourcePos aPos, PExpr aValue, PExpr aTarget)
-        : TExprNode(aType, aPos), Value(std::move(aValue)), Target(std::move(aTarget))
+        : TExprNode(aType, aPos)
+        , Value(std::move(aValue))
+        , Target(std::move(aTarget))
     {
     }
     TValue Eval(TRuntime& aRt) const override;
@@ -269,7 +313,10 @@ class TIntToHexNode final : public TExprNode
 {
 public:
     TIntToHexNode(const TType* aType, TSourcePos aPos, PExpr aValue, PExpr aDigits, bool a64)
-        : TExprNode(aType, aPos), Value(std::move(aValue)), Digits(std::move(aDigits)), Is64(a64)
+        : TExprNode(aType, aPos)
+        , Value(std::move(aValue))
+        , Digits(std::move(aDigits))
+        , Is64(a64)
     {
     }
     TStr EvalStr(TRuntime& aRt) const override;
@@ -284,7 +331,10 @@ class TDecodeNode final : public TExprNode
 {
 public:
     TDecodeNode(const TType* aType, TSourcePos aPos, PExpr aDateTime, std::vector<PExpr> aTargets, bool aTime)
-        : TExprNode(aType, aPos), DateTime(std::move(aDateTime)), Targets(std::move(aTargets)), Time(aTime)
+        : TExprNode(aType, aPos)
+        , DateTime(std::move(aDateTime))
+        , Targets(std::move(aTargets))
+        , Time(aTime)
     {
     }
     TValue Eval(TRuntime& aRt) const override;
@@ -298,7 +348,11 @@ public:
 class TClearNode final : public TExprNode
 {
 public:
-    TClearNode(const TType* aType, TSourcePos aPos, PExpr aTarget) : TExprNode(aType, aPos), Target(std::move(aTarget)) {}
+    TClearNode(const TType* aType, TSourcePos aPos, PExpr aTarget)
+        : TExprNode(aType, aPos)
+        , Target(std::move(aTarget))
+    {
+    }
     TValue Eval(TRuntime& aRt) const override
     {
         *Target->Ref(aRt, true) = Target->Type->Default;
@@ -314,7 +368,9 @@ class TOpenArrayNode final : public TExprNode
 {
 public:
     TOpenArrayNode(const TType* aType, PExpr aSource, bool aCopy)
-        : TExprNode(aType, aSource->Pos, !aCopy), Source(std::move(aSource)), Copy(aCopy)
+        : TExprNode(aType, aSource->Pos, !aCopy)
+        , Source(std::move(aSource))
+        , Copy(aCopy)
     {
     }
     TValue Eval(TRuntime& aRt) const override;
@@ -330,9 +386,13 @@ public:
 class TFillCharNode final : public TExprNode
 {
 public:
-    TFillCharNode(const TType* aType, TSourcePos aPos, PExpr aTarget, PExpr aStart, PExpr aCount, PExpr aValue)
-        : TExprNode(aType, aPos), Target(std::move(aTarget)), Start(std::move(aStart)), Count(std::move(aCount)),
-          Value(std::move(aValue))
+    TFillCharNode(const TType* aType, TSourcePos aPos, PExpr aTarget, PExpr aStart, PExpr aCount,
+                  PExpr aValue)
+        : TExprNode(aType, aPos)
+        , Target(std::move(aTarget))
+        , Start(std::move(aStart))
+        , Count(std::move(aCount))
+        , Value(std::move(aValue))
     {
     }
     TValue Eval(TRuntime& aRt) const override;
@@ -348,7 +408,8 @@ class TArrayCtorNode final : public TExprNode
 {
 public:
     TArrayCtorNode(const TType* aType, TSourcePos aPos, std::vector<PExpr> aItems)
-        : TExprNode(aType, aPos), Items(std::move(aItems))
+        : TExprNode(aType, aPos)
+        , Items(std::move(aItems))
     {
     }
     TValue Eval(TRuntime& aRt) const override;

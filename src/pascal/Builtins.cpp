@@ -15,12 +15,16 @@ namespace pascal {
 const char* MagicName(TMagic aMagic)
 {
     static const char* const kNames[] = {
-        "Length", "SetLength", "High", "Low", "Inc", "Dec", "Ord", "Chr", "Succ", "Pred", "Odd",
-        "Abs", "Sqr", "Min", "Max", "Round", "Trunc", "Copy", "Pos", "Delete", "Insert", "Concat",
-        "Format", "SizeOf", "Exit", "Break", "Continue", "Halt", "Include", "Exclude", "Random",
-        "Assert", "TryStrToInt", "TryStrToInt64", "TryStrToFloat", "Val", "Str", "Assigned",
-        "IntToHex", "Hi", "Lo", "FreeAndNil", "DecodeDate", "DecodeTime", "Swap", "Default",
-        "FillChar",
+        "Length",  "SetLength",  "High",        "Low",           "Inc",
+        "Dec",     "Ord",        "Chr",         "Succ",          "Pred",
+        "Odd",     "Abs",        "Sqr",         "Min",           "Max",
+        "Round",   "Trunc",      "Copy",        "Pos",           "Delete",
+        "Insert",  "Concat",     "Format",      "SizeOf",        "Exit",
+        "Break",   "Continue",   "Halt",        "Include",       "Exclude",
+        "Random",  "Assert",     "TryStrToInt", "TryStrToInt64", "TryStrToFloat",
+        "Val",     "Str",        "Assigned",    "IntToHex",      "Hi",
+        "Lo",      "FreeAndNil", "DecodeDate",  "DecodeTime",    "Swap",
+        "Default", "FillChar",
     };
     static_assert(sizeof(kNames) / sizeof(kNames[0]) == std::size_t(TMagic::Count));
     return kNames[int(aMagic)];
@@ -130,7 +134,8 @@ QString QuotedForMessage(const TStr& aText)
 
 void RaiseNotInteger(TRuntime& aRt, const TStr& aText, TSourcePos aPos)
 {
-    aRt.Raise("EConvertError", QStringLiteral("%1 ist kein gültiger Integerwert").arg(QuotedForMessage(aText)), aPos);
+    aRt.Raise("EConvertError",
+              QStringLiteral("%1 ist kein gültiger Integerwert").arg(QuotedForMessage(aText)), aPos);
 }
 
 qint64 FindText(TRuntime& aRt, TSourcePos aPos, const TStr& aText, const TStr& aNeedle, qint64 aFrom,

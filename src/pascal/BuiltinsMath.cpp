@@ -18,17 +18,50 @@ TValue Real(TRuntime& aRt, double aValue, TSourcePos aPos)
     return TValue::FromReal(aValue);
 }
 
-TValue Sqrt(TRuntime& aRt, const TValue* a, int, TSourcePos p) { return Real(aRt, std::sqrt(a[0].R), p); }
-TValue Sin(TRuntime& aRt, const TValue* a, int, TSourcePos p) { return Real(aRt, std::sin(a[0].R), p); }
-TValue Cos(TRuntime& aRt, const TValue* a, int, TSourcePos p) { return Real(aRt, std::cos(a[0].R), p); }
-TValue Tan(TRuntime& aRt, const TValue* a, int, TSourcePos p) { return Real(aRt, std::tan(a[0].R), p); }
-TValue ArcTan(TRuntime& aRt, const TValue* a, int, TSourcePos p) { return Real(aRt, std::atan(a[0].R), p); }
-TValue ArcTan2(TRuntime& aRt, const TValue* a, int, TSourcePos p) { return Real(aRt, std::atan2(a[0].R, a[1].R), p); }
-TValue ArcSin(TRuntime& aRt, const TValue* a, int, TSourcePos p) { return Real(aRt, std::asin(a[0].R), p); }
-TValue ArcCos(TRuntime& aRt, const TValue* a, int, TSourcePos p) { return Real(aRt, std::acos(a[0].R), p); }
-TValue Exp(TRuntime& aRt, const TValue* a, int, TSourcePos p) { return Real(aRt, std::exp(a[0].R), p); }
-TValue Frac(TRuntime& aRt, const TValue* a, int, TSourcePos p) { return Real(aRt, a[0].R - std::trunc(a[0].R), p); }
-TValue Int(TRuntime& aRt, const TValue* a, int, TSourcePos p) { return Real(aRt, std::trunc(a[0].R), p); }
+TValue Sqrt(TRuntime& aRt, const TValue* a, int, TSourcePos p)
+{
+    return Real(aRt, std::sqrt(a[0].R), p);
+}
+TValue Sin(TRuntime& aRt, const TValue* a, int, TSourcePos p)
+{
+    return Real(aRt, std::sin(a[0].R), p);
+}
+TValue Cos(TRuntime& aRt, const TValue* a, int, TSourcePos p)
+{
+    return Real(aRt, std::cos(a[0].R), p);
+}
+TValue Tan(TRuntime& aRt, const TValue* a, int, TSourcePos p)
+{
+    return Real(aRt, std::tan(a[0].R), p);
+}
+TValue ArcTan(TRuntime& aRt, const TValue* a, int, TSourcePos p)
+{
+    return Real(aRt, std::atan(a[0].R), p);
+}
+TValue ArcTan2(TRuntime& aRt, const TValue* a, int, TSourcePos p)
+{
+    return Real(aRt, std::atan2(a[0].R, a[1].R), p);
+}
+TValue ArcSin(TRuntime& aRt, const TValue* a, int, TSourcePos p)
+{
+    return Real(aRt, std::asin(a[0].R), p);
+}
+TValue ArcCos(TRuntime& aRt, const TValue* a, int, TSourcePos p)
+{
+    return Real(aRt, std::acos(a[0].R), p);
+}
+TValue Exp(TRuntime& aRt, const TValue* a, int, TSourcePos p)
+{
+    return Real(aRt, std::exp(a[0].R), p);
+}
+TValue Frac(TRuntime& aRt, const TValue* a, int, TSourcePos p)
+{
+    return Real(aRt, a[0].R - std::trunc(a[0].R), p);
+}
+TValue Int(TRuntime& aRt, const TValue* a, int, TSourcePos p)
+{
+    return Real(aRt, std::trunc(a[0].R), p);
+}
 
 TValue Log(TRuntime& aRt, double aValue, double (*aFn)(double), TSourcePos aPos)
 {
@@ -37,9 +70,18 @@ TValue Log(TRuntime& aRt, double aValue, double (*aFn)(double), TSourcePos aPos)
     return Real(aRt, aFn(aValue), aPos);
 }
 
-TValue Ln(TRuntime& aRt, const TValue* a, int, TSourcePos p) { return Log(aRt, a[0].R, std::log, p); }
-TValue Log10(TRuntime& aRt, const TValue* a, int, TSourcePos p) { return Log(aRt, a[0].R, std::log10, p); }
-TValue Log2(TRuntime& aRt, const TValue* a, int, TSourcePos p) { return Log(aRt, a[0].R, std::log2, p); }
+TValue Ln(TRuntime& aRt, const TValue* a, int, TSourcePos p)
+{
+    return Log(aRt, a[0].R, std::log, p);
+}
+TValue Log10(TRuntime& aRt, const TValue* a, int, TSourcePos p)
+{
+    return Log(aRt, a[0].R, std::log10, p);
+}
+TValue Log2(TRuntime& aRt, const TValue* a, int, TSourcePos p)
+{
+    return Log(aRt, a[0].R, std::log2, p);
+}
 
 TValue Power(TRuntime& aRt, const TValue* a, int, TSourcePos p)
 {
@@ -55,8 +97,14 @@ TValue Rounded(TRuntime& aRt, double aValue, TSourcePos aPos)
     return TValue::FromInt(qint64(aValue));
 }
 
-TValue Ceil(TRuntime& aRt, const TValue* a, int, TSourcePos p) { return Rounded(aRt, std::ceil(a[0].R), p); }
-TValue Floor(TRuntime& aRt, const TValue* a, int, TSourcePos p) { return Rounded(aRt, std::floor(a[0].R), p); }
+TValue Ceil(TRuntime& aRt, const TValue* a, int, TSourcePos p)
+{
+    return Rounded(aRt, std::ceil(a[0].R), p);
+}
+TValue Floor(TRuntime& aRt, const TValue* a, int, TSourcePos p)
+{
+    return Rounded(aRt, std::floor(a[0].R), p);
+}
 
 TValue Randomize(TRuntime& aRt, const TValue*, int, TSourcePos)
 {
@@ -77,7 +125,10 @@ TValue Sign(TRuntime&, const TValue* a, int, TSourcePos)
     return TValue::FromInt(a[0].R > 0 ? 1 : a[0].R < 0 ? -1 : 0);
 }
 
-TValue IsNan(TRuntime&, const TValue* a, int, TSourcePos) { return TValue::FromInt(std::isnan(a[0].R)); }
+TValue IsNan(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return TValue::FromInt(std::isnan(a[0].R));
+}
 
 } // namespace
 

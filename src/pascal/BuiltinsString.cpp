@@ -11,17 +11,32 @@ namespace pascal {
 
 namespace {
 
-TValue Str(TStr aText) { return TValue::FromStr(std::move(aText)); }
-TValue Int(qint64 aValue) { return TValue::FromInt(aValue); }
-TValue Bool(bool aValue) { return TValue::FromInt(aValue ? 1 : 0); }
+TValue Str(TStr aText)
+{
+    return TValue::FromStr(std::move(aText));
+}
+TValue Int(qint64 aValue)
+{
+    return TValue::FromInt(aValue);
+}
+TValue Bool(bool aValue)
+{
+    return TValue::FromInt(aValue ? 1 : 0);
+}
 
 bool SetHasBit(const TValue& aSet, qint64 aElement)
 {
     return aSet.K == TVKind::Set && SetHas(aSet.St, aElement);
 }
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; }
+char Upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? char(c - 32) : c;
+}
+char Lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+}
 
 TStr Mapped(const TStr& aText, char (*aMap)(char))
 {
@@ -105,7 +120,8 @@ TValue StrToFloat(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
 {
     double d = 0;
     if (!ParseReal(a[0].StrData(), a[0].StrLength(), d))
-        aRt.Raise("EConvertError", QStringLiteral("%1 ist kein gültiger Gleitkommawert").arg(QuotedForMessage(a[0].Str())),
+        aRt.Raise("EConvertError",
+                  QStringLiteral("%1 ist kein gültiger Gleitkommawert").arg(QuotedForMessage(a[0].Str())),
                   aPos);
     return TValue::FromReal(d);
 }
@@ -138,9 +154,18 @@ TValue LowCase(TRuntime&, const TValue* a, int, TSourcePos)
     return Int(static_cast<unsigned char>(Lower(char(a[0].I))));
 }
 
-TValue Trim(TRuntime&, const TValue* a, int, TSourcePos) { return Str(Trimmed(a[0].Str(), true, true)); }
-TValue TrimLeft(TRuntime&, const TValue* a, int, TSourcePos) { return Str(Trimmed(a[0].Str(), true, false)); }
-TValue TrimRight(TRuntime&, const TValue* a, int, TSourcePos) { return Str(Trimmed(a[0].Str(), false, true)); }
+TValue Trim(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Str(Trimmed(a[0].Str(), true, true));
+}
+TValue TrimLeft(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Str(Trimmed(a[0].Str(), true, false));
+}
+TValue TrimRight(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Str(Trimmed(a[0].Str(), false, true));
+}
 
 TValue StringOfChar(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
 {
@@ -304,10 +329,22 @@ bool Affix(const TValue& aSub, const TValue& aText, bool aEnd, bool aNoCase)
     return true;
 }
 
-TValue StartsStr(TRuntime&, const TValue* a, int, TSourcePos) { return Bool(Affix(a[0], a[1], false, false)); }
-TValue EndsStr(TRuntime&, const TValue* a, int, TSourcePos) { return Bool(Affix(a[0], a[1], true, false)); }
-TValue StartsText(TRuntime&, const TValue* a, int, TSourcePos) { return Bool(Affix(a[0], a[1], false, true)); }
-TValue EndsText(TRuntime&, const TValue* a, int, TSourcePos) { return Bool(Affix(a[0], a[1], true, true)); }
+TValue StartsStr(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Bool(Affix(a[0], a[1], false, false));
+}
+TValue EndsStr(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Bool(Affix(a[0], a[1], true, false));
+}
+TValue StartsText(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Bool(Affix(a[0], a[1], false, true));
+}
+TValue EndsText(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Bool(Affix(a[0], a[1], true, true));
+}
 
 TValue CharInSet(TRuntime&, const TValue* a, int, TSourcePos)
 {
@@ -350,7 +387,8 @@ void AddStringFuncs(std::vector<TBuiltinFunc>& t)
     t.push_back({"SameText", "Boolean", {"string", "string"}, 2, SameText});
     t.push_back({"AnsiSameText", "Boolean", {"string", "string"}, 2, SameText});
     t.push_back({"SameStr", "Boolean", {"string", "string"}, 2, SameStr});
-    t.push_back({"StringReplace", "string", {"string", "string", "string", "TReplaceFlags"}, 4, StringReplace});
+    t.push_back(
+        {"StringReplace", "string", {"string", "string", "string", "TReplaceFlags"}, 4, StringReplace});
     t.push_back({"BoolToStr", "string", {"Boolean", "Boolean"}, 1, BoolToStr});
     t.push_back({"LeftStr", "string", {"string", "Integer"}, 2, LeftStr});
     t.push_back({"RightStr", "string", {"string", "Integer"}, 2, RightStr});

@@ -86,12 +86,14 @@ TValue FromHostValue(const THostValue& aValue, const TType* aType)
         break;
     }
     case TTypeKind::Boolean:
-        v.I = aValue.Kind == K::Boolean ? aValue.Boolean : aValue.Kind == K::Integer ? aValue.Integer != 0 : 0;
+        v.I = aValue.Kind == K::Boolean ? aValue.Boolean
+            : aValue.Kind == K::Integer ? aValue.Integer != 0
+                                        : 0;
         break;
     case TTypeKind::Real:
-        v = TValue::FromReal(aValue.Kind == K::Real      ? aValue.Real
-                             : aValue.Kind == K::Integer ? double(aValue.Integer)
-                                                         : 0.0);
+        v = TValue::FromReal(aValue.Kind == K::Real          ? aValue.Real
+                                 : aValue.Kind == K::Integer ? double(aValue.Integer)
+                                                             : 0.0);
         break;
     case TTypeKind::String:
         if (aValue.Kind == K::String)
@@ -99,8 +101,7 @@ TValue FromHostValue(const THostValue& aValue, const TType* aType)
         else if (aValue.Kind == K::Integer)
             v = TValue::FromStr(TStr(QByteArray::number(aValue.Integer)));
         break;
-    default:
-        break;
+    default: break;
     }
     return v;
 }
@@ -115,21 +116,11 @@ TValue THostCallNode::Invoke(TRuntime& aRt) const
         const TType* t = r.Params[i].Type;
         const TExprNode& a = *Args[i];
         switch (t->Kind) {
-        case TTypeKind::Boolean:
-            args.append(THostValue::FromBoolean(a.EvalInt(aRt) != 0));
-            break;
-        case TTypeKind::Char:
-            args.append(THostValue::FromString(QByteArray(1, char(a.EvalInt(aRt)))));
-            break;
-        case TTypeKind::Real:
-            args.append(THostValue::FromReal(a.EvalReal(aRt)));
-            break;
-        case TTypeKind::String:
-            args.append(THostValue::FromString(a.EvalStr(aRt).ToByteArray()));
-            break;
-        default:
-            args.append(THostValue::FromInteger(WrapInt(a.EvalInt(aRt), t->IntKind)));
-            break;
+        case TTypeKind::Boolean: args.append(THostValue::FromBoolean(a.EvalInt(aRt) != 0)); break;
+        case TTypeKind::Char: args.append(THostValue::FromString(QByteArray(1, char(a.EvalInt(aRt))))); break;
+        case TTypeKind::Real: args.append(THostValue::FromReal(a.EvalReal(aRt))); break;
+        case TTypeKind::String: args.append(THostValue::FromString(a.EvalStr(aRt).ToByteArray())); break;
+        default: args.append(THostValue::FromInteger(WrapInt(a.EvalInt(aRt), t->IntKind))); break;
         }
     }
     THostValue result;

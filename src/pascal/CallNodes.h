@@ -13,7 +13,10 @@ class TCallNode final : public TExprNode
 public:
     TCallNode(const TType* aType, TSourcePos aPos, const TRoutine* aRoutine, std::vector<PExpr> aArgs,
               int aStaticHops)
-        : TExprNode(aType, aPos), Routine(aRoutine), Args(std::move(aArgs)), StaticHops(aStaticHops)
+        : TExprNode(aType, aPos)
+        , Routine(aRoutine)
+        , Args(std::move(aArgs))
+        , StaticHops(aStaticHops)
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override { return Invoke(aRt).I; }
@@ -30,7 +33,9 @@ class THostCallNode final : public TExprNode
 {
 public:
     THostCallNode(const TType* aType, TSourcePos aPos, const TRoutine* aRoutine, std::vector<PExpr> aArgs)
-        : TExprNode(aType, aPos), Routine(aRoutine), Args(std::move(aArgs))
+        : TExprNode(aType, aPos)
+        , Routine(aRoutine)
+        , Args(std::move(aArgs))
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override { return Invoke(aRt).I; }

@@ -67,7 +67,10 @@ const TScope* SystemScope()
 } // namespace
 
 TChecker::TChecker(TProgram& aProgram, TDiagnostics& aDiagnostics, const TEngineLimits& aLimits)
-    : FProgram(aProgram), FTypes(*aProgram.Types), FDiag(aDiagnostics), FLimits(aLimits)
+    : FProgram(aProgram)
+    , FTypes(*aProgram.Types)
+    , FDiag(aDiagnostics)
+    , FLimits(aLimits)
 {
     FScopes.push_back(std::make_unique<TScope>(SystemScope()));
     FGlobalScope = FScopes.back().get();
@@ -223,7 +226,8 @@ bool TChecker::AddHostRoutine(const TAstRoutine& aHeading, THostFunction aFuncti
             Error(aHeading.Pos, QStringLiteral("Host-Routinen haben keine var-Parameter: '%1'").arg(p.Name));
     for (const TParamInfo& p : r->Params)
         if (p.Type->IsManaged() && p.Type->Kind != TTypeKind::String)
-            Error(aHeading.Pos, QStringLiteral("Host-Routinen nehmen nur einfache Typen und Strings: '%1'").arg(p.Name));
+            Error(aHeading.Pos,
+                  QStringLiteral("Host-Routinen nehmen nur einfache Typen und Strings: '%1'").arg(p.Name));
     r->IsHost = true;
     r->Defined = true;
     r->Host = std::move(aFunction);
@@ -268,8 +272,9 @@ void TChecker::ReportUsage(TRoutineCtx& aCtx)
             for (TSourcePos p : s->Writes)
                 FDiag.Hint(p, QStringLiteral("Auf '%1' zugewiesener Wert wird niemals benutzt").arg(s->Name));
         } else if (s->Read && !s->Written && !s->Type->IsManaged()) {
-            FDiag.Warning(s->FirstRead,
-                          QStringLiteral("Variable '%1' ist möglicherweise nicht initialisiert worden").arg(s->Name));
+            FDiag.Warning(
+                s->FirstRead,
+                QStringLiteral("Variable '%1' ist möglicherweise nicht initialisiert worden").arg(s->Name));
         }
     }
 }

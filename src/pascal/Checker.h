@@ -167,7 +167,6 @@ private:
     };
     std::vector<TWith> FWiths;
     std::size_t FWithVisible = 0;
-
 };
 
 } // namespace pascal

@@ -10,7 +10,8 @@
 
 namespace pascal {
 
-bool TChecker::ArgCount(const std::vector<PAstExpr>& aArgs, std::size_t aMin, std::size_t aMax, TSourcePos aPos)
+bool TChecker::ArgCount(const std::vector<PAstExpr>& aArgs, std::size_t aMin, std::size_t aMax,
+                        TSourcePos aPos)
 {
     if (aArgs.size() < aMin) {
         Error(aPos, QStringLiteral("Nicht genügend wirkliche Parameter"));
@@ -82,7 +83,8 @@ PExpr TChecker::CheckIncDec(bool aInc, const std::vector<PAstExpr>& aArgs, TSour
     return std::make_unique<TIncDecNode>(FTypes.Void(), aPos, std::move(target), std::move(step), !aInc);
 }
 
-PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TSourcePos aPos, bool aStatement)
+PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TSourcePos aPos,
+                           bool aStatement)
 {
     const TType* integer = FTypes.Integer();
     const TType* str = FTypes.String();
@@ -123,8 +125,9 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
         for (const TType* x = t; x && x->Kind == TTypeKind::DynArray; x = x->Element)
             ++depth;
         if ((t->Kind != TTypeKind::String && t->Kind != TTypeKind::DynArray) || t->OpenArray) {
-            Error(aArgs[0]->StartPos(), t->OpenArray ? QStringLiteral("Die Länge eines offenen Array-Parameters ist fest")
-                                                     : QStringLiteral("String oder dynamisches Array erforderlich"));
+            Error(aArgs[0]->StartPos(),
+                  t->OpenArray ? QStringLiteral("Die Länge eines offenen Array-Parameters ist fest")
+                               : QStringLiteral("String oder dynamisches Array erforderlich"));
             return ErrorExpr(aPos);
         }
         if (aArgs.size() - 1 > std::max<std::size_t>(depth, 1)) {
@@ -145,8 +148,7 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
             return ErrorExpr(aPos);
         return CheckHighLow(aMagic == TMagic::High, *aArgs[0], aPos);
     case TMagic::Inc:
-    case TMagic::Dec:
-        return CheckIncDec(aMagic == TMagic::Inc, aArgs, aPos);
+    case TMagic::Dec: return CheckIncDec(aMagic == TMagic::Inc, aArgs, aPos);
     case TMagic::Ord:
     case TMagic::Chr:
     case TMagic::Succ:
@@ -175,19 +177,18 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
             // a Char or Boolean is a Byte to arithmetic; an enumeration its storage size
             e = std::make_unique<TOrdCastNode>(FTypes.IntType(t->IntKind), aPos, std::move(a));
             break;
-        case TMagic::Chr:
-            e = std::make_unique<TOrdCastNode>(FTypes.Char(), aPos, std::move(a));
-            break;
+        case TMagic::Chr: e = std::make_unique<TOrdCastNode>(FTypes.Char(), aPos, std::move(a)); break;
         case TMagic::Odd:
             e = std::make_unique<TIntCmpNode<TCmpOp::Ne>>(
                 FTypes.Boolean(), aPos,
-                std::make_unique<TIntBinNode<TIntOp::And>>(FTypes.Int64(), aPos, std::move(a), MakeIntConst(1, aPos)),
+                std::make_unique<TIntBinNode<TIntOp::And>>(FTypes.Int64(), aPos, std::move(a),
+                                                           MakeIntConst(1, aPos)),
                 MakeIntConst(0, aPos));
             break;
         default: {
             const TType* rt = t->IsInteger() ? FTypes.IntType(t->IntKind) : t->Base;
-            PExpr sum = std::make_unique<TIntBinNode<TIntOp::Add>>(FTypes.Int64(), aPos, std::move(a),
-                                                                    MakeIntConst(aMagic == TMagic::Succ ? 1 : -1, aPos));
+            PExpr sum = std::make_unique<TIntBinNode<TIntOp::Add>>(
+                FTypes.Int64(), aPos, std::move(a), MakeIntConst(aMagic == TMagic::Succ ? 1 : -1, aPos));
             e = std::make_unique<TOrdCastNode>(rt, aPos, std::move(sum));
             break;
         }
@@ -217,10 +218,10 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
                 b = Convert(std::move(b), t, aPos);
         }
         const bool isConst = IsConst(*a) && (!b || IsConst(*b));
-        const TMathNode::TOp op = aMagic == TMagic::Abs   ? TMathNode::TOp::Abs
-                                  : aMagic == TMagic::Sqr ? TMathNode::TOp::Sqr
-                                  : aMagic == TMagic::Min ? TMathNode::TOp::Min
-                                                          : TMathNode::TOp::Max;
+        const TMathNode::TOp op = aMagic == TMagic::Abs ? TMathNode::TOp::Abs
+            : aMagic == TMagic::Sqr                     ? TMathNode::TOp::Sqr
+            : aMagic == TMagic::Min                     ? TMathNode::TOp::Min
+                                                        : TMathNode::TOp::Max;
         PExpr e = std::make_unique<TMathNode>(t, aPos, op, std::move(a), std::move(b));
         return isConst ? Fold(std::move(e), !real) : std::move(e);
     }
@@ -246,7 +247,8 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
             PExpr count = aArgs.size() > 2 ? arg(2, integer) : nullptr;
             if (failed({&index, &count}))
                 return ErrorExpr(aPos);
-            return std::make_unique<TCopyArrNode>(source->Type, aPos, std::move(source), std::move(index), std::move(count));
+            return std::make_unique<TCopyArrNode>(source->Type, aPos, std::move(source), std::move(index),
+                                                  std::move(count));
         }
         if (!ArgCount(aArgs, 2, 3, aPos))
             return ErrorExpr(aPos);
@@ -256,7 +258,8 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
         if (failed({&source, &index, &count}))
             return ErrorExpr(aPos);
         const bool isConst = IsConst(*source) && IsConst(*index) && (!count || IsConst(*count));
-        PExpr e = std::make_unique<TCopyNode>(str, aPos, std::move(source), std::move(index), std::move(count));
+        PExpr e =
+            std::make_unique<TCopyNode>(str, aPos, std::move(source), std::move(index), std::move(count));
         return isConst ? Fold(std::move(e)) : std::move(e);
     }
     case TMagic::Pos: {
@@ -268,7 +271,8 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
         if (failed({&sub, &text, &offset}))
             return ErrorExpr(aPos);
         const bool isConst = IsConst(*sub) && IsConst(*text) && (!offset || IsConst(*offset));
-        PExpr e = std::make_unique<TPosNode>(integer, aPos, std::move(sub), std::move(text), std::move(offset));
+        PExpr e =
+            std::make_unique<TPosNode>(integer, aPos, std::move(sub), std::move(text), std::move(offset));
         return isConst ? Fold(std::move(e)) : std::move(e);
     }
     case TMagic::Delete: {
@@ -279,7 +283,8 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
         PExpr count = arg(2, integer);
         if (failed({&target, &index, &count}))
             return ErrorExpr(aPos);
-        return std::make_unique<TDeleteNode>(voidType, aPos, std::move(target), std::move(index), std::move(count));
+        return std::make_unique<TDeleteNode>(voidType, aPos, std::move(target), std::move(index),
+                                             std::move(count));
     }
     case TMagic::Insert: {
         if (!ArgCount(aArgs, 3, 3, aPos))
@@ -289,7 +294,8 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
         PExpr index = arg(2, integer);
         if (failed({&source, &target, &index}))
             return ErrorExpr(aPos);
-        return std::make_unique<TInsertNode>(voidType, aPos, std::move(source), std::move(target), std::move(index));
+        return std::make_unique<TInsertNode>(voidType, aPos, std::move(source), std::move(target),
+                                             std::move(index));
     }
     case TMagic::Concat: {
         if (!ArgCount(aArgs, 1, 64, aPos))
@@ -375,9 +381,9 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
         if (!ArgCount(aArgs, 2, 2, aPos))
             return ErrorExpr(aPos);
         PExpr text = arg(0, str);
-        const TType* t = aMagic == TMagic::TryStrToInt     ? integer
-                         : aMagic == TMagic::TryStrToInt64 ? FTypes.Int64()
-                                                           : FTypes.Double();
+        const TType* t = aMagic == TMagic::TryStrToInt ? integer
+            : aMagic == TMagic::TryStrToInt64          ? FTypes.Int64()
+                                                       : FTypes.Double();
         PExpr target = CheckVarArgument(t, *aArgs[1], aMagic != TMagic::TryStrToFloat);
         if (failed({&text, &target}))
             return ErrorExpr(aPos);
@@ -385,7 +391,8 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
             Incompatible(aArgs[1]->StartPos(), t, *target);
             return ErrorExpr(aPos);
         }
-        return std::make_unique<TTryParseNode>(FTypes.Boolean(), aPos, std::move(text), std::move(target), nullptr);
+        return std::make_unique<TTryParseNode>(FTypes.Boolean(), aPos, std::move(text), std::move(target),
+                                               nullptr);
     }
     case TMagic::Val: {
         if (!ArgCount(aArgs, 3, 3, aPos))
@@ -396,10 +403,12 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
         if (failed({&text, &target, &code}))
             return ErrorExpr(aPos);
         if (!target->Type->IsNumeric() || !code->Type->IsInteger()) {
-            Error(aArgs[1]->StartPos(), QStringLiteral("Val braucht eine Zahlenvariable und eine Integer-Variable"));
+            Error(aArgs[1]->StartPos(),
+                  QStringLiteral("Val braucht eine Zahlenvariable und eine Integer-Variable"));
             return ErrorExpr(aPos);
         }
-        PExpr e = std::make_unique<TTryParseNode>(voidType, aPos, std::move(text), std::move(target), std::move(code));
+        PExpr e = std::make_unique<TTryParseNode>(voidType, aPos, std::move(text), std::move(target),
+                                                  std::move(code));
         return e;
     }
     case TMagic::Str: {
@@ -423,10 +432,12 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
             return ErrorExpr(aPos);
         if (a->Type->Kind == TTypeKind::Class)
             return std::make_unique<TObjEqualNode>(FTypes.Boolean(), aPos, std::move(a),
-                                                   MakeConst(FTypes.Nil(), aPos, TValue::FromObj(nullptr)), true);
+                                                   MakeConst(FTypes.Nil(), aPos, TValue::FromObj(nullptr)),
+                                                   true);
         if (a->Type->Kind == TTypeKind::DynArray)
             return std::make_unique<TIntCmpNode<TCmpOp::Ne>>(
-                FTypes.Boolean(), aPos, std::make_unique<TLengthNode>(integer, aPos, std::move(a), 0), MakeIntConst(0, aPos));
+                FTypes.Boolean(), aPos, std::make_unique<TLengthNode>(integer, aPos, std::move(a), 0),
+                MakeIntConst(0, aPos));
         Error(aArgs[0]->StartPos(), QStringLiteral("Objekt oder dynamisches Array erforderlich"));
         return ErrorExpr(aPos);
     }
@@ -462,21 +473,25 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
         // Integer into words
         const int bits = TTypes::KindSize(a->Type->IntKind) * 4;
         const qint64 mask = bits >= 32 ? 0xFFFFFFFFll : (qint64(1) << bits) - 1;
-        const TType* half = FTypes.IntType(bits == 4 || bits == 8 ? TIntKind::U8 : bits == 16 ? TIntKind::U16 : TIntKind::U32);
+        const TType* half = FTypes.IntType(bits == 4 || bits == 8 ? TIntKind::U8
+                                               : bits == 16       ? TIntKind::U16
+                                                                  : TIntKind::U32);
         const bool isConst = IsConst(*a);
         PExpr e;
         auto sh = [&](PExpr x) {
-            return std::make_unique<TIntBinNode<TIntOp::Shr64>>(FTypes.Int64(), aPos, std::move(x), MakeIntConst(bits, aPos));
+            return std::make_unique<TIntBinNode<TIntOp::Shr64>>(FTypes.Int64(), aPos, std::move(x),
+                                                                MakeIntConst(bits, aPos));
         };
         auto andMask = [&](PExpr x) {
-            return std::make_unique<TIntBinNode<TIntOp::And>>(half, aPos, std::move(x), MakeIntConst(mask, aPos));
+            return std::make_unique<TIntBinNode<TIntOp::And>>(half, aPos, std::move(x),
+                                                              MakeIntConst(mask, aPos));
         };
         if (aMagic == TMagic::Lo) {
             e = andMask(std::move(a));
         } else if (aMagic == TMagic::Hi) {
-            PExpr wrapped = std::make_unique<TOrdCastNode>(FTypes.IntType(IsUnsignedKind(a->Type->IntKind) ? a->Type->IntKind
-                                                                                                             : TIntKind::S64),
-                                                           aPos, std::move(a));
+            PExpr wrapped = std::make_unique<TOrdCastNode>(
+                FTypes.IntType(IsUnsignedKind(a->Type->IntKind) ? a->Type->IntKind : TIntKind::S64), aPos,
+                std::move(a));
             e = andMask(sh(std::move(wrapped)));
         } else {
             const TType* t = a->Type;
@@ -486,13 +501,18 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
             }
             PExpr copy = CheckExpr(*aArgs[0]);
             PExpr low = std::make_unique<TIntBinNode<TIntOp::Shl64>>(
-                FTypes.Int64(), aPos, std::make_unique<TIntBinNode<TIntOp::And>>(FTypes.Int64(), aPos, std::move(a), MakeIntConst(255, aPos)),
+                FTypes.Int64(), aPos,
+                std::make_unique<TIntBinNode<TIntOp::And>>(FTypes.Int64(), aPos, std::move(a),
+                                                           MakeIntConst(255, aPos)),
                 MakeIntConst(8, aPos));
             PExpr high = std::make_unique<TIntBinNode<TIntOp::And>>(
-                FTypes.Int64(), aPos, std::make_unique<TIntBinNode<TIntOp::Shr64>>(FTypes.Int64(), aPos, std::move(copy), MakeIntConst(8, aPos)),
+                FTypes.Int64(), aPos,
+                std::make_unique<TIntBinNode<TIntOp::Shr64>>(FTypes.Int64(), aPos, std::move(copy),
+                                                             MakeIntConst(8, aPos)),
                 MakeIntConst(255, aPos));
             e = std::make_unique<TOrdCastNode>(FTypes.IntType(t->IntKind), aPos,
-                                               std::make_unique<TIntBinNode<TIntOp::Or>>(FTypes.Int64(), aPos, std::move(low), std::move(high)));
+                                               std::make_unique<TIntBinNode<TIntOp::Or>>(
+                                                   FTypes.Int64(), aPos, std::move(low), std::move(high)));
         }
         return isConst ? Fold(std::move(e)) : std::move(e);
     }
@@ -550,7 +570,8 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
         if (first.Kind == TAstExprKind::Index && first.Args.size() == 1) {
             target = CheckVarArgument(nullptr, *first.Left, false);
             if (!target->Type->IsError() && (target->Type->IsString() || target->Type->IsArray()))
-                start = Convert(CheckExpr(*first.Args[0]), target->Type->Kind == TTypeKind::StaticArray ? target->Type->Index : integer,
+                start = Convert(CheckExpr(*first.Args[0]),
+                                target->Type->Kind == TTypeKind::StaticArray ? target->Type->Index : integer,
                                 first.Args[0]->StartPos());
             else
                 target = CheckVarArgument(nullptr, first, false);
@@ -566,24 +587,25 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
             return ErrorExpr(aPos);
         }
         const TType* t = target->Type;
-        const bool simple = t->IsString()
-                            || (t->IsArray() && (t->Element->IsOrdinal() || t->Element->IsReal()));
+        const bool simple =
+            t->IsString() || (t->IsArray() && (t->Element->IsOrdinal() || t->Element->IsReal()));
         if (!simple) {
-            Error(aArgs[0]->StartPos(), QStringLiteral("FillChar gibt es hier nur für Strings und Arrays einfacher Elemente"));
+            Error(aArgs[0]->StartPos(),
+                  QStringLiteral("FillChar gibt es hier nur für Strings und Arrays einfacher Elemente"));
             return ErrorExpr(aPos);
         }
-        return std::make_unique<TFillCharNode>(voidType, aPos, std::move(target), std::move(start), std::move(count),
-                                               std::move(value));
+        return std::make_unique<TFillCharNode>(voidType, aPos, std::move(target), std::move(start),
+                                               std::move(count), std::move(value));
     }
     case TMagic::Exit:
     case TMagic::Break:
     case TMagic::Continue:
     case TMagic::Halt:
-        Error(aPos, aStatement ? QStringLiteral("'%1' ist hier nicht erlaubt").arg(QLatin1String(MagicName(aMagic)))
-                               : QStringLiteral("'%1' liefert keinen Wert").arg(QLatin1String(MagicName(aMagic))));
+        Error(aPos,
+              aStatement ? QStringLiteral("'%1' ist hier nicht erlaubt").arg(QLatin1String(MagicName(aMagic)))
+                         : QStringLiteral("'%1' liefert keinen Wert").arg(QLatin1String(MagicName(aMagic))));
         return ErrorExpr(aPos);
-    case TMagic::Count:
-        break;
+    case TMagic::Count: break;
     }
     return ErrorExpr(aPos);
 }

@@ -25,18 +25,17 @@ PExpr TChecker::CheckCall(const TAstExpr& aCallee, const std::vector<PAstExpr>& 
     switch (sym->Kind) {
     case TSymKind::Type:
         if (aStatement) {
-            Error(aPos, QStringLiteral("Anweisung erwartet, aber Typbezeichner '%1' gefunden").arg(sym->Name));
+            Error(aPos,
+                  QStringLiteral("Anweisung erwartet, aber Typbezeichner '%1' gefunden").arg(sym->Name));
             return ErrorExpr(aPos);
         }
         return Typecast(sym->Type, aArgs, aPos);
-    case TSymKind::Routine:
-        return CallRoutine(sym, aArgs, aPos);
+    case TSymKind::Routine: return CallRoutine(sym, aArgs, aPos);
     case TSymKind::Builtin:
         if (sym->Builtin >= 1000)
             return CallBuiltinFunc(sym, aArgs, aPos);
         return CheckMagic(TMagic(sym->Builtin), aArgs, aPos, aStatement);
-    default:
-        break;
+    default: break;
     }
     if (aHasParens) {
         Error(aPos, QStringLiteral("'%1' ist keine Routine und kann nicht aufgerufen werden").arg(sym->Name));
@@ -44,7 +43,9 @@ PExpr TChecker::CheckCall(const TAstExpr& aCallee, const std::vector<PAstExpr>& 
     }
     PExpr value = CheckIdent(aCallee);
     if (aStatement && !value->Type->IsError())
-        Error(aPos, QStringLiteral("Anweisung erwartet, aber Ausdruck vom Typ '%1' gefunden").arg(TypeName(*value)));
+        Error(
+            aPos,
+            QStringLiteral("Anweisung erwartet, aber Ausdruck vom Typ '%1' gefunden").arg(TypeName(*value)));
     return ErrorExpr(aPos);
 }
 
@@ -88,8 +89,10 @@ PExpr TChecker::CheckArgument(const TParamInfo& aParam, const TAstExpr& aArg)
             return e;
         if (!e->Type->IsArray() || !SameType(t->Element, e->Type->Element)) {
             if (aParam.IsByRef())
-                Error(aArg.StartPos(), QStringLiteral("Die Typen der tatsächlichen und formalen var-Parameter müssen übereinstimmen: '%1' und '%2'")
-                                           .arg(t->Name, TypeName(*e)));
+                Error(aArg.StartPos(),
+                      QStringLiteral("Die Typen der tatsächlichen und formalen var-Parameter müssen "
+                                     "übereinstimmen: '%1' und '%2'")
+                          .arg(t->Name, TypeName(*e)));
             else
                 Incompatible(aArg.StartPos(), t, *e);
             return ErrorExpr(aArg.Pos);
@@ -118,19 +121,25 @@ PExpr TChecker::CheckVarArgument(const TType* aType, const TAstExpr& aArg, bool 
     }
     if (root) {
         if (root->ReadOnly) {
-            Error(aArg.StartPos(), QStringLiteral("Konstante Parameter können nicht als var-Parameter weitergegeben werden"));
+            Error(aArg.StartPos(),
+                  QStringLiteral("Konstante Parameter können nicht als var-Parameter weitergegeben werden"));
             return ErrorExpr(aArg.Pos);
         }
         if (root->LoopActive && aArg.Kind == TAstExprKind::Ident) {
-            Error(aArg.StartPos(), QStringLiteral("Der FOR-Schleifenvariablen '%1' kann nichts zugewiesen werden").arg(root->Name));
+            Error(aArg.StartPos(),
+                  QStringLiteral("Der FOR-Schleifenvariablen '%1' kann nichts zugewiesen werden")
+                      .arg(root->Name));
             return ErrorExpr(aArg.Pos);
         }
         root->Written = true;
         root->PassedByRef = true;
     }
     if (aType && aExactType && !SameType(aType, e->Type)) {
-        Error(aArg.StartPos(), QStringLiteral("Die Typen der tatsächlichen und formalen var-Parameter müssen übereinstimmen: '%1' und '%2'")
-                                   .arg(aType->Name, TypeName(*e)));
+        Error(
+            aArg.StartPos(),
+            QStringLiteral(
+                "Die Typen der tatsächlichen und formalen var-Parameter müssen übereinstimmen: '%1' und '%2'")
+                .arg(aType->Name, TypeName(*e)));
         return ErrorExpr(aArg.Pos);
     }
     return e;
@@ -139,7 +148,9 @@ PExpr TChecker::CheckVarArgument(const TType* aType, const TAstExpr& aArg, bool 
 PExpr TChecker::Typecast(const TType* aType, const std::vector<PAstExpr>& aArgs, TSourcePos aPos)
 {
     if (aArgs.size() != 1) {
-        Error(aPos, aArgs.empty() ? QStringLiteral("Nicht genügend wirkliche Parameter") : QStringLiteral("Zu viele Parameter"));
+        Error(aPos,
+              aArgs.empty() ? QStringLiteral("Nicht genügend wirkliche Parameter")
+                            : QStringLiteral("Zu viele Parameter"));
         return ErrorExpr(aPos);
     }
     PExpr e = CheckExpr(*aArgs[0]);
@@ -171,7 +182,8 @@ PExpr TChecker::Typecast(const TType* aType, const std::vector<PAstExpr>& aArgs,
 PExpr TChecker::FormatArgs(const TAstExpr& aArg, std::vector<PExpr>& aOut)
 {
     if (aArg.Kind != TAstExprKind::SetCtor) {
-        Error(aArg.StartPos(), QStringLiteral("'[' erwartet: die Argumente von Format stehen in eckigen Klammern"));
+        Error(aArg.StartPos(),
+              QStringLiteral("'[' erwartet: die Argumente von Format stehen in eckigen Klammern"));
         return ErrorExpr(aArg.Pos);
     }
     for (const PAstExpr& a : aArg.Args) {
@@ -179,7 +191,8 @@ PExpr TChecker::FormatArgs(const TAstExpr& aArg, std::vector<PExpr>& aOut)
         if (e->Type->IsError())
             return ErrorExpr(aArg.Pos);
         if (!e->Type->IsOrdinal() && !e->Type->IsReal() && !e->Type->IsString()) {
-            Error(a->StartPos(), QStringLiteral("Ein Argument vom Typ '%1' passt in keine Format-Angabe").arg(TypeName(*e)));
+            Error(a->StartPos(),
+                  QStringLiteral("Ein Argument vom Typ '%1' passt in keine Format-Angabe").arg(TypeName(*e)));
             return ErrorExpr(aArg.Pos);
         }
         aOut.push_back(std::move(e));
@@ -199,22 +212,29 @@ PExpr TChecker::CheckMember(const TAstExpr& aField, const std::vector<PAstExpr>*
             const TType* cls = sym->Type;
             if (name == QLatin1String("create")) {
                 if (args.size() != 1) {
-                    Error(aPos, args.empty() ? QStringLiteral("Nicht genügend wirkliche Parameter") : QStringLiteral("Zu viele Parameter"));
+                    Error(aPos,
+                          args.empty() ? QStringLiteral("Nicht genügend wirkliche Parameter")
+                                       : QStringLiteral("Zu viele Parameter"));
                     return ErrorExpr(aPos);
                 }
-                PExpr msg = Convert(CheckExpr(*args[0], FTypes.String()), FTypes.String(), args[0]->StartPos());
+                PExpr msg =
+                    Convert(CheckExpr(*args[0], FTypes.String()), FTypes.String(), args[0]->StartPos());
                 return std::make_unique<TExcCreateNode>(cls, aPos, std::move(msg));
             }
             if (name == QLatin1String("createfmt")) {
                 if (args.size() != 2) {
-                    Error(aPos, args.size() < 2 ? QStringLiteral("Nicht genügend wirkliche Parameter") : QStringLiteral("Zu viele Parameter"));
+                    Error(aPos,
+                          args.size() < 2 ? QStringLiteral("Nicht genügend wirkliche Parameter")
+                                          : QStringLiteral("Zu viele Parameter"));
                     return ErrorExpr(aPos);
                 }
-                PExpr format = Convert(CheckExpr(*args[0], FTypes.String()), FTypes.String(), args[0]->StartPos());
+                PExpr format =
+                    Convert(CheckExpr(*args[0], FTypes.String()), FTypes.String(), args[0]->StartPos());
                 std::vector<PExpr> items;
                 if (PExpr err = FormatArgs(*args[1], items))
                     return err;
-                PExpr msg = std::make_unique<TFormatNode>(FTypes.String(), aPos, std::move(format), std::move(items));
+                PExpr msg =
+                    std::make_unique<TFormatNode>(FTypes.String(), aPos, std::move(format), std::move(items));
                 return std::make_unique<TExcCreateNode>(cls, aPos, std::move(msg));
             }
             if (name == QLatin1String("classname"))
@@ -228,10 +248,13 @@ PExpr TChecker::CheckMember(const TAstExpr& aField, const std::vector<PAstExpr>*
         return ErrorExpr(aPos);
     if (object->Type->Kind != TTypeKind::Class) {
         if (object->Type->Kind == TTypeKind::Record && aArgs == nullptr)
-            Error(aPos, QStringLiteral("Anweisung erwartet, aber Ausdruck vom Typ '%1' gefunden").arg(TypeName(*object)));
+            Error(aPos,
+                  QStringLiteral("Anweisung erwartet, aber Ausdruck vom Typ '%1' gefunden")
+                      .arg(TypeName(*object)));
         else
-            Error(aField.Name.Pos, aArgs ? QStringLiteral("Methoden werden nicht unterstützt")
-                                         : QStringLiteral("Record, Objekt oder Klassentyp erforderlich"));
+            Error(aField.Name.Pos,
+                  aArgs ? QStringLiteral("Methoden werden nicht unterstützt")
+                        : QStringLiteral("Record, Objekt oder Klassentyp erforderlich"));
         return ErrorExpr(aPos);
     }
     if (!args.empty()) {

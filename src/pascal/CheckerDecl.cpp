@@ -142,7 +142,8 @@ TRoutine* TChecker::MakeRoutine(const TAstRoutine& aAst, int aLevel)
         if (p.Default)
             seenDefault = true;
         else if (seenDefault)
-            Error(aAst.Name.Pos, QStringLiteral("Parameter '%1' braucht einen Vorgabewert wie die vor ihm").arg(p.Name));
+            Error(aAst.Name.Pos,
+                  QStringLiteral("Parameter '%1' braucht einen Vorgabewert wie die vor ihm").arg(p.Name));
     }
     return r;
 }
@@ -169,14 +170,17 @@ void TChecker::DeclareRoutine(const TAstRoutine& aAst)
         if (!aAst.Params.empty() || aAst.IsFunction != existing->Routine->IsFunction || aAst.Result) {
             TRoutine* full = MakeRoutine(aAst, existing->Routine->Level);
             if (!SameHeading(*existing->Routine, *full))
-                Error(aAst.Name.Pos, QStringLiteral("Deklaration von '%1' unterscheidet sich von vorheriger Deklaration")
-                                         .arg(aAst.Name.Name));
+                Error(aAst.Name.Pos,
+                      QStringLiteral("Deklaration von '%1' unterscheidet sich von vorheriger Deklaration")
+                          .arg(aAst.Name.Name));
         }
         CompileBody(existing, aAst);
         return;
     }
     if (existing && existing->Kind == TSymKind::Routine && aAst.Overload) {
-        Error(aAst.Name.Pos, QStringLiteral("Überladene Routinen werden nicht unterstützt: '%1' gibt es schon").arg(aAst.Name.Name));
+        Error(aAst.Name.Pos,
+              QStringLiteral("Überladene Routinen werden nicht unterstützt: '%1' gibt es schon")
+                  .arg(aAst.Name.Name));
         return;
     }
     TRoutine* r = MakeRoutine(aAst, FCtx->Level + 1);
@@ -220,7 +224,8 @@ void TChecker::CompileBody(TSymbol* aSymbol, const TAstRoutine& aAst)
     }
     if (r->IsFunction) {
         r->ResultSlot = AllocSlot(r->ResultType);
-        TSymbol* result = Declare(TSymKind::Var, TAstName{QStringLiteral("Result"), QStringLiteral("result"), aAst.Name.Pos});
+        TSymbol* result = Declare(
+            TSymKind::Var, TAstName{QStringLiteral("Result"), QStringLiteral("result"), aAst.Name.Pos});
         result->Type = r->ResultType;
         result->Level = r->Level;
         result->Slot = r->ResultSlot;
@@ -254,10 +259,8 @@ const TType* TChecker::ResolveType(const TAstType& aAst, const QString& aName)
         }
         return sym->Type;
     }
-    case TAstTypeKind::String:
-        return FTypes.String();
-    case TAstTypeKind::ArrayOfConst:
-        return FTypes.ArrayOfConst();
+    case TAstTypeKind::String: return FTypes.String();
+    case TAstTypeKind::ArrayOfConst: return FTypes.ArrayOfConst();
     case TAstTypeKind::Subrange: {
         qint64 low = 0;
         qint64 high = 0;
@@ -266,7 +269,8 @@ const TType* TChecker::ResolveType(const TAstType& aAst, const QString& aName)
         if (!ConstOrdinal(*aAst.Low, low, &lowType) || !ConstOrdinal(*aAst.High, high, &highType))
             return FTypes.Error();
         if (!OrdinalCompatible(lowType, highType)) {
-            Error(aAst.High->StartPos(), QStringLiteral("Inkompatible Typen: '%1' und '%2'").arg(lowType->Name, highType->Name));
+            Error(aAst.High->StartPos(),
+                  QStringLiteral("Inkompatible Typen: '%1' und '%2'").arg(lowType->Name, highType->Name));
             return FTypes.Error();
         }
         if (low > high) {
@@ -285,7 +289,8 @@ const TType* TChecker::ResolveType(const TAstType& aAst, const QString& aName)
             names.push_back(n.Name);
         QString display = aName;
         if (display.isEmpty())
-            display = QStringLiteral("(%1)").arg(QStringList(names.begin(), names.end()).join(QStringLiteral(", ")));
+            display = QStringLiteral("(%1)").arg(
+                QStringList(names.begin(), names.end()).join(QStringLiteral(", ")));
         TType* t = FTypes.NewEnum(display, names);
         for (std::size_t i = 0; i < aAst.EnumNames.size(); ++i) {
             TSymbol* sym = Declare(TSymKind::Const, aAst.EnumNames[i]);
@@ -339,7 +344,8 @@ const TType* TChecker::ResolveType(const TAstType& aAst, const QString& aName)
         if (element->IsError())
             return element;
         if (!element->IsOrdinal() || element->Low < 0 || element->High > 255) {
-            Error(aAst.Element->Pos, QStringLiteral("Mengen gibt es nur über Ordinaltypen mit Werten von 0 bis 255"));
+            Error(aAst.Element->Pos,
+                  QStringLiteral("Mengen gibt es nur über Ordinaltypen mit Werten von 0 bis 255"));
             return FTypes.Error();
         }
         const TType* t = FTypes.NewSet(element);
@@ -352,8 +358,9 @@ const TType* TChecker::ResolveType(const TAstType& aAst, const QString& aName)
         if (parent == nullptr)
             return FTypes.Error();
         if (parent->Kind != TSymKind::Type || parent->Type->Kind != TTypeKind::Class) {
-            Error(aAst.ParentName.Pos, QStringLiteral("Nur Ausnahmeklassen werden unterstützt: '%1' ist keine Klasse")
-                                            .arg(aAst.ParentName.Name));
+            Error(aAst.ParentName.Pos,
+                  QStringLiteral("Nur Ausnahmeklassen werden unterstützt: '%1' ist keine Klasse")
+                      .arg(aAst.ParentName.Name));
             return FTypes.Error();
         }
         return FTypes.NewClass(aName.isEmpty() ? QStringLiteral("class") : aName, parent->Type);
@@ -385,7 +392,8 @@ bool TChecker::ConstOrdinal(const TAstExpr& aExpr, qint64& aValue, const TType**
         return false;
     const TValue* v = e->ConstValue();
     if (v == nullptr || !e->Type->IsOrdinal()) {
-        Error(aExpr.StartPos(), v ? QStringLiteral("Ordinaltyp erforderlich") : QStringLiteral("Konstantenausdruck erwartet"));
+        Error(aExpr.StartPos(),
+              v ? QStringLiteral("Ordinaltyp erforderlich") : QStringLiteral("Konstantenausdruck erwartet"));
         return false;
     }
     aValue = v->I;
@@ -403,8 +411,10 @@ TValue TChecker::ConstInit(const TAstExpr& aInit, const TType* aType)
         const qint64 count = aType->Count();
         if (aInit.Kind == TAstExprKind::StrLit && aType->Element->Kind == TTypeKind::Char) {
             if (aInit.Str.size() != count) {
-                Error(aInit.Pos, QStringLiteral("Anzahl der Elemente (%1) weicht von der Deklaration (%2) ab")
-                                     .arg(aInit.Str.size()).arg(count));
+                Error(aInit.Pos,
+                      QStringLiteral("Anzahl der Elemente (%1) weicht von der Deklaration (%2) ab")
+                          .arg(aInit.Str.size())
+                          .arg(count));
                 return result;
             }
             TArrRec* rec = UniqueArr(result);
@@ -413,12 +423,15 @@ TValue TChecker::ConstInit(const TAstExpr& aInit, const TType* aType)
             return result;
         }
         if (aInit.Kind != TAstExprKind::InitList) {
-            Error(aInit.Pos, QStringLiteral("'(' erwartet: ein Array wird mit (Wert, Wert, ...) initialisiert"));
+            Error(aInit.Pos,
+                  QStringLiteral("'(' erwartet: ein Array wird mit (Wert, Wert, ...) initialisiert"));
             return result;
         }
         if (qint64(aInit.Args.size()) != count) {
-            Error(aInit.Pos, QStringLiteral("Anzahl der Elemente (%1) weicht von der Deklaration (%2) ab")
-                                 .arg(aInit.Args.size()).arg(count));
+            Error(aInit.Pos,
+                  QStringLiteral("Anzahl der Elemente (%1) weicht von der Deklaration (%2) ab")
+                      .arg(aInit.Args.size())
+                      .arg(count));
             return result;
         }
         TArrRec* rec = UniqueArr(result);
@@ -428,7 +441,8 @@ TValue TChecker::ConstInit(const TAstExpr& aInit, const TType* aType)
     }
     if (aType->Kind == TTypeKind::Record) {
         if (aInit.Kind != TAstExprKind::InitRecord) {
-            Error(aInit.Pos, QStringLiteral("'(' erwartet: ein Record wird mit (Feld: Wert; ...) initialisiert"));
+            Error(aInit.Pos,
+                  QStringLiteral("'(' erwartet: ein Record wird mit (Feld: Wert; ...) initialisiert"));
             return result;
         }
         TArrRec* rec = UniqueArr(result);

@@ -11,20 +11,18 @@
 
 namespace pascal {
 
-
 // ---- entry -------------------------------------------------------------------------------
 
 PExpr TChecker::CheckExpr(const TAstExpr& aExpr, const TType* aExpected)
 {
     PExpr e;
     switch (aExpr.Kind) {
-    case TAstExprKind::IntLit:
-        return MakeIntConst(aExpr.Int, aExpr.Pos);
-    case TAstExprKind::RealLit:
-        return MakeConst(FTypes.Double(), aExpr.Pos, TValue::FromReal(aExpr.Real));
+    case TAstExprKind::IntLit: return MakeIntConst(aExpr.Int, aExpr.Pos);
+    case TAstExprKind::RealLit: return MakeConst(FTypes.Double(), aExpr.Pos, TValue::FromReal(aExpr.Real));
     case TAstExprKind::StrLit:
         if (aExpr.Str.size() == 1)
-            return MakeConst(FTypes.Char(), aExpr.Pos, TValue::FromInt(static_cast<unsigned char>(aExpr.Str.at(0))));
+            return MakeConst(FTypes.Char(), aExpr.Pos,
+                             TValue::FromInt(static_cast<unsigned char>(aExpr.Str.at(0))));
         return MakeConst(FTypes.String(), aExpr.Pos, TValue::FromStr(TStr(aExpr.Str)));
     case TAstExprKind::Nil: {
         TValue v;
@@ -57,7 +55,8 @@ PExpr TChecker::CheckExpr(const TAstExpr& aExpr, const TType* aExpected)
 PExpr TChecker::RequireValue(PExpr aExpr)
 {
     if (aExpr->Type->Kind == TTypeKind::Void) {
-        Error(aExpr->Pos, QStringLiteral("Ausdruck erwartet, aber ein Prozeduraufruf gefunden (er liefert keinen Wert)"));
+        Error(aExpr->Pos,
+              QStringLiteral("Ausdruck erwartet, aber ein Prozeduraufruf gefunden (er liefert keinen Wert)"));
         return ErrorExpr(aExpr->Pos);
     }
     return aExpr;
@@ -87,7 +86,8 @@ PExpr TChecker::CheckIdent(const TAstExpr& aExpr)
     switch (sym->Kind) {
     case TSymKind::Const:
         if (sym->Value.K == TVKind::Str) // the shared outermost scope's strings are not shared further
-            return MakeConst(sym->Type, aExpr.Pos, TValue::FromStr(TStr(sym->Value.StrData(), sym->Value.StrLength())));
+            return MakeConst(sym->Type, aExpr.Pos,
+                             TValue::FromStr(TStr(sym->Value.StrData(), sym->Value.StrLength())));
         return MakeConst(sym->Type, aExpr.Pos, sym->Value);
     case TSymKind::Var:
         if (!sym->Read)
@@ -95,11 +95,11 @@ PExpr TChecker::CheckIdent(const TAstExpr& aExpr)
         sym->Read = true;
         return VarNode(sym, aExpr.Pos);
     case TSymKind::Type:
-        Error(aExpr.Pos, QStringLiteral("Ausdruck erwartet, aber Typbezeichner '%1' gefunden").arg(aExpr.Name.Name));
+        Error(aExpr.Pos,
+              QStringLiteral("Ausdruck erwartet, aber Typbezeichner '%1' gefunden").arg(aExpr.Name.Name));
         return ErrorExpr(aExpr.Pos);
     case TSymKind::Routine:
-    case TSymKind::Builtin:
-        return CheckCall(aExpr, {}, aExpr.Pos, false, false);
+    case TSymKind::Builtin: return CheckCall(aExpr, {}, aExpr.Pos, false, false);
     }
     return ErrorExpr(aExpr.Pos);
 }
@@ -143,11 +143,15 @@ PExpr TChecker::IndexOnce(PExpr aBase, const TAstExpr& aIndex, TSourcePos aPos)
         }
         if (const TValue* v = index->ConstValue())
             if (v->I < t->Low || v->I > t->High) {
-                Error(aIndex.StartPos(), QStringLiteral("Index %1 liegt außerhalb des Bereichs %2..%3")
-                                             .arg(v->I).arg(t->Low).arg(t->High));
+                Error(aIndex.StartPos(),
+                      QStringLiteral("Index %1 liegt außerhalb des Bereichs %2..%3")
+                          .arg(v->I)
+                          .arg(t->Low)
+                          .arg(t->High));
                 return ErrorExpr(aPos);
             }
-        return std::make_unique<TIndexNode>(t->Element, aPos, std::move(aBase), std::move(index), t->Low, true);
+        return std::make_unique<TIndexNode>(t->Element, aPos, std::move(aBase), std::move(index), t->Low,
+                                            true);
     }
     if (t->Kind == TTypeKind::DynArray) {
         if (!index->Type->IsInteger()) {
@@ -218,7 +222,8 @@ PExpr TChecker::CheckSetCtor(const TAstExpr& aExpr, const TType* aExpected)
             }
             if (const TValue* v = (*p)->ConstValue()) {
                 if (v->I < 0 || v->I > 255) {
-                    Error((*p)->Pos, QStringLiteral("Mengenelemente liegen zwischen 0 und 255, nicht bei %1").arg(v->I));
+                    Error((*p)->Pos,
+                          QStringLiteral("Mengenelemente liegen zwischen 0 und 255, nicht bei %1").arg(v->I));
                     failed = true;
                 }
             } else {
@@ -230,8 +235,8 @@ PExpr TChecker::CheckSetCtor(const TAstExpr& aExpr, const TType* aExpected)
     if (failed)
         return ErrorExpr(aExpr.Pos);
     const TType* type = aExpected && aExpected->Kind == TTypeKind::Set
-                            ? aExpected
-                            : FTypes.NewSet(element ? element : FTypes.Byte());
+        ? aExpected
+        : FTypes.NewSet(element ? element : FTypes.Byte());
     PExpr e = std::make_unique<TSetCtorNode>(type, aExpr.Pos, std::move(items));
     return allConst ? Fold(std::move(e)) : std::move(e);
 }
@@ -258,24 +263,17 @@ bool TChecker::SameType(const TType* a, const TType* b) const
     if (a->Kind != b->Kind)
         return false;
     switch (a->Kind) {
-    case TTypeKind::Integer:
-        return a->IntKind == b->IntKind && a->Low == b->Low && a->High == b->High;
+    case TTypeKind::Integer: return a->IntKind == b->IntKind && a->Low == b->Low && a->High == b->High;
     case TTypeKind::Char:
     case TTypeKind::Boolean:
-    case TTypeKind::Enum:
-        return a->Base == b->Base && a->Low == b->Low && a->High == b->High;
-    case TTypeKind::Real:
-        return a->Single == b->Single;
-    case TTypeKind::String:
-        return true;
-    case TTypeKind::DynArray:
-        return SameType(a->Element, b->Element);
+    case TTypeKind::Enum: return a->Base == b->Base && a->Low == b->Low && a->High == b->High;
+    case TTypeKind::Real: return a->Single == b->Single;
+    case TTypeKind::String: return true;
+    case TTypeKind::DynArray: return SameType(a->Element, b->Element);
     case TTypeKind::StaticArray:
         return a->Low == b->Low && a->High == b->High && SameType(a->Element, b->Element);
-    case TTypeKind::Set:
-        return OrdinalCompatible(a->Element, b->Element);
-    default:
-        return false;
+    case TTypeKind::Set: return OrdinalCompatible(a->Element, b->Element);
+    default: return false;
     }
 }
 
@@ -286,29 +284,23 @@ bool TChecker::Assignable(const TType* aTarget, const TExprNode& aSource) const
     if (t == s || t->IsError() || s->IsError())
         return true;
     switch (t->Kind) {
-    case TTypeKind::Integer:
-        return s->Kind == TTypeKind::Integer;
+    case TTypeKind::Integer: return s->Kind == TTypeKind::Integer;
     case TTypeKind::Char:
         return s->Kind == TTypeKind::Char
-               || (s->Kind == TTypeKind::String && aSource.ConstValue() && aSource.ConstValue()->StrLength() == 1);
+            || (s->Kind == TTypeKind::String && aSource.ConstValue()
+                && aSource.ConstValue()->StrLength() == 1);
     case TTypeKind::Boolean:
-    case TTypeKind::Enum:
-        return s->Kind == t->Kind && s->Base == t->Base;
-    case TTypeKind::Real:
-        return s->Kind == TTypeKind::Real || s->Kind == TTypeKind::Integer;
-    case TTypeKind::String:
-        return s->IsStringLike();
+    case TTypeKind::Enum: return s->Kind == t->Kind && s->Base == t->Base;
+    case TTypeKind::Real: return s->Kind == TTypeKind::Real || s->Kind == TTypeKind::Integer;
+    case TTypeKind::String: return s->IsStringLike();
     case TTypeKind::StaticArray:
     case TTypeKind::DynArray:
         return s->Kind == TTypeKind::Nil && t->Kind == TTypeKind::DynArray ? true : SameType(t, s);
-    case TTypeKind::Record:
-        return false;
-    case TTypeKind::Set:
-        return s->Kind == TTypeKind::Set && SameType(t, s);
+    case TTypeKind::Record: return false;
+    case TTypeKind::Set: return s->Kind == TTypeKind::Set && SameType(t, s);
     case TTypeKind::Class:
         return s->Kind == TTypeKind::Nil || (s->Kind == TTypeKind::Class && s->Class->InheritsFrom(t->Class));
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -337,7 +329,8 @@ PExpr TChecker::Convert(PExpr aExpr, const TType* aTarget, TSourcePos aPos)
         break;
     case TTypeKind::Char:
         if (s->Kind == TTypeKind::String)
-            return MakeConst(FTypes.Char(), aExpr->Pos, TValue::FromInt(static_cast<unsigned char>(aExpr->ConstValue()->StrData()[0])));
+            return MakeConst(FTypes.Char(), aExpr->Pos,
+                             TValue::FromInt(static_cast<unsigned char>(aExpr->ConstValue()->StrData()[0])));
         break;
     case TTypeKind::DynArray:
     case TTypeKind::Class:
@@ -346,8 +339,7 @@ PExpr TChecker::Convert(PExpr aExpr, const TType* aTarget, TSourcePos aPos)
             return MakeConst(aTarget, aExpr->Pos, v);
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return aExpr;
 }

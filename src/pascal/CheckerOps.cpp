@@ -46,7 +46,10 @@ PExpr IntNode(const TType* aType, TSourcePos aPos, PExpr a, PExpr b)
     return MakeIntBinary(Op, aType, aPos, std::move(a), std::move(b));
 }
 
-int KindSize(TIntKind k) { return TTypes::KindSize(k); }
+int KindSize(TIntKind k)
+{
+    return TTypes::KindSize(k);
+}
 
 } // namespace
 
@@ -76,17 +79,13 @@ PExpr TChecker::CheckBinary(const TAstExpr& aExpr)
     case TTokenKind::Star:
     case TTokenKind::Slash:
     case TTokenKind::kwDiv:
-    case TTokenKind::kwMod:
-        return CheckArithmetic(aExpr.Op, aExpr.Pos, std::move(left), std::move(right));
+    case TTokenKind::kwMod: return CheckArithmetic(aExpr.Op, aExpr.Pos, std::move(left), std::move(right));
     case TTokenKind::kwAnd:
     case TTokenKind::kwOr:
-    case TTokenKind::kwXor:
-        return CheckLogical(aExpr.Op, aExpr.Pos, std::move(left), std::move(right));
+    case TTokenKind::kwXor: return CheckLogical(aExpr.Op, aExpr.Pos, std::move(left), std::move(right));
     case TTokenKind::kwShl:
-    case TTokenKind::kwShr:
-        return CheckShift(aExpr.Op, aExpr.Pos, std::move(left), std::move(right));
-    default:
-        return CheckRelational(aExpr.Op, aExpr.Pos, std::move(left), std::move(right));
+    case TTokenKind::kwShr: return CheckShift(aExpr.Op, aExpr.Pos, std::move(left), std::move(right));
+    default: return CheckRelational(aExpr.Op, aExpr.Pos, std::move(left), std::move(right));
     }
 }
 
@@ -99,8 +98,9 @@ PExpr TChecker::CheckArithmetic(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PE
         return MakeConcat(aPos, std::move(aLeft), std::move(aRight));
     if (lt->Kind == TTypeKind::Set && rt->Kind == TTypeKind::Set
         && (aOp == TTokenKind::Plus || aOp == TTokenKind::Minus || aOp == TTokenKind::Star)) {
-        const TSetOp op = aOp == TTokenKind::Plus ? TSetOp::Union : aOp == TTokenKind::Minus ? TSetOp::Difference
-                                                                                          : TSetOp::Intersection;
+        const TSetOp op = aOp == TTokenKind::Plus ? TSetOp::Union
+            : aOp == TTokenKind::Minus            ? TSetOp::Difference
+                                                  : TSetOp::Intersection;
         PExpr e = std::make_unique<TSetOpNode>(lt, aPos, std::move(aLeft), std::move(aRight), op);
         return bothConst ? Fold(std::move(e)) : std::move(e);
     }
@@ -125,10 +125,18 @@ PExpr TChecker::CheckArithmetic(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PE
         aRight = Convert(std::move(aRight), t, aPos);
         PExpr e;
         switch (aOp) {
-        case TTokenKind::Plus: e = std::make_unique<TRealBinNode<TRealOp::Add>>(t, aPos, std::move(aLeft), std::move(aRight)); break;
-        case TTokenKind::Minus: e = std::make_unique<TRealBinNode<TRealOp::Sub>>(t, aPos, std::move(aLeft), std::move(aRight)); break;
-        case TTokenKind::Star: e = std::make_unique<TRealBinNode<TRealOp::Mul>>(t, aPos, std::move(aLeft), std::move(aRight)); break;
-        default: e = std::make_unique<TRealBinNode<TRealOp::Div>>(t, aPos, std::move(aLeft), std::move(aRight)); break;
+        case TTokenKind::Plus:
+            e = std::make_unique<TRealBinNode<TRealOp::Add>>(t, aPos, std::move(aLeft), std::move(aRight));
+            break;
+        case TTokenKind::Minus:
+            e = std::make_unique<TRealBinNode<TRealOp::Sub>>(t, aPos, std::move(aLeft), std::move(aRight));
+            break;
+        case TTokenKind::Star:
+            e = std::make_unique<TRealBinNode<TRealOp::Mul>>(t, aPos, std::move(aLeft), std::move(aRight));
+            break;
+        default:
+            e = std::make_unique<TRealBinNode<TRealOp::Div>>(t, aPos, std::move(aLeft), std::move(aRight));
+            break;
         }
         return bothConst ? Fold(std::move(e)) : std::move(e);
     }
@@ -247,7 +255,8 @@ PExpr TChecker::CheckRelational(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PE
         PExpr len = std::make_unique<TLengthNode>(FTypes.Integer(), aPos, std::move(aLeft), 0);
         return MakeIntCompare(op, b, aPos, std::move(len), MakeIntConst(0, aPos));
     } else {
-        Error(aPos, QStringLiteral("Inkompatible Typen: '%1' und '%2'").arg(TypeName(*aLeft), TypeName(*aRight)));
+        Error(aPos,
+              QStringLiteral("Inkompatible Typen: '%1' und '%2'").arg(TypeName(*aLeft), TypeName(*aRight)));
         return ErrorExpr(aPos);
     }
     return bothConst ? Fold(std::move(e)) : std::move(e);
@@ -258,17 +267,20 @@ PExpr TChecker::CheckIn(const TAstExpr& aExpr)
     PExpr element = CheckExpr(*aExpr.Left);
     const TType* expected = nullptr;
     if (element->Type->IsOrdinal())
-        expected = FTypes.NewSet(element->Type->Kind == TTypeKind::Integer ? FTypes.Byte() : element->Type->Base);
+        expected =
+            FTypes.NewSet(element->Type->Kind == TTypeKind::Integer ? FTypes.Byte() : element->Type->Base);
     PExpr set = CheckExpr(*aExpr.Right, expected);
     if (element->Type->IsError() || set->Type->IsError())
         return ErrorExpr(aExpr.Pos);
     if (set->Type->Kind != TTypeKind::Set) {
-        Error(aExpr.Right->StartPos(), QStringLiteral("Mengentyp erforderlich, aber '%1' gefunden").arg(TypeName(*set)));
+        Error(aExpr.Right->StartPos(),
+              QStringLiteral("Mengentyp erforderlich, aber '%1' gefunden").arg(TypeName(*set)));
         return ErrorExpr(aExpr.Pos);
     }
     if (!element->Type->IsOrdinal() || !OrdinalCompatible(element->Type, set->Type->Element)) {
-        Error(aExpr.Left->StartPos(), QStringLiteral("Inkompatible Typen: '%1' und '%2'")
-                                          .arg(TypeName(*element), set->Type->Element->Name));
+        Error(aExpr.Left->StartPos(),
+              QStringLiteral("Inkompatible Typen: '%1' und '%2'")
+                  .arg(TypeName(*element), set->Type->Element->Name));
         return ErrorExpr(aExpr.Pos);
     }
     const TType* b = FTypes.Boolean();
@@ -357,7 +369,8 @@ PExpr TChecker::CheckUnary(const TAstExpr& aExpr)
         }
         if (t->IsInteger()) {
             // not keeps the operand's size: not of a Word is a Word
-            r = std::make_unique<TUnaryNode<TUnaryOp::IntNot>>(FTypes.IntType(t->IntKind), aExpr.Pos, std::move(e));
+            r = std::make_unique<TUnaryNode<TUnaryOp::IntNot>>(FTypes.IntType(t->IntKind), aExpr.Pos,
+                                                               std::move(e));
             return isConst ? Fold(std::move(r)) : std::move(r);
         }
         break;

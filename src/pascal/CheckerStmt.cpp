@@ -132,7 +132,9 @@ PStmt TChecker::CheckAssign(const TAstStmt& aStmt)
         return nullptr;
     }
     if (root && root->ReadOnly) {
-        Error(pos, QStringLiteral("Der linken Seite kann nichts zugewiesen werden (const-Parameter '%1')").arg(root->Name));
+        Error(pos,
+              QStringLiteral("Der linken Seite kann nichts zugewiesen werden (const-Parameter '%1')")
+                  .arg(root->Name));
         return nullptr;
     }
     if (target->Type->OpenArray && aStmt.Target->Kind == TAstExprKind::Ident) {
@@ -140,7 +142,9 @@ PStmt TChecker::CheckAssign(const TAstStmt& aStmt)
         return nullptr;
     }
     if (root && root->LoopActive && aStmt.Target->Kind == TAstExprKind::Ident) {
-        Error(pos, QStringLiteral("Der FOR-Schleifenvariablen '%1' kann nichts zugewiesen werden").arg(root->Name));
+        Error(
+            pos,
+            QStringLiteral("Der FOR-Schleifenvariablen '%1' kann nichts zugewiesen werden").arg(root->Name));
         return nullptr;
     }
     if (auto* ch = dynamic_cast<TStrIndexNode*>(target.get())) {
@@ -149,14 +153,16 @@ PStmt TChecker::CheckAssign(const TAstStmt& aStmt)
             return nullptr;
         }
         PExpr value = Convert(CheckExpr(*aStmt.Expr, FTypes.Char()), FTypes.Char(), aStmt.Expr->StartPos());
-        return std::make_unique<TAssignCharNode>(pos, std::move(ch->Base), std::move(ch->Index), std::move(value));
+        return std::make_unique<TAssignCharNode>(pos, std::move(ch->Base), std::move(ch->Index),
+                                                 std::move(value));
     }
     if (auto* prop = dynamic_cast<TExcPropertyNode*>(target.get())) {
         if (prop->What != TExcPropertyNode::TWhat::Message) {
             Error(pos, QStringLiteral("Der linken Seite kann nichts zugewiesen werden"));
             return nullptr;
         }
-        PExpr value = Convert(CheckExpr(*aStmt.Expr, FTypes.String()), FTypes.String(), aStmt.Expr->StartPos());
+        PExpr value =
+            Convert(CheckExpr(*aStmt.Expr, FTypes.String()), FTypes.String(), aStmt.Expr->StartPos());
         return std::make_unique<TExcSetMessageNode>(pos, std::move(prop->Object), std::move(value));
     }
     if (!target->IsLValue) {
@@ -232,7 +238,8 @@ PStmt TChecker::CheckCallStmt(const TAstStmt& aStmt)
                     Error(e.Pos, QStringLiteral("BREAK oder CONTINUE außerhalb einer Schleife"));
                     return nullptr;
                 }
-                return std::make_unique<TFlowNode>(e.Pos, m == TMagic::Break ? TFlow::Break : TFlow::Continue);
+                return std::make_unique<TFlowNode>(e.Pos,
+                                                   m == TMagic::Break ? TFlow::Break : TFlow::Continue);
             }
         }
         node = CheckCall(e, {}, e.Pos, false, true);
@@ -241,7 +248,9 @@ PStmt TChecker::CheckCallStmt(const TAstStmt& aStmt)
     } else {
         PExpr value = CheckExpr(e);
         if (!value->Type->IsError())
-            Error(e.StartPos(), QStringLiteral("Anweisung erwartet, aber Ausdruck vom Typ '%1' gefunden").arg(TypeName(*value)));
+            Error(e.StartPos(),
+                  QStringLiteral("Anweisung erwartet, aber Ausdruck vom Typ '%1' gefunden")
+                      .arg(TypeName(*value)));
         return nullptr;
     }
     if (!node || node->Type->IsError())
@@ -396,8 +405,8 @@ PStmt TChecker::CheckCase(const TAstStmt& aStmt)
     if (aStmt.HasElse)
         otherwise = CheckBlockStmts(aStmt.ElseBody, aStmt.Pos);
     if (isString)
-        return std::make_unique<TStrCaseNode>(aStmt.Pos, std::move(selector), std::move(labels), std::move(branches),
-                                              std::move(otherwise));
+        return std::make_unique<TStrCaseNode>(aStmt.Pos, std::move(selector), std::move(labels),
+                                              std::move(branches), std::move(otherwise));
     return std::make_unique<TCaseNode>(aStmt.Pos, std::move(selector), std::move(ranges), std::move(branches),
                                        std::move(otherwise));
 }
@@ -411,11 +420,14 @@ PStmt TChecker::CheckFor(const TAstStmt& aStmt)
         return nullptr;
     if (sym->Kind != TSymKind::Var || sym->ByRef || !sym->Type->IsOrdinal()) {
         if (!sym->Type || !sym->Type->IsError())
-            Error(aStmt.Target->Pos, QStringLiteral("Die FOR-Schleifenvariable muss eine einfache Variable eines Ordinaltyps sein"));
+            Error(aStmt.Target->Pos,
+                  QStringLiteral(
+                      "Die FOR-Schleifenvariable muss eine einfache Variable eines Ordinaltyps sein"));
         return nullptr;
     }
     if (sym->LoopActive) {
-        Error(aStmt.Target->Pos, QStringLiteral("Der FOR-Schleifenvariablen '%1' kann nichts zugewiesen werden").arg(sym->Name));
+        Error(aStmt.Target->Pos,
+              QStringLiteral("Der FOR-Schleifenvariablen '%1' kann nichts zugewiesen werden").arg(sym->Name));
         return nullptr;
     }
     PExpr var = VarNode(sym, aStmt.Target->Pos);
@@ -449,17 +461,19 @@ PStmt TChecker::CheckForIn(const TAstStmt& aStmt)
     }
     const TType* ct = collection->Type;
     const TType* element = ct->Kind == TTypeKind::String ? FTypes.Char()
-                           : ct->IsArray() || ct->Kind == TTypeKind::Set ? ct->Element
-                                                                          : nullptr;
+        : ct->IsArray() || ct->Kind == TTypeKind::Set    ? ct->Element
+                                                         : nullptr;
     if (element == nullptr) {
-        Error(aStmt.Expr->StartPos(), QStringLiteral("for-in braucht einen String, ein Array oder eine Menge"));
+        Error(aStmt.Expr->StartPos(),
+              QStringLiteral("for-in braucht einen String, ein Array oder eine Menge"));
         return nullptr;
     }
     const bool fits = ct->Kind == TTypeKind::Set || ct->Kind == TTypeKind::String
-                          ? OrdinalCompatible(sym->Type, element)
-                          : SameType(sym->Type, element) || (sym->Type->IsNumeric() && element->IsInteger());
+        ? OrdinalCompatible(sym->Type, element)
+        : SameType(sym->Type, element) || (sym->Type->IsNumeric() && element->IsInteger());
     if (!fits) {
-        Error(aStmt.Target->Pos, QStringLiteral("Inkompatible Typen: '%1' und '%2'").arg(sym->Type->Name, element->Name));
+        Error(aStmt.Target->Pos,
+              QStringLiteral("Inkompatible Typen: '%1' und '%2'").arg(sym->Type->Name, element->Name));
         return nullptr;
     }
     PExpr var = VarNode(sym, aStmt.Target->Pos);
@@ -501,7 +515,8 @@ PStmt TChecker::CheckTryExcept(const TAstStmt& aStmt)
         TTryExceptNode::THandler handler;
         TSymbol* cls = Resolve(h.ClassName);
         if (cls && (cls->Kind != TSymKind::Type || cls->Type->Kind != TTypeKind::Class)) {
-            Error(h.ClassName.Pos, QStringLiteral("Ausnahmeklasse erwartet, aber '%1' gefunden").arg(h.ClassName.Name));
+            Error(h.ClassName.Pos,
+                  QStringLiteral("Ausnahmeklasse erwartet, aber '%1' gefunden").arg(h.ClassName.Name));
             cls = nullptr;
         }
         const TType* type = cls ? cls->Type : FTypes.ExceptionType();
@@ -526,8 +541,8 @@ PStmt TChecker::CheckTryExcept(const TAstStmt& aStmt)
         otherwise = CheckBlockStmts(aStmt.Handler, aStmt.Pos);
     else if (aStmt.HasElse)
         otherwise = CheckBlockStmts(aStmt.ElseBody, aStmt.Pos);
-    return std::make_unique<TTryExceptNode>(aStmt.Pos, std::move(body), std::move(handlers), std::move(otherwise),
-                                            catchAll);
+    return std::make_unique<TTryExceptNode>(aStmt.Pos, std::move(body), std::move(handlers),
+                                            std::move(otherwise), catchAll);
 }
 
 PStmt TChecker::CheckTryFinally(const TAstStmt& aStmt)
@@ -545,8 +560,9 @@ PStmt TChecker::CheckRaise(const TAstStmt& aStmt)
     if (object->Type->IsError())
         return nullptr;
     if (object->Type->Kind != TTypeKind::Class) {
-        Error(aStmt.Expr->StartPos(), QStringLiteral("Ausnahmeobjekt erwartet, aber Ausdruck vom Typ '%1' gefunden")
-                                           .arg(TypeName(*object)));
+        Error(aStmt.Expr->StartPos(),
+              QStringLiteral("Ausnahmeobjekt erwartet, aber Ausdruck vom Typ '%1' gefunden")
+                  .arg(TypeName(*object)));
         return nullptr;
     }
     return std::make_unique<TRaiseNode>(aStmt.Pos, std::move(object));

@@ -10,7 +10,11 @@ namespace {
 struct THandlingGuard
 {
     TRuntime& Rt;
-    THandlingGuard(TRuntime& aRt, const EScriptError& aError) : Rt(aRt) { Rt.Handling.push_back(aError); }
+    THandlingGuard(TRuntime& aRt, const EScriptError& aError)
+        : Rt(aRt)
+    {
+        Rt.Handling.push_back(aError);
+    }
     ~THandlingGuard() { Rt.Handling.pop_back(); }
 };
 
@@ -74,7 +78,8 @@ TFlow TRaiseNode::Exec(TRuntime& aRt) const
     aRt.CurrentPos = Pos;
     if (!Object) {
         if (aRt.Handling.empty())
-            aRt.Raise("Exception", QStringLiteral("'raise' ohne Ausnahme: es wird gerade keine behandelt"), Pos);
+            aRt.Raise("Exception", QStringLiteral("'raise' ohne Ausnahme: es wird gerade keine behandelt"),
+                      Pos);
         throw EScriptError(aRt.Handling.back());
     }
     TValue obj = Object->Eval(aRt);

@@ -18,15 +18,18 @@ public:
     };
     TTryExceptNode(TSourcePos aPos, PStmt aBody, std::vector<THandler> aHandlers, PStmt aOtherwise,
                    bool aCatchAll)
-        : TStmtNode(aPos), Body(std::move(aBody)), Handlers(std::move(aHandlers)), Otherwise(std::move(aOtherwise)),
-          CatchAll(aCatchAll)
+        : TStmtNode(aPos)
+        , Body(std::move(aBody))
+        , Handlers(std::move(aHandlers))
+        , Otherwise(std::move(aOtherwise))
+        , CatchAll(aCatchAll)
     {
     }
     TFlow Exec(TRuntime& aRt) const override;
 
     PStmt Body;
     std::vector<THandler> Handlers;
-    PStmt Otherwise;    // the else part, or the whole except part when there are no handlers
+    PStmt Otherwise;     // the else part, or the whole except part when there are no handlers
     const bool CatchAll; // an except part without "on": catches everything
 };
 
@@ -34,7 +37,9 @@ class TTryFinallyNode final : public TStmtNode
 {
 public:
     TTryFinallyNode(TSourcePos aPos, PStmt aBody, PStmt aFinally)
-        : TStmtNode(aPos), Body(std::move(aBody)), Finally(std::move(aFinally))
+        : TStmtNode(aPos)
+        , Body(std::move(aBody))
+        , Finally(std::move(aFinally))
     {
     }
     TFlow Exec(TRuntime& aRt) const override;
@@ -47,7 +52,11 @@ public:
 class TRaiseNode final : public TStmtNode
 {
 public:
-    TRaiseNode(TSourcePos aPos, PExpr aObject) : TStmtNode(aPos), Object(std::move(aObject)) {}
+    TRaiseNode(TSourcePos aPos, PExpr aObject)
+        : TStmtNode(aPos)
+        , Object(std::move(aObject))
+    {
+    }
     TFlow Exec(TRuntime& aRt) const override;
 
     PExpr Object;
@@ -58,7 +67,8 @@ class TExcCreateNode final : public TExprNode
 {
 public:
     TExcCreateNode(const TType* aType, TSourcePos aPos, PExpr aMessage)
-        : TExprNode(aType, aPos), Message(std::move(aMessage))
+        : TExprNode(aType, aPos)
+        , Message(std::move(aMessage))
     {
     }
     TValue Eval(TRuntime& aRt) const override;
@@ -72,7 +82,9 @@ class TExcPropertyNode final : public TExprNode
 public:
     enum class TWhat : unsigned char { Message, ClassName };
     TExcPropertyNode(const TType* aType, TSourcePos aPos, PExpr aObject, TWhat aWhat)
-        : TExprNode(aType, aPos), Object(std::move(aObject)), What(aWhat)
+        : TExprNode(aType, aPos)
+        , Object(std::move(aObject))
+        , What(aWhat)
     {
     }
     TStr EvalStr(TRuntime& aRt) const override;
@@ -86,7 +98,9 @@ class TExcSetMessageNode final : public TStmtNode
 {
 public:
     TExcSetMessageNode(TSourcePos aPos, PExpr aObject, PExpr aText)
-        : TStmtNode(aPos), Object(std::move(aObject)), Text(std::move(aText))
+        : TStmtNode(aPos)
+        , Object(std::move(aObject))
+        , Text(std::move(aText))
     {
     }
     TFlow Exec(TRuntime& aRt) const override;
@@ -100,7 +114,9 @@ class TIsNode final : public TExprNode
 {
 public:
     TIsNode(const TType* aType, TSourcePos aPos, PExpr aObject, const TClassInfo* aClass)
-        : TExprNode(aType, aPos), Object(std::move(aObject)), Class(aClass)
+        : TExprNode(aType, aPos)
+        , Object(std::move(aObject))
+        , Class(aClass)
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override;
@@ -114,7 +130,10 @@ class TObjEqualNode final : public TExprNode
 {
 public:
     TObjEqualNode(const TType* aType, TSourcePos aPos, PExpr aLeft, PExpr aRight, bool aNegate)
-        : TExprNode(aType, aPos), Left(std::move(aLeft)), Right(std::move(aRight)), Negate(aNegate)
+        : TExprNode(aType, aPos)
+        , Left(std::move(aLeft))
+        , Right(std::move(aRight))
+        , Negate(aNegate)
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override

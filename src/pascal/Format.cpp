@@ -155,8 +155,8 @@ std::string FixedText(double aValue, int aDecimals, bool aThousands)
     return out;
 }
 
-TFormatResult FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aArgs, qint64 aMaxLength, TStr& aOut,
-                         QString& aError)
+TFormatResult FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aArgs, qint64 aMaxLength,
+                         TStr& aOut, QString& aError)
 {
     const char* f = aFormat.Data();
     const qint64 n = aFormat.Length();
@@ -165,7 +165,8 @@ TFormatResult FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aAr
     qint64 i = 0;
     auto fail = [&](qint64 aStart) {
         aError = QStringLiteral("Format '%1' ungültig oder nicht kompatibel mit Argument")
-                     .arg(QString::fromLatin1(f + aStart, qsizetype(std::min<qint64>(i - aStart + 1, n - aStart))));
+                     .arg(QString::fromLatin1(f + aStart,
+                                              qsizetype(std::min<qint64>(i - aStart + 1, n - aStart))));
         return TFormatResult::BadFormat;
     };
     while (i < n) {
@@ -187,8 +188,9 @@ TFormatResult FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aAr
         auto number = [&](int& aValue) -> bool {
             if (i < n && f[i] == '*') {
                 ++i;
-                if (next >= aArgs.size() || (aArgs[next].Kind != TFormatArg::TKind::Int32
-                                             && aArgs[next].Kind != TFormatArg::TKind::Int64))
+                if (next >= aArgs.size()
+                    || (aArgs[next].Kind != TFormatArg::TKind::Int32
+                        && aArgs[next].Kind != TFormatArg::TKind::Int64))
                     return false;
                 const qint64 v = aArgs[next++].Int;
                 if (v > 100000 || v < -100000)
@@ -257,8 +259,9 @@ TFormatResult FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aAr
                 std::snprintf(buf, sizeof buf, "%llu", static_cast<unsigned long long>(v));
             } else {
                 negative = a.Int < 0;
-                std::snprintf(buf, sizeof buf, "%llu",
-                              static_cast<unsigned long long>(negative ? 0 - quint64(a.Int) : quint64(a.Int)));
+                std::snprintf(
+                    buf, sizeof buf, "%llu",
+                    static_cast<unsigned long long>(negative ? 0 - quint64(a.Int) : quint64(a.Int)));
             }
             digits = buf;
             while (precision > 0 && int(digits.size()) < precision)
@@ -272,8 +275,8 @@ TFormatResult FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aAr
         case 'n':
             if (!isNumber)
                 return fail(start);
-            text = FixedText(a.Kind == K::Real ? a.Real : double(a.Int), precision < 0 ? 2 : std::min(precision, 18),
-                             type == 'n');
+            text = FixedText(a.Kind == K::Real ? a.Real : double(a.Int),
+                             precision < 0 ? 2 : std::min(precision, 18), type == 'n');
             break;
         case 'e':
             if (!isNumber)
@@ -298,8 +301,7 @@ TFormatResult FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aAr
             if (precision >= 0 && int(text.size()) > precision)
                 text.resize(std::size_t(precision));
             break;
-        default:
-            return fail(start);
+        default: return fail(start);
         }
         out += Pad(text, width, left);
         ++i;

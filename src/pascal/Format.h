@@ -24,8 +24,8 @@ enum class TFormatResult : unsigned char { Ok, BadFormat, TooLong };
 // with index, '-', width and precision (also '*'). A bad directive or an argument of the
 // wrong kind gives BadFormat with the directive named in aError; a result longer than
 // aMaxLength gives TooLong.
-TFormatResult FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aArgs, qint64 aMaxLength, TStr& aOut,
-                         QString& aError);
+TFormatResult FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aArgs, qint64 aMaxLength,
+                         TStr& aOut, QString& aError);
 
 // Fixed-point text of aValue with aDecimals digits after the point, rounding half away from
 // zero on the decimal digits; with aThousands the integer part gets ',' separators.

@@ -8,14 +8,20 @@ namespace pascal {
 // Count items, each a copy of aFill.
 TArrRec* NewArr(qint64 aCount, const TValue& aFill);
 void ReleaseArr(TArrRec* aRec);
-inline void PinArr(TArrRec* aRec) { ++aRec->Pins; }
+inline void PinArr(TArrRec* aRec)
+{
+    ++aRec->Pins;
+}
 void UnpinArr(TArrRec* aRec);
 // The value's items, copied first when shared: the write path of value-type arrays and
 // records (copy on write).
 TArrRec* UniqueArr(TValue& aValue);
 // SetLength for dynamic arrays: the result is always unshared, new items are aFill.
 void SetLengthArr(TValue& aValue, qint64 aCount, const TValue& aFill);
-inline qint64 ArrCount(const TValue& aValue) { return aValue.A ? aValue.A->Count : 0; }
+inline qint64 ArrCount(const TValue& aValue)
+{
+    return aValue.A ? aValue.A->Count : 0;
+}
 
 TSetRec* NewSet();
 void ReleaseSet(TSetRec* aRec);

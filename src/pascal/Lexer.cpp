@@ -33,7 +33,8 @@ int DigitValue(QChar c)
 } // namespace
 
 TLexer::TLexer(const QString& aSource, TDiagnostics& aDiagnostics)
-    : FSource(aSource), FDiagnostics(aDiagnostics)
+    : FSource(aSource)
+    , FDiagnostics(aDiagnostics)
 {
 }
 
@@ -323,9 +324,10 @@ bool TLexer::ReadSymbol(TToken& aToken)
     case '^': aToken.Kind = TTokenKind::Caret; break;
     case '@': aToken.Kind = TTokenKind::At; break;
     default:
-        Fail(aToken.Pos, QStringLiteral("Ungültiges Zeichen '%1' ($%2)")
-                             .arg(c)
-                             .arg(QString::number(c.unicode(), 16).toUpper()));
+        Fail(aToken.Pos,
+             QStringLiteral("Ungültiges Zeichen '%1' ($%2)")
+                 .arg(c)
+                 .arg(QString::number(c.unicode(), 16).toUpper()));
         return false;
     }
     aToken.Text = TokenKindText(aToken.Kind).mid(1).chopped(1);

@@ -40,14 +40,10 @@ TValue TExprNode::Eval(TRuntime& aRt) const
     case TTypeKind::Integer:
     case TTypeKind::Boolean:
     case TTypeKind::Char:
-    case TTypeKind::Enum:
-        return TValue::FromInt(EvalInt(aRt));
-    case TTypeKind::Real:
-        return TValue::FromReal(EvalReal(aRt));
-    case TTypeKind::String:
-        return TValue::FromStr(EvalStr(aRt));
-    default:
-        aRt.Internal("Eval", Pos);
+    case TTypeKind::Enum: return TValue::FromInt(EvalInt(aRt));
+    case TTypeKind::Real: return TValue::FromReal(EvalReal(aRt));
+    case TTypeKind::String: return TValue::FromStr(EvalStr(aRt));
+    default: aRt.Internal("Eval", Pos);
     }
 }
 
@@ -61,23 +57,15 @@ void StoreValue(TValue& aTarget, const TExprNode& aSource, const TType* aType, T
     switch (aType->Kind) {
     case TTypeKind::Integer:
     case TTypeKind::Char:
-    case TTypeKind::Enum:
-        aTarget.I = WrapInt(aSource.EvalInt(aRt), aType->IntKind);
-        break;
-    case TTypeKind::Boolean:
-        aTarget.I = aSource.EvalInt(aRt) != 0;
-        break;
+    case TTypeKind::Enum: aTarget.I = WrapInt(aSource.EvalInt(aRt), aType->IntKind); break;
+    case TTypeKind::Boolean: aTarget.I = aSource.EvalInt(aRt) != 0; break;
     case TTypeKind::Real: {
         const double r = aSource.EvalReal(aRt);
         aTarget.R = aType->Single ? double(float(r)) : r;
         break;
     }
-    case TTypeKind::String:
-        aTarget.SetStr(aSource.EvalStr(aRt));
-        break;
-    default:
-        aTarget = aSource.Eval(aRt);
-        break;
+    case TTypeKind::String: aTarget.SetStr(aSource.EvalStr(aRt)); break;
+    default: aTarget = aSource.Eval(aRt); break;
     }
 }
 
@@ -86,18 +74,10 @@ void StoreConverted(TValue& aTarget, TValue&& aSource, const TType* aType)
     switch (aType->Kind) {
     case TTypeKind::Integer:
     case TTypeKind::Char:
-    case TTypeKind::Enum:
-        aTarget.I = WrapInt(aSource.I, aType->IntKind);
-        break;
-    case TTypeKind::Boolean:
-        aTarget.I = aSource.I != 0;
-        break;
-    case TTypeKind::Real:
-        aTarget.R = aType->Single ? double(float(aSource.R)) : aSource.R;
-        break;
-    default:
-        aTarget = std::move(aSource);
-        break;
+    case TTypeKind::Enum: aTarget.I = WrapInt(aSource.I, aType->IntKind); break;
+    case TTypeKind::Boolean: aTarget.I = aSource.I != 0; break;
+    case TTypeKind::Real: aTarget.R = aType->Single ? double(float(aSource.R)) : aSource.R; break;
+    default: aTarget = std::move(aSource); break;
     }
 }
 

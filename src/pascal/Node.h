@@ -16,7 +16,9 @@ class TExprNode
 {
 public:
     TExprNode(const TType* aType, TSourcePos aPos, bool aIsLValue = false)
-        : Type(aType), Pos(aPos), IsLValue(aIsLValue)
+        : Type(aType)
+        , Pos(aPos)
+        , IsLValue(aIsLValue)
     {
     }
     virtual ~TExprNode() = default;
@@ -54,7 +56,10 @@ enum class TFlow : unsigned char { Normal, Break, Continue, Exit };
 class TStmtNode
 {
 public:
-    explicit TStmtNode(TSourcePos aPos) : Pos(aPos) {}
+    explicit TStmtNode(TSourcePos aPos)
+        : Pos(aPos)
+    {
+    }
     virtual ~TStmtNode() = default;
     TStmtNode(const TStmtNode&) = delete;
     TStmtNode& operator=(const TStmtNode&) = delete;

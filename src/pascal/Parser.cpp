@@ -3,7 +3,8 @@
 namespace pascal {
 
 TParser::TParser(std::vector<TToken> aTokens, TDiagnostics& aDiagnostics)
-    : FTokens(std::move(aTokens)), FDiagnostics(aDiagnostics)
+    : FTokens(std::move(aTokens))
+    , FDiagnostics(aDiagnostics)
 {
     if (FTokens.empty() || !FTokens.back().Is(TTokenKind::EndOfFile))
         FTokens.emplace_back();
@@ -52,9 +53,10 @@ const TToken& TParser::Expect(TTokenKind aKind)
 const TToken& TParser::ExpectClosing(TTokenKind aKind, const TToken& aOpener)
 {
     if (!At(aKind))
-        Fail(Tok().Pos, QStringLiteral("%1 erwartet (zum %2 in Zeile %3)")
-                            .arg(TokenKindText(aKind), TokenKindText(aOpener.Kind))
-                            .arg(aOpener.Pos.Line));
+        Fail(Tok().Pos,
+             QStringLiteral("%1 erwartet (zum %2 in Zeile %3)")
+                 .arg(TokenKindText(aKind), TokenKindText(aOpener.Kind))
+                 .arg(aOpener.Pos.Line));
     return Next();
 }
 
@@ -85,7 +87,8 @@ std::unique_ptr<TAstProgram> TParser::ParseProgram()
             }
             Expect(TTokenKind::Semicolon);
         } else if (At(TTokenKind::kwUnit) || At(TTokenKind::kwLibrary)) {
-            Fail(Tok().Pos, QStringLiteral("Ein Skript ist ein Programm: 'unit' und 'library' gibt es hier nicht"));
+            Fail(Tok().Pos,
+                 QStringLiteral("Ein Skript ist ein Programm: 'unit' und 'library' gibt es hier nicht"));
         }
         if (At(TTokenKind::kwUses)) {
             // SysUtils, Math and friends are always there; the list itself means nothing.

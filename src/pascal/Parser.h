@@ -27,7 +27,9 @@ public:
     static constexpr int kMaxNesting = 256;
 
 private:
-    struct ESyntax {};
+    struct ESyntax
+    {
+    };
 
     // ParserDecl.cpp
     void ParseBlock(TAstBlock& aBlock, bool aIsProgram);
@@ -47,8 +49,7 @@ private:
     // ParserStmt.cpp
     PAstStmt ParseStatement();
     PAstStmt ParseCompound();
-    void ParseStatementList(std::vector<PAstStmt>& aList,
-                            std::initializer_list<TTokenKind> aTerminators,
+    void ParseStatementList(std::vector<PAstStmt>& aList, std::initializer_list<TTokenKind> aTerminators,
                             const TToken& aOpener);
     PAstStmt ParseIf();
     PAstStmt ParseCase();

@@ -47,9 +47,7 @@ void TParser::ParseBlock(TAstBlock& aBlock, bool aIsProgram)
             Fail(Tok().Pos, QStringLiteral("Sprungmarken (label/goto) werden nicht unterstützt"));
         case TTokenKind::kwUses:
             Fail(Tok().Pos, QStringLiteral("'uses' ist nur am Anfang des Programms erlaubt"));
-        case TTokenKind::kwBegin:
-            aBlock.Body = ParseCompound();
-            return;
+        case TTokenKind::kwBegin: aBlock.Body = ParseCompound(); return;
         default:
             if (Tok().IsWord("resourcestring")) {
                 Next();
@@ -127,7 +125,8 @@ std::unique_ptr<TAstRoutine> TParser::ParseRoutineHeading()
         Expect(TTokenKind::Colon);
         routine->Result = ParseType();
     } else if (At(TTokenKind::Colon)) {
-        Fail(Tok().Pos, QStringLiteral("Eine Prozedur hat keinen Ergebnistyp; für ein Ergebnis 'function' verwenden"));
+        Fail(Tok().Pos,
+             QStringLiteral("Eine Prozedur hat keinen Ergebnistyp; für ein Ergebnis 'function' verwenden"));
     }
     return routine;
 }
@@ -146,7 +145,8 @@ void TParser::ParseParams(TAstRoutine& aRoutine)
         }
         param.Names = ParseNameList();
         if (!At(TTokenKind::Colon))
-            Fail(Tok().Pos, QStringLiteral("Parameter ohne Typ werden nicht unterstützt: ':' und ein Typ erwartet"));
+            Fail(Tok().Pos,
+                 QStringLiteral("Parameter ohne Typ werden nicht unterstützt: ':' und ein Typ erwartet"));
         Next();
         if (At(TTokenKind::kwArray) && PeekTok().Is(TTokenKind::kwOf)) {
             auto type = std::make_unique<TAstType>();
@@ -177,9 +177,8 @@ void TParser::ParseDirectives(TAstRoutine& aRoutine, bool aAllowForward)
             aRoutine.Forward = true;
         } else if (t.IsWord("overload")) {
             aRoutine.Overload = true;
-        } else if (t.IsWord("inline") || t.IsWord("register") || t.IsWord("stdcall")
-                   || t.IsWord("cdecl") || t.IsWord("pascal") || t.IsWord("safecall")
-                   || t.IsWord("assembler")) {
+        } else if (t.IsWord("inline") || t.IsWord("register") || t.IsWord("stdcall") || t.IsWord("cdecl")
+                   || t.IsWord("pascal") || t.IsWord("safecall") || t.IsWord("assembler")) {
             // calling conventions mean nothing to the interpreter
         } else if (t.IsWord("external")) {
             Fail(t.Pos, QStringLiteral("Externe Routinen werden nicht unterstützt"));
@@ -206,15 +205,9 @@ PAstType TParser::ParseType()
             Expect(TTokenKind::RBracket);
         }
         break;
-    case TTokenKind::kwArray:
-        type = ParseArrayType(Next().Pos);
-        break;
-    case TTokenKind::kwRecord:
-        type = ParseRecordType(Next().Pos);
-        break;
-    case TTokenKind::kwClass:
-        type = ParseClassType(Next().Pos);
-        break;
+    case TTokenKind::kwArray: type = ParseArrayType(Next().Pos); break;
+    case TTokenKind::kwRecord: type = ParseRecordType(Next().Pos); break;
+    case TTokenKind::kwClass: type = ParseClassType(Next().Pos); break;
     case TTokenKind::kwSet:
         Next();
         Expect(TTokenKind::kwOf);
@@ -223,11 +216,9 @@ PAstType TParser::ParseType()
         break;
     case TTokenKind::kwFile:
         Fail(Tok().Pos, QStringLiteral("Skripte haben keinen Dateizugriff: 'file' gibt es nicht"));
-    case TTokenKind::Caret:
-        Fail(Tok().Pos, QStringLiteral("Zeiger werden nicht unterstützt"));
+    case TTokenKind::Caret: Fail(Tok().Pos, QStringLiteral("Zeiger werden nicht unterstützt"));
     case TTokenKind::kwProcedure:
-    case TTokenKind::kwFunction:
-        Fail(Tok().Pos, QStringLiteral("Prozedurtypen werden nicht unterstützt"));
+    case TTokenKind::kwFunction: Fail(Tok().Pos, QStringLiteral("Prozedurtypen werden nicht unterstützt"));
     case TTokenKind::LParen: {
         Next();
         type->Kind = TAstTypeKind::Enum;
@@ -304,7 +295,8 @@ PAstType TParser::ParseClassType(TSourcePos aPos)
     type->Kind = TAstTypeKind::Class;
     type->Pos = aPos;
     if (!At(TTokenKind::LParen))
-        Fail(Tok().Pos, QStringLiteral("Nur Ausnahmeklassen werden unterstützt: 'class(Exception)' erwartet"));
+        Fail(Tok().Pos,
+             QStringLiteral("Nur Ausnahmeklassen werden unterstützt: 'class(Exception)' erwartet"));
     Next();
     type->ParentName = ExpectIdentifier();
     Expect(TTokenKind::RParen);

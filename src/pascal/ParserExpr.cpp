@@ -24,17 +24,14 @@ bool IsRelational(TTokenKind k)
     case TTokenKind::LessEqual:
     case TTokenKind::GreaterEqual:
     case TTokenKind::kwIn:
-    case TTokenKind::kwIs:
-        return true;
-    default:
-        return false;
+    case TTokenKind::kwIs: return true;
+    default: return false;
     }
 }
 
 bool IsAdding(TTokenKind k)
 {
-    return k == TTokenKind::Plus || k == TTokenKind::Minus || k == TTokenKind::kwOr
-           || k == TTokenKind::kwXor;
+    return k == TTokenKind::Plus || k == TTokenKind::Minus || k == TTokenKind::kwOr || k == TTokenKind::kwXor;
 }
 
 bool IsMultiplying(TTokenKind k)
@@ -46,10 +43,8 @@ bool IsMultiplying(TTokenKind k)
     case TTokenKind::kwMod:
     case TTokenKind::kwAnd:
     case TTokenKind::kwShl:
-    case TTokenKind::kwShr:
-        return true;
-    default:
-        return false;
+    case TTokenKind::kwShr: return true;
+    default: return false;
     }
 }
 
@@ -66,7 +61,8 @@ void TParser::SetDepth(TAstExpr& aExpr)
         depth = std::max(depth, a->Depth);
     aExpr.Depth = depth + 1;
     if (aExpr.Depth > kMaxNesting)
-        Fail(aExpr.Pos, QStringLiteral("Ausdruck zu tief verschachtelt (mehr als %1 Ebenen)").arg(kMaxNesting));
+        Fail(aExpr.Pos,
+             QStringLiteral("Ausdruck zu tief verschachtelt (mehr als %1 Ebenen)").arg(kMaxNesting));
 }
 
 PAstExpr TParser::MakeBinary(TTokenKind aOp, TSourcePos aPos, PAstExpr aLeft, PAstExpr aRight)
@@ -89,7 +85,9 @@ PAstExpr TParser::ParseExpression()
         PAstExpr right = ParseSimpleExpression();
         left = MakeBinary(kind, pos, std::move(left), std::move(right));
         if (IsRelational(Tok().Kind))
-            Fail(Tok().Pos, QStringLiteral("Vergleiche lassen sich nicht verketten: Klammern setzen, z. B. (a < b) and (b < c)"));
+            Fail(Tok().Pos,
+                 QStringLiteral(
+                     "Vergleiche lassen sich nicht verketten: Klammern setzen, z. B. (a < b) and (b < c)"));
     }
     return left;
 }
@@ -172,15 +170,11 @@ PAstExpr TParser::ParseFactor()
         SetDepth(*e);
         break;
     }
-    case TTokenKind::LBracket:
-        e = ParseSetConstructor();
-        break;
-    case TTokenKind::At:
-        Fail(t.Pos, QStringLiteral("Zeiger werden nicht unterstützt: '@' gibt es nicht"));
+    case TTokenKind::LBracket: e = ParseSetConstructor(); break;
+    case TTokenKind::At: Fail(t.Pos, QStringLiteral("Zeiger werden nicht unterstützt: '@' gibt es nicht"));
     case TTokenKind::kwInherited:
         Fail(t.Pos, QStringLiteral("'inherited' gibt es nur in Klassen, und die werden nicht unterstützt"));
-    default:
-        FailExpected(QStringLiteral("Ausdruck"));
+    default: FailExpected(QStringLiteral("Ausdruck"));
     }
     Leave();
     return e;
@@ -220,8 +214,7 @@ PAstExpr TParser::ParsePostfix(PAstExpr aBase)
         }
         case TTokenKind::Caret:
             Fail(Tok().Pos, QStringLiteral("Zeiger werden nicht unterstützt: '^' gibt es nicht"));
-        default:
-            return aBase;
+        default: return aBase;
         }
     }
 }
@@ -233,7 +226,8 @@ void TParser::ParseArguments(TAstExpr& aCall, TTokenKind aClose)
         do {
             PAstExpr arg = ParseExpression();
             if (At(TTokenKind::Colon))
-                Fail(Tok().Pos, QStringLiteral("Formatangaben wie x:8:2 werden nicht unterstützt; Format() verwenden"));
+                Fail(Tok().Pos,
+                     QStringLiteral("Formatangaben wie x:8:2 werden nicht unterstützt; Format() verwenden"));
             aCall.Args.push_back(std::move(arg));
         } while (Accept(TTokenKind::Comma));
     }

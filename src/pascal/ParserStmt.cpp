@@ -28,15 +28,12 @@ bool TParser::CanStartStatement() const
     case TTokenKind::kwRaise:
     case TTokenKind::kwWith:
     case TTokenKind::kwGoto:
-    case TTokenKind::kwInherited:
-        return true;
-    default:
-        return false;
+    case TTokenKind::kwInherited: return true;
+    default: return false;
     }
 }
 
-void TParser::ParseStatementList(std::vector<PAstStmt>& aList,
-                                 std::initializer_list<TTokenKind> aTerminators,
+void TParser::ParseStatementList(std::vector<PAstStmt>& aList, std::initializer_list<TTokenKind> aTerminators,
                                  const TToken& aOpener)
 {
     auto atTerminator = [&] {
@@ -78,19 +75,17 @@ PAstStmt TParser::ParseStatement()
     case TTokenKind::kwGoto:
         Fail(Tok().Pos, QStringLiteral("Sprungmarken (label/goto) werden nicht unterstützt"));
     case TTokenKind::kwInherited:
-        Fail(Tok().Pos, QStringLiteral("'inherited' gibt es nur in Klassen, und die werden nicht unterstützt"));
-    case TTokenKind::kwAsm:
-        Fail(Tok().Pos, QStringLiteral("Assembler wird nicht unterstützt"));
+        Fail(Tok().Pos,
+             QStringLiteral("'inherited' gibt es nur in Klassen, und die werden nicht unterstützt"));
+    case TTokenKind::kwAsm: Fail(Tok().Pos, QStringLiteral("Assembler wird nicht unterstützt"));
     case TTokenKind::kwVar:
     case TTokenKind::kwConst:
-        Fail(Tok().Pos, QStringLiteral("Deklarationen stehen vor dem 'begin' (Inline-Variablen werden nicht unterstützt)"));
+        Fail(Tok().Pos,
+             QStringLiteral(
+                 "Deklarationen stehen vor dem 'begin' (Inline-Variablen werden nicht unterstützt)"));
     case TTokenKind::Identifier:
-    case TTokenKind::LParen:
-        s = ParseSimpleStatement();
-        break;
-    default:
-        s = MakeStmt(TAstStmtKind::Empty, Tok().Pos);
-        break;
+    case TTokenKind::LParen: s = ParseSimpleStatement(); break;
+    default: s = MakeStmt(TAstStmtKind::Empty, Tok().Pos); break;
     }
     Leave();
     return s;
@@ -116,7 +111,8 @@ PAstStmt TParser::ParseSimpleStatement()
         return s;
     }
     if (At(TTokenKind::Equal))
-        Fail(Tok().Pos, QStringLiteral("':=' erwartet, aber '=' gefunden (eine Zuweisung schreibt sich ':=')"));
+        Fail(Tok().Pos,
+             QStringLiteral("':=' erwartet, aber '=' gefunden (eine Zuweisung schreibt sich ':=')"));
     PAstStmt s = MakeStmt(TAstStmtKind::Call, pos);
     s->Expr = std::move(target);
     return s;
@@ -173,7 +169,9 @@ PAstStmt TParser::ParseFor()
 {
     const TSourcePos pos = Next().Pos;
     if (At(TTokenKind::kwVar))
-        Fail(Tok().Pos, QStringLiteral("Inline-Variablen werden nicht unterstützt: die Schleifenvariable vor dem 'begin' deklarieren"));
+        Fail(Tok().Pos,
+             QStringLiteral("Inline-Variablen werden nicht unterstützt: die Schleifenvariable vor dem "
+                            "'begin' deklarieren"));
     auto var = std::make_unique<TAstExpr>();
     var->Kind = TAstExprKind::Ident;
     var->Name = ExpectIdentifier();

@@ -38,7 +38,10 @@ struct TEngine::TImpl
     bool Execute();
 };
 
-TEngine::TEngine() : FImpl(std::make_unique<TImpl>()) {}
+TEngine::TEngine()
+    : FImpl(std::make_unique<TImpl>())
+{
+}
 
 TEngine::~TEngine() = default;
 
@@ -52,7 +55,8 @@ bool TEngine::RegisterFunction(const QString& aDeclaration, THostFunction aFunct
         for (const QString& line : diagnostics.Lines())
             FImpl->RegistrationMessages.append(line + QStringLiteral(" in \"%1\"").arg(aDeclaration));
         if (!aFunction)
-            FImpl->RegistrationMessages.append(QStringLiteral("[Error] (0:0): Keine Funktion für \"%1\"").arg(aDeclaration));
+            FImpl->RegistrationMessages.append(
+                QStringLiteral("[Error] (0:0): Keine Funktion für \"%1\"").arg(aDeclaration));
         return false;
     }
     FImpl->HostRoutines.push_back({std::move(heading), std::move(aFunction)});
@@ -62,7 +66,8 @@ bool TEngine::RegisterFunction(const QString& aDeclaration, THostFunction aFunct
 bool TEngine::RegisterStringVariable(const QString& aName, QByteArray* aStorage)
 {
     if (aStorage == nullptr || aName.isEmpty()) {
-        FImpl->RegistrationMessages.append(QStringLiteral("[Error] (0:0): Variable '%1' ohne Speicher").arg(aName));
+        FImpl->RegistrationMessages.append(
+            QStringLiteral("[Error] (0:0): Variable '%1' ohne Speicher").arg(aName));
         return false;
     }
     FImpl->HostVars.push_back({aName, aStorage});
@@ -100,7 +105,8 @@ bool TEngine::Compile(const QString& aSource)
     } catch (const std::bad_alloc&) {
         d.Diagnostics.Error({}, QStringLiteral("Zu wenig Arbeitsspeicher beim Übersetzen"));
     } catch (const std::exception& e) {
-        d.Diagnostics.Error({}, QStringLiteral("Interner Fehler beim Übersetzen: %1").arg(QString::fromLocal8Bit(e.what())));
+        d.Diagnostics.Error(
+            {}, QStringLiteral("Interner Fehler beim Übersetzen: %1").arg(QString::fromLocal8Bit(e.what())));
     }
     if (d.Diagnostics.ErrorCount() > 0 || !d.RegistrationMessages.isEmpty())
         return false;

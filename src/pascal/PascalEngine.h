@@ -21,10 +21,34 @@ struct THostValue
     bool Boolean = false;
     QByteArray String;
 
-    static THostValue FromInteger(qint64 aValue) { THostValue v; v.Kind = TKind::Integer; v.Integer = aValue; return v; }
-    static THostValue FromReal(double aValue) { THostValue v; v.Kind = TKind::Real; v.Real = aValue; return v; }
-    static THostValue FromBoolean(bool aValue) { THostValue v; v.Kind = TKind::Boolean; v.Boolean = aValue; return v; }
-    static THostValue FromString(const QByteArray& aValue) { THostValue v; v.Kind = TKind::String; v.String = aValue; return v; }
+    static THostValue FromInteger(qint64 aValue)
+    {
+        THostValue v;
+        v.Kind = TKind::Integer;
+        v.Integer = aValue;
+        return v;
+    }
+    static THostValue FromReal(double aValue)
+    {
+        THostValue v;
+        v.Kind = TKind::Real;
+        v.Real = aValue;
+        return v;
+    }
+    static THostValue FromBoolean(bool aValue)
+    {
+        THostValue v;
+        v.Kind = TKind::Boolean;
+        v.Boolean = aValue;
+        return v;
+    }
+    static THostValue FromString(const QByteArray& aValue)
+    {
+        THostValue v;
+        v.Kind = TKind::String;
+        v.String = aValue;
+        return v;
+    }
 };
 
 // The host's side of a registered routine: the arguments in declaration order (converted to
@@ -35,8 +59,8 @@ using THostFunction = std::function<THostValue(const QList<THostValue>& aArgumen
 
 struct TEngineLimits
 {
-    int MaxRunTimeMs = 5000;                  // a run that takes longer ends with an error
-    int MaxCallDepth = 1000;                  // deeper recursion ends with an error
+    int MaxRunTimeMs = 5000;                   // a run that takes longer ends with an error
+    int MaxCallDepth = 1000;                   // deeper recursion ends with an error
     qint64 MaxStringOrArrayBytes = 64ll << 20; // larger strings and arrays end with an error
 };
 

@@ -55,7 +55,8 @@ const char* StackLowEnd()
 } // namespace
 
 TRuntime::TRuntime(const TEngineLimits& aLimits, const TTypes& aTypes)
-    : Limits(aLimits), Types(aTypes)
+    : Limits(aLimits)
+    , Types(aTypes)
 {
     FBudget.Limit = std::max<qint64>(4 * aLimits.MaxStringOrArrayBytes, 256ll << 20);
     FBudget.Exhausted = &TRuntime::HeapExhausted;
@@ -137,8 +138,7 @@ void TRuntime::InvalidFloat(TSourcePos aPos)
 void TRuntime::TooLarge(TSourcePos aPos)
 {
     Raise("EOutOfMemory",
-          QStringLiteral("String oder Array größer als %1 MB").arg(Limits.MaxStringOrArrayBytes >> 20),
-          aPos);
+          QStringLiteral("String oder Array größer als %1 MB").arg(Limits.MaxStringOrArrayBytes >> 20), aPos);
 }
 
 void TRuntime::StackOverflow(TSourcePos aPos)
@@ -154,8 +154,8 @@ void TRuntime::TimeLimit(TSourcePos aPos)
 
 void TRuntime::Internal(const char* aWhat, TSourcePos aPos)
 {
-    throw EScriptAbort{QStringLiteral("Interner Fehler des Skript-Interpreters: %1").arg(QLatin1String(aWhat)),
-                       aPos};
+    throw EScriptAbort{
+        QStringLiteral("Interner Fehler des Skript-Interpreters: %1").arg(QLatin1String(aWhat)), aPos};
 }
 
 } // namespace pascal

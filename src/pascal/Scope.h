@@ -27,9 +27,9 @@ struct TSymbol
     TValue Value;
 
     // Var
-    int Level = 0;        // 0: global; n: local to a routine of level n
+    int Level = 0; // 0: global; n: local to a routine of level n
     int Slot = -1;
-    bool ByRef = false;   // var and out parameters
+    bool ByRef = false;    // var and out parameters
     bool ReadOnly = false; // const parameters
     bool IsParam = false;
     bool IsResult = false;
@@ -64,7 +64,10 @@ struct TNameHash
 class TScope
 {
 public:
-    explicit TScope(const TScope* aParent) : FParent(aParent) {}
+    explicit TScope(const TScope* aParent)
+        : FParent(aParent)
+    {
+    }
 
     const TScope* Parent() const { return FParent; }
     TSymbol* Find(const QString& aLower) const

@@ -35,7 +35,8 @@ public:
         PExpr High; // null for a single element
     };
     TSetCtorNode(const TType* aType, TSourcePos aPos, std::vector<TElement> aElements)
-        : TExprNode(aType, aPos), Elements(std::move(aElements))
+        : TExprNode(aType, aPos)
+        , Elements(std::move(aElements))
     {
     }
     TValue Eval(TRuntime& aRt) const override;
@@ -48,7 +49,9 @@ class TInConstNode final : public TExprNode
 {
 public:
     TInConstNode(const TType* aType, TSourcePos aPos, PExpr aElement, const TSetBits& aBits)
-        : TExprNode(aType, aPos), Element(std::move(aElement)), Bits(aBits)
+        : TExprNode(aType, aPos)
+        , Element(std::move(aElement))
+        , Bits(aBits)
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override
@@ -79,7 +82,8 @@ class TSetOpNode final : public TBinaryNode
 {
 public:
     TSetOpNode(const TType* aType, TSourcePos aPos, PExpr aLeft, PExpr aRight, TSetOp aOp)
-        : TBinaryNode(aType, aPos, std::move(aLeft), std::move(aRight)), Op(aOp)
+        : TBinaryNode(aType, aPos, std::move(aLeft), std::move(aRight))
+        , Op(aOp)
     {
     }
     TValue Eval(TRuntime& aRt) const override;
@@ -91,7 +95,8 @@ class TSetCmpNode final : public TBinaryNode
 {
 public:
     TSetCmpNode(const TType* aType, TSourcePos aPos, PExpr aLeft, PExpr aRight, TCmpOp aOp)
-        : TBinaryNode(aType, aPos, std::move(aLeft), std::move(aRight)), Op(aOp)
+        : TBinaryNode(aType, aPos, std::move(aLeft), std::move(aRight))
+        , Op(aOp)
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override;

@@ -22,24 +22,22 @@ TAssignNode::TMode ModeFor(const TType* aType)
     switch (aType->Kind) {
     case TTypeKind::Integer:
     case TTypeKind::Char:
-    case TTypeKind::Enum:
-        return M::Int;
-    case TTypeKind::Boolean:
-        return M::Bool;
-    case TTypeKind::Real:
-        return aType->Single ? M::Single : M::Real;
-    case TTypeKind::String:
-        return M::Str;
-    default:
-        return M::Value;
+    case TTypeKind::Enum: return M::Int;
+    case TTypeKind::Boolean: return M::Bool;
+    case TTypeKind::Real: return aType->Single ? M::Single : M::Real;
+    case TTypeKind::String: return M::Str;
+    default: return M::Value;
     }
 }
 
 } // namespace
 
 TAssignNode::TAssignNode(TSourcePos aPos, PExpr aTarget, PExpr aSource)
-    : TStmtNode(aPos), Target(std::move(aTarget)), Source(std::move(aSource)), Mode(ModeFor(Target->Type)),
-      Kind(Target->Type->IntKind)
+    : TStmtNode(aPos)
+    , Target(std::move(aTarget))
+    , Source(std::move(aSource))
+    , Mode(ModeFor(Target->Type))
+    , Kind(Target->Type->IntKind)
 {
     if (auto* g = dynamic_cast<const TGlobalVarNode*>(Target.get())) {
         FTarget = 1;
@@ -230,10 +228,13 @@ TFlow TForInNode::Exec(TRuntime& aRt) const
     return f == TFlow::Exit ? f : TFlow::Normal;
 }
 
-TCaseNode::TCaseNode(TSourcePos aPos, PExpr aSelector, std::vector<TRange> aRanges, std::vector<PStmt> aBranches,
-                     PStmt aElse)
-    : TStmtNode(aPos), Selector(std::move(aSelector)), Ranges(std::move(aRanges)), Branches(std::move(aBranches)),
-      Else(std::move(aElse))
+TCaseNode::TCaseNode(TSourcePos aPos, PExpr aSelector, std::vector<TRange> aRanges,
+                     std::vector<PStmt> aBranches, PStmt aElse)
+    : TStmtNode(aPos)
+    , Selector(std::move(aSelector))
+    , Ranges(std::move(aRanges))
+    , Branches(std::move(aBranches))
+    , Else(std::move(aElse))
 {
     std::sort(Ranges.begin(), Ranges.end(), [](const TRange& a, const TRange& b) { return a.Low < b.Low; });
     if (!Ranges.empty()) {

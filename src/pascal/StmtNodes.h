@@ -10,7 +10,11 @@ namespace pascal {
 class TExprStmt final : public TStmtNode
 {
 public:
-    explicit TExprStmt(PExpr aExpr) : TStmtNode(aExpr->Pos), Expr(std::move(aExpr)) {}
+    explicit TExprStmt(PExpr aExpr)
+        : TStmtNode(aExpr->Pos)
+        , Expr(std::move(aExpr))
+    {
+    }
     TFlow Exec(TRuntime& aRt) const override;
 
     PExpr Expr;
@@ -49,7 +53,10 @@ class TAssignCharNode final : public TStmtNode
 {
 public:
     TAssignCharNode(TSourcePos aPos, PExpr aString, PExpr aIndex, PExpr aSource)
-        : TStmtNode(aPos), String(std::move(aString)), Index(std::move(aIndex)), Source(std::move(aSource))
+        : TStmtNode(aPos)
+        , String(std::move(aString))
+        , Index(std::move(aIndex))
+        , Source(std::move(aSource))
     {
     }
     TFlow Exec(TRuntime& aRt) const override;
@@ -64,7 +71,9 @@ class TAppendNode final : public TStmtNode
 {
 public:
     TAppendNode(TSourcePos aPos, PExpr aTarget, std::vector<PExpr> aParts)
-        : TStmtNode(aPos), Target(std::move(aTarget)), Parts(std::move(aParts))
+        : TStmtNode(aPos)
+        , Target(std::move(aTarget))
+        , Parts(std::move(aParts))
     {
     }
     TFlow Exec(TRuntime& aRt) const override;
@@ -76,7 +85,11 @@ public:
 class TCompoundNode final : public TStmtNode
 {
 public:
-    TCompoundNode(TSourcePos aPos, std::vector<PStmt> aBody) : TStmtNode(aPos), Body(std::move(aBody)) {}
+    TCompoundNode(TSourcePos aPos, std::vector<PStmt> aBody)
+        : TStmtNode(aPos)
+        , Body(std::move(aBody))
+    {
+    }
     TFlow Exec(TRuntime& aRt) const override
     {
         for (const PStmt& s : Body) {
@@ -94,7 +107,10 @@ class TIfNode final : public TStmtNode
 {
 public:
     TIfNode(TSourcePos aPos, PExpr aCond, PStmt aThen, PStmt aElse)
-        : TStmtNode(aPos), Cond(std::move(aCond)), Then(std::move(aThen)), Else(std::move(aElse))
+        : TStmtNode(aPos)
+        , Cond(std::move(aCond))
+        , Then(std::move(aThen))
+        , Else(std::move(aElse))
     {
     }
     TFlow Exec(TRuntime& aRt) const override
@@ -113,7 +129,9 @@ class TWhileNode final : public TStmtNode
 {
 public:
     TWhileNode(TSourcePos aPos, PExpr aCond, PStmt aBody)
-        : TStmtNode(aPos), Cond(std::move(aCond)), Body(std::move(aBody))
+        : TStmtNode(aPos)
+        , Cond(std::move(aCond))
+        , Body(std::move(aBody))
     {
     }
     TFlow Exec(TRuntime& aRt) const override;
@@ -126,7 +144,9 @@ class TRepeatNode final : public TStmtNode
 {
 public:
     TRepeatNode(TSourcePos aPos, std::vector<PStmt> aBody, PExpr aCond)
-        : TStmtNode(aPos), Body(std::move(aBody)), Cond(std::move(aCond))
+        : TStmtNode(aPos)
+        , Body(std::move(aBody))
+        , Cond(std::move(aCond))
     {
     }
     TFlow Exec(TRuntime& aRt) const override;
@@ -140,8 +160,12 @@ class TForNode final : public TStmtNode
 {
 public:
     TForNode(TSourcePos aPos, PExpr aVar, PExpr aFrom, PExpr aTo, bool aDown, PStmt aBody)
-        : TStmtNode(aPos), Var(std::move(aVar)), From(std::move(aFrom)), To(std::move(aTo)), Down(aDown),
-          Body(std::move(aBody))
+        : TStmtNode(aPos)
+        , Var(std::move(aVar))
+        , From(std::move(aFrom))
+        , To(std::move(aTo))
+        , Down(aDown)
+        , Body(std::move(aBody))
     {
     }
     TFlow Exec(TRuntime& aRt) const override;
@@ -158,7 +182,10 @@ class TForInNode final : public TStmtNode
 {
 public:
     TForInNode(TSourcePos aPos, PExpr aVar, PExpr aCollection, PStmt aBody)
-        : TStmtNode(aPos), Var(std::move(aVar)), Collection(std::move(aCollection)), Body(std::move(aBody))
+        : TStmtNode(aPos)
+        , Var(std::move(aVar))
+        , Collection(std::move(aCollection))
+        , Body(std::move(aBody))
     {
     }
     TFlow Exec(TRuntime& aRt) const override;
@@ -203,8 +230,11 @@ public:
     };
     TStrCaseNode(TSourcePos aPos, PExpr aSelector, std::vector<TLabel> aLabels, std::vector<PStmt> aBranches,
                  PStmt aElse)
-        : TStmtNode(aPos), Selector(std::move(aSelector)), Labels(std::move(aLabels)),
-          Branches(std::move(aBranches)), Else(std::move(aElse))
+        : TStmtNode(aPos)
+        , Selector(std::move(aSelector))
+        , Labels(std::move(aLabels))
+        , Branches(std::move(aBranches))
+        , Else(std::move(aElse))
     {
     }
     TFlow Exec(TRuntime& aRt) const override;
@@ -219,7 +249,9 @@ class TFlowNode final : public TStmtNode
 {
 public:
     TFlowNode(TSourcePos aPos, TFlow aFlow, PStmt aBefore = nullptr)
-        : TStmtNode(aPos), Flow(aFlow), Before(std::move(aBefore))
+        : TStmtNode(aPos)
+        , Flow(aFlow)
+        , Before(std::move(aBefore))
     {
     }
     TFlow Exec(TRuntime& aRt) const override

@@ -14,7 +14,8 @@ class TConcatNode final : public TExprNode
 {
 public:
     TConcatNode(const TType* aType, TSourcePos aPos, std::vector<PExpr> aParts)
-        : TExprNode(aType, aPos), Parts(std::move(aParts))
+        : TExprNode(aType, aPos)
+        , Parts(std::move(aParts))
     {
     }
     TStr EvalStr(TRuntime& aRt) const override;

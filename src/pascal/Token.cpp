@@ -15,30 +15,66 @@ struct TKeyword
 };
 
 constexpr TKeyword kKeywords[] = {
-    {"and", TTokenKind::kwAnd}, {"array", TTokenKind::kwArray}, {"as", TTokenKind::kwAs},
-    {"asm", TTokenKind::kwAsm}, {"begin", TTokenKind::kwBegin}, {"case", TTokenKind::kwCase},
-    {"class", TTokenKind::kwClass}, {"const", TTokenKind::kwConst},
-    {"constructor", TTokenKind::kwConstructor}, {"destructor", TTokenKind::kwDestructor},
-    {"div", TTokenKind::kwDiv}, {"do", TTokenKind::kwDo}, {"downto", TTokenKind::kwDownto},
-    {"else", TTokenKind::kwElse}, {"end", TTokenKind::kwEnd}, {"except", TTokenKind::kwExcept},
-    {"file", TTokenKind::kwFile}, {"finalization", TTokenKind::kwFinalization},
-    {"finally", TTokenKind::kwFinally}, {"for", TTokenKind::kwFor},
-    {"function", TTokenKind::kwFunction}, {"goto", TTokenKind::kwGoto}, {"if", TTokenKind::kwIf},
-    {"implementation", TTokenKind::kwImplementation}, {"in", TTokenKind::kwIn},
-    {"inherited", TTokenKind::kwInherited}, {"initialization", TTokenKind::kwInitialization},
-    {"interface", TTokenKind::kwInterface}, {"is", TTokenKind::kwIs},
-    {"label", TTokenKind::kwLabel}, {"library", TTokenKind::kwLibrary},
-    {"mod", TTokenKind::kwMod}, {"nil", TTokenKind::kwNil}, {"not", TTokenKind::kwNot},
-    {"object", TTokenKind::kwObject}, {"of", TTokenKind::kwOf}, {"or", TTokenKind::kwOr},
-    {"packed", TTokenKind::kwPacked}, {"procedure", TTokenKind::kwProcedure},
-    {"program", TTokenKind::kwProgram}, {"property", TTokenKind::kwProperty},
-    {"raise", TTokenKind::kwRaise}, {"record", TTokenKind::kwRecord},
-    {"repeat", TTokenKind::kwRepeat}, {"set", TTokenKind::kwSet}, {"shl", TTokenKind::kwShl},
-    {"shr", TTokenKind::kwShr}, {"string", TTokenKind::kwString}, {"then", TTokenKind::kwThen},
-    {"threadvar", TTokenKind::kwThreadvar}, {"to", TTokenKind::kwTo}, {"try", TTokenKind::kwTry},
-    {"type", TTokenKind::kwType}, {"unit", TTokenKind::kwUnit}, {"until", TTokenKind::kwUntil},
-    {"uses", TTokenKind::kwUses}, {"var", TTokenKind::kwVar}, {"while", TTokenKind::kwWhile},
-    {"with", TTokenKind::kwWith}, {"xor", TTokenKind::kwXor},
+    {"and", TTokenKind::kwAnd},
+    {"array", TTokenKind::kwArray},
+    {"as", TTokenKind::kwAs},
+    {"asm", TTokenKind::kwAsm},
+    {"begin", TTokenKind::kwBegin},
+    {"case", TTokenKind::kwCase},
+    {"class", TTokenKind::kwClass},
+    {"const", TTokenKind::kwConst},
+    {"constructor", TTokenKind::kwConstructor},
+    {"destructor", TTokenKind::kwDestructor},
+    {"div", TTokenKind::kwDiv},
+    {"do", TTokenKind::kwDo},
+    {"downto", TTokenKind::kwDownto},
+    {"else", TTokenKind::kwElse},
+    {"end", TTokenKind::kwEnd},
+    {"except", TTokenKind::kwExcept},
+    {"file", TTokenKind::kwFile},
+    {"finalization", TTokenKind::kwFinalization},
+    {"finally", TTokenKind::kwFinally},
+    {"for", TTokenKind::kwFor},
+    {"function", TTokenKind::kwFunction},
+    {"goto", TTokenKind::kwGoto},
+    {"if", TTokenKind::kwIf},
+    {"implementation", TTokenKind::kwImplementation},
+    {"in", TTokenKind::kwIn},
+    {"inherited", TTokenKind::kwInherited},
+    {"initialization", TTokenKind::kwInitialization},
+    {"interface", TTokenKind::kwInterface},
+    {"is", TTokenKind::kwIs},
+    {"label", TTokenKind::kwLabel},
+    {"library", TTokenKind::kwLibrary},
+    {"mod", TTokenKind::kwMod},
+    {"nil", TTokenKind::kwNil},
+    {"not", TTokenKind::kwNot},
+    {"object", TTokenKind::kwObject},
+    {"of", TTokenKind::kwOf},
+    {"or", TTokenKind::kwOr},
+    {"packed", TTokenKind::kwPacked},
+    {"procedure", TTokenKind::kwProcedure},
+    {"program", TTokenKind::kwProgram},
+    {"property", TTokenKind::kwProperty},
+    {"raise", TTokenKind::kwRaise},
+    {"record", TTokenKind::kwRecord},
+    {"repeat", TTokenKind::kwRepeat},
+    {"set", TTokenKind::kwSet},
+    {"shl", TTokenKind::kwShl},
+    {"shr", TTokenKind::kwShr},
+    {"string", TTokenKind::kwString},
+    {"then", TTokenKind::kwThen},
+    {"threadvar", TTokenKind::kwThreadvar},
+    {"to", TTokenKind::kwTo},
+    {"try", TTokenKind::kwTry},
+    {"type", TTokenKind::kwType},
+    {"unit", TTokenKind::kwUnit},
+    {"until", TTokenKind::kwUntil},
+    {"uses", TTokenKind::kwUses},
+    {"var", TTokenKind::kwVar},
+    {"while", TTokenKind::kwWhile},
+    {"with", TTokenKind::kwWith},
+    {"xor", TTokenKind::kwXor},
 };
 
 // Sorted by text, for a binary search: the lexer asks for every identifier.
@@ -46,7 +82,8 @@ const std::vector<TKeyword>& SortedKeywords()
 {
     static const std::vector<TKeyword> sorted = [] {
         std::vector<TKeyword> v(std::begin(kKeywords), std::end(kKeywords));
-        std::sort(v.begin(), v.end(), [](const TKeyword& a, const TKeyword& b) { return std::strcmp(a.Text, b.Text) < 0; });
+        std::sort(v.begin(), v.end(),
+                  [](const TKeyword& a, const TKeyword& b) { return std::strcmp(a.Text, b.Text) < 0; });
         return v;
     }();
     return sorted;
@@ -103,8 +140,7 @@ QString TokenKindText(TTokenKind aKind)
     case TTokenKind::DotDot: return QStringLiteral("'..'");
     case TTokenKind::Caret: return QStringLiteral("'^'");
     case TTokenKind::At: return QStringLiteral("'@'");
-    default:
-        break;
+    default: break;
     }
     for (const TKeyword& k : kKeywords)
         if (k.Kind == aKind)
@@ -115,15 +151,11 @@ QString TokenKindText(TTokenKind aKind)
 QString TokenDescription(const TToken& aToken)
 {
     switch (aToken.Kind) {
-    case TTokenKind::Identifier:
-        return QStringLiteral("Bezeichner '%1'").arg(aToken.Text);
+    case TTokenKind::Identifier: return QStringLiteral("Bezeichner '%1'").arg(aToken.Text);
     case TTokenKind::IntLiteral:
-    case TTokenKind::RealLiteral:
-        return QStringLiteral("Zahl '%1'").arg(aToken.Text);
-    case TTokenKind::StringLiteral:
-        return QStringLiteral("String '%1'").arg(aToken.Text);
-    default:
-        return TokenKindText(aToken.Kind);
+    case TTokenKind::RealLiteral: return QStringLiteral("Zahl '%1'").arg(aToken.Text);
+    case TTokenKind::StringLiteral: return QStringLiteral("String '%1'").arg(aToken.Text);
+    default: return TokenKindText(aToken.Kind);
     }
 }
 

@@ -14,28 +14,100 @@ enum class TTokenKind : unsigned char {
     RealLiteral,
     StringLiteral, // also a single character: 'a', #13
     // symbols
-    Plus, Minus, Star, Slash, Equal, NotEqual, Less, Greater, LessEqual, GreaterEqual,
-    Assign, LParen, RParen, LBracket, RBracket, Comma, Semicolon, Colon, Dot, DotDot,
-    Caret, At,
+    Plus,
+    Minus,
+    Star,
+    Slash,
+    Equal,
+    NotEqual,
+    Less,
+    Greater,
+    LessEqual,
+    GreaterEqual,
+    Assign,
+    LParen,
+    RParen,
+    LBracket,
+    RBracket,
+    Comma,
+    Semicolon,
+    Colon,
+    Dot,
+    DotDot,
+    Caret,
+    At,
     // reserved words
-    kwAnd, kwArray, kwAs, kwAsm, kwBegin, kwCase, kwClass, kwConst, kwConstructor,
-    kwDestructor, kwDiv, kwDo, kwDownto, kwElse, kwEnd, kwExcept, kwFile, kwFinalization,
-    kwFinally, kwFor, kwFunction, kwGoto, kwIf, kwImplementation, kwIn, kwInherited,
-    kwInitialization, kwInterface, kwIs, kwLabel, kwLibrary, kwMod, kwNil, kwNot, kwObject,
-    kwOf, kwOr, kwPacked, kwProcedure, kwProgram, kwProperty, kwRaise, kwRecord, kwRepeat,
-    kwSet, kwShl, kwShr, kwString, kwThen, kwThreadvar, kwTo, kwTry, kwType, kwUnit,
-    kwUntil, kwUses, kwVar, kwWhile, kwWith, kwXor,
+    kwAnd,
+    kwArray,
+    kwAs,
+    kwAsm,
+    kwBegin,
+    kwCase,
+    kwClass,
+    kwConst,
+    kwConstructor,
+    kwDestructor,
+    kwDiv,
+    kwDo,
+    kwDownto,
+    kwElse,
+    kwEnd,
+    kwExcept,
+    kwFile,
+    kwFinalization,
+    kwFinally,
+    kwFor,
+    kwFunction,
+    kwGoto,
+    kwIf,
+    kwImplementation,
+    kwIn,
+    kwInherited,
+    kwInitialization,
+    kwInterface,
+    kwIs,
+    kwLabel,
+    kwLibrary,
+    kwMod,
+    kwNil,
+    kwNot,
+    kwObject,
+    kwOf,
+    kwOr,
+    kwPacked,
+    kwProcedure,
+    kwProgram,
+    kwProperty,
+    kwRaise,
+    kwRecord,
+    kwRepeat,
+    kwSet,
+    kwShl,
+    kwShr,
+    kwString,
+    kwThen,
+    kwThreadvar,
+    kwTo,
+    kwTry,
+    kwType,
+    kwUnit,
+    kwUntil,
+    kwUses,
+    kwVar,
+    kwWhile,
+    kwWith,
+    kwXor,
 };
 
 struct TToken
 {
     TTokenKind Kind = TTokenKind::EndOfFile;
     TSourcePos Pos;
-    QString Text;      // identifiers as written; reserved words lower case
-    QString Lower;     // identifiers in lower case, the form every lookup uses
-    qint64 Int = 0;    // IntLiteral
-    double Real = 0;   // RealLiteral
-    QByteArray Bytes;  // StringLiteral, one byte per character
+    QString Text;     // identifiers as written; reserved words lower case
+    QString Lower;    // identifiers in lower case, the form every lookup uses
+    qint64 Int = 0;   // IntLiteral
+    double Real = 0;  // RealLiteral
+    QByteArray Bytes; // StringLiteral, one byte per character
     bool IntTooBig = false;
 
     bool Is(TTokenKind aKind) const { return Kind == aKind; }

@@ -56,8 +56,8 @@ int TTypes::KindSize(TIntKind aKind)
 
 TIntKind TTypes::KindForRange(qint64 aLow, qint64 aHigh)
 {
-    for (TIntKind k : {TIntKind::S8, TIntKind::U8, TIntKind::S16, TIntKind::U16, TIntKind::S32,
-                       TIntKind::U32})
+    for (TIntKind k :
+         {TIntKind::S8, TIntKind::U8, TIntKind::S16, TIntKind::U16, TIntKind::S32, TIntKind::U32})
         if (aLow >= KindLow(k) && aHigh <= KindHigh(k))
             return k;
     return TIntKind::S64;
@@ -81,8 +81,8 @@ TType* TTypes::New(TTypeKind aKind, const QString& aName)
         t->Align = 8;
     } else if (aKind == TTypeKind::String || aKind == TTypeKind::DynArray || aKind == TTypeKind::Class) {
         t->Default.K = aKind == TTypeKind::String ? TVKind::Str
-                       : aKind == TTypeKind::Class ? TVKind::Obj
-                                                   : TVKind::Arr;
+            : aKind == TTypeKind::Class           ? TVKind::Obj
+                                                  : TVKind::Arr;
         t->Size = 8;
         t->Align = 8;
     }
@@ -210,7 +210,8 @@ TTypes::TTypes(TBuiltinTag)
     name("tdatetime", dateTime);
     name("tdate", dateTime);
     name("ttime", dateTime);
-    TType* flag = NewEnum(QStringLiteral("TReplaceFlag"), {QStringLiteral("rfReplaceAll"), QStringLiteral("rfIgnoreCase")});
+    TType* flag = NewEnum(QStringLiteral("TReplaceFlag"),
+                          {QStringLiteral("rfReplaceAll"), QStringLiteral("rfIgnoreCase")});
     name("treplaceflag", flag);
     name("treplaceflags", NewSet(flag));
     name("tsyscharset", FSetOfChar);
@@ -303,11 +304,11 @@ QString TTypes::RangeText(const TType* aType)
 
 const TType* TTypes::NewStaticArray(const TType* aIndex, const TType* aElement)
 {
-    TType* t = New(TTypeKind::StaticArray, QStringLiteral("array[%1] of %2")
-                                               .arg(aIndex->Name == RangeText(aIndex) || aIndex->Name.isEmpty()
-                                                        ? RangeText(aIndex)
-                                                        : aIndex->Name,
-                                                    aElement->Name));
+    TType* t = New(TTypeKind::StaticArray,
+                   QStringLiteral("array[%1] of %2")
+                       .arg(aIndex->Name == RangeText(aIndex) || aIndex->Name.isEmpty() ? RangeText(aIndex)
+                                                                                        : aIndex->Name,
+                            aElement->Name));
     t->Index = aIndex;
     t->Element = aElement;
     t->Low = aIndex->Low;

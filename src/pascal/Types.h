@@ -55,22 +55,22 @@ struct TType
     TIntKind IntKind = TIntKind::S64; // ordinals: the storage
     qint64 Low = 0;                   // ordinals: the range; static arrays: the index range
     qint64 High = 0;
-    const TType* Base = nullptr;      // ordinals: the type a subrange is cut from (else itself)
-    const TType* Element = nullptr;   // arrays and sets
-    const TType* Index = nullptr;     // static arrays
-    std::vector<TField> Fields;       // records
-    std::vector<QString> EnumNames;   // enumerations
+    const TType* Base = nullptr;    // ordinals: the type a subrange is cut from (else itself)
+    const TType* Element = nullptr; // arrays and sets
+    const TType* Index = nullptr;   // static arrays
+    std::vector<TField> Fields;     // records
+    std::vector<QString> EnumNames; // enumerations
     const TClassInfo* Class = nullptr;
-    bool Single = false;              // Single rounds to float precision
-    bool OpenArray = false;           // an "array of T" parameter: takes static arrays too
-    qint64 Size = 0;                  // SizeOf
+    bool Single = false;    // Single rounds to float precision
+    bool OpenArray = false; // an "array of T" parameter: takes static arrays too
+    qint64 Size = 0;        // SizeOf
     int Align = 1;
-    TValue Default;                   // what a new variable of this type holds
+    TValue Default; // what a new variable of this type holds
 
     bool IsOrdinal() const
     {
         return Kind == TTypeKind::Integer || Kind == TTypeKind::Boolean || Kind == TTypeKind::Char
-               || Kind == TTypeKind::Enum;
+            || Kind == TTypeKind::Enum;
     }
     bool IsInteger() const { return Kind == TTypeKind::Integer; }
     bool IsReal() const { return Kind == TTypeKind::Real; }
@@ -83,7 +83,7 @@ struct TType
     bool IsManaged() const
     {
         return Kind == TTypeKind::String || Kind == TTypeKind::StaticArray || Kind == TTypeKind::DynArray
-               || Kind == TTypeKind::Record || Kind == TTypeKind::Set || Kind == TTypeKind::Class;
+            || Kind == TTypeKind::Record || Kind == TTypeKind::Set || Kind == TTypeKind::Class;
     }
     qint64 Count() const { return High - Low + 1; } // static arrays
 };

@@ -164,7 +164,8 @@ void TStr::Append(const char* aData, qint64 aLength)
     const qint64 total = old + aLength;
     if (FRec == nullptr || FRec->Ref > 1 || FRec->Capacity < total) {
         // Appending in a loop is the common way to build a string; grow geometrically.
-        const qint64 capacity = FRec && FRec->Ref == 1 && old > 0 ? std::max(total, old + old / 2 + 16) : total;
+        const qint64 capacity =
+            FRec && FRec->Ref == 1 && old > 0 ? std::max(total, old + old / 2 + 16) : total;
         if (FRec && FRec->Ref == 1 && FRec->Data() <= aData && aData < FRec->Data() + FRec->Capacity) {
             // appending (part of) itself: the realloc would move the source
             TStr copy(aData, aLength);
@@ -201,20 +202,11 @@ int TStr::Compare(const TStr& a, const TStr& b)
 void TValue::ReleaseHeap()
 {
     switch (K) {
-    case TVKind::Str:
-        TStr::Release(S);
-        break;
-    case TVKind::Arr:
-        ReleaseArr(A);
-        break;
-    case TVKind::Set:
-        ReleaseSet(St);
-        break;
-    case TVKind::Obj:
-        ReleaseObj(O);
-        break;
-    default:
-        break;
+    case TVKind::Str: TStr::Release(S); break;
+    case TVKind::Arr: ReleaseArr(A); break;
+    case TVKind::Set: ReleaseSet(St); break;
+    case TVKind::Obj: ReleaseObj(O); break;
+    default: break;
     }
 }
 

@@ -50,9 +50,9 @@ struct TExcRec
 };
 
 enum class TVKind : unsigned char {
-    Int,  // every ordinal: integers, Char, Boolean, enumerations
+    Int, // every ordinal: integers, Char, Boolean, enumerations
     Real,
-    Ref,  // a var parameter: points at the caller's value, owns nothing
+    Ref, // a var parameter: points at the caller's value, owns nothing
     // from here on the value holds a counted reference
     Str,
     Arr,
@@ -82,16 +82,36 @@ class TStr
 public:
     TStr() = default;
     TStr(const char* aData, qint64 aLength);
-    explicit TStr(const QByteArray& aBytes) : TStr(aBytes.constData(), aBytes.size()) {}
-    TStr(const TStr& aOther) : FRec(aOther.FRec) { if (FRec) ++FRec->Ref; }
-    TStr(TStr&& aOther) noexcept : FRec(std::exchange(aOther.FRec, nullptr)) {}
-    ~TStr() { if (FRec) Release(FRec); }
+    explicit TStr(const QByteArray& aBytes)
+        : TStr(aBytes.constData(), aBytes.size())
+    {
+    }
+    TStr(const TStr& aOther)
+        : FRec(aOther.FRec)
+    {
+        if (FRec)
+            ++FRec->Ref;
+    }
+    TStr(TStr&& aOther) noexcept
+        : FRec(std::exchange(aOther.FRec, nullptr))
+    {
+    }
+    ~TStr()
+    {
+        if (FRec)
+            Release(FRec);
+    }
     TStr& operator=(const TStr& aOther);
     TStr& operator=(TStr&& aOther) noexcept;
 
     static TStr Char(char aChar) { return TStr(&aChar, 1); }
     // Adopts a body whose reference the caller owned.
-    static TStr Adopt(TStrRec* aRec) { TStr s; s.FRec = aRec; return s; }
+    static TStr Adopt(TStrRec* aRec)
+    {
+        TStr s;
+        s.FRec = aRec;
+        return s;
+    }
     TStrRec* Detach() { return std::exchange(FRec, nullptr); }
     TStrRec* Rec() const { return FRec; }
 
@@ -126,7 +146,8 @@ private:
 class TValue
 {
 public:
-    union {
+    union
+    {
         qint64 I;
         double R;
         TValue* P;
@@ -138,14 +159,29 @@ public:
     };
     TVKind K;
 
-    TValue() : I(0), K(TVKind::Int) {}
-    TValue(const TValue& aOther) : I(aOther.I), K(aOther.K) { AddRef(); }
-    TValue(TValue&& aOther) noexcept : I(aOther.I), K(aOther.K)
+    TValue()
+        : I(0)
+        , K(TVKind::Int)
+    {
+    }
+    TValue(const TValue& aOther)
+        : I(aOther.I)
+        , K(aOther.K)
+    {
+        AddRef();
+    }
+    TValue(TValue&& aOther) noexcept
+        : I(aOther.I)
+        , K(aOther.K)
     {
         aOther.K = TVKind::Int;
         aOther.I = 0;
     }
-    ~TValue() { if (IsCounted() && H) ReleaseHeap(); }
+    ~TValue()
+    {
+        if (IsCounted() && H)
+            ReleaseHeap();
+    }
     TValue& operator=(const TValue& aOther)
     {
         if (this != &aOther) {
@@ -166,14 +202,55 @@ public:
         std::swap(K, aOther.K);
     }
 
-    static TValue FromInt(qint64 aValue) { TValue v; v.I = aValue; return v; }
-    static TValue FromReal(double aValue) { TValue v; v.R = aValue; v.K = TVKind::Real; return v; }
-    static TValue FromRef(TValue* aTarget) { TValue v; v.P = aTarget; v.K = TVKind::Ref; return v; }
-    static TValue FromStr(TStr&& aStr) { TValue v; v.S = aStr.Detach(); v.K = TVKind::Str; return v; }
+    static TValue FromInt(qint64 aValue)
+    {
+        TValue v;
+        v.I = aValue;
+        return v;
+    }
+    static TValue FromReal(double aValue)
+    {
+        TValue v;
+        v.R = aValue;
+        v.K = TVKind::Real;
+        return v;
+    }
+    static TValue FromRef(TValue* aTarget)
+    {
+        TValue v;
+        v.P = aTarget;
+        v.K = TVKind::Ref;
+        return v;
+    }
+    static TValue FromStr(TStr&& aStr)
+    {
+        TValue v;
+        v.S = aStr.Detach();
+        v.K = TVKind::Str;
+        return v;
+    }
     static TValue FromStr(const TStr& aStr) { return FromStr(TStr(aStr)); }
-    static TValue FromArr(TArrRec* aOwned) { TValue v; v.A = aOwned; v.K = TVKind::Arr; return v; }
-    static TValue FromSet(TSetRec* aOwned) { TValue v; v.St = aOwned; v.K = TVKind::Set; return v; }
-    static TValue FromObj(TExcRec* aOwned) { TValue v; v.O = aOwned; v.K = TVKind::Obj; return v; }
+    static TValue FromArr(TArrRec* aOwned)
+    {
+        TValue v;
+        v.A = aOwned;
+        v.K = TVKind::Arr;
+        return v;
+    }
+    static TValue FromSet(TSetRec* aOwned)
+    {
+        TValue v;
+        v.St = aOwned;
+        v.K = TVKind::Set;
+        return v;
+    }
+    static TValue FromObj(TExcRec* aOwned)
+    {
+        TValue v;
+        v.O = aOwned;
+        v.K = TVKind::Obj;
+        return v;
+    }
 
     bool IsCounted() const { return K >= TVKind::Str; }
     // The string as a handle sharing the body.
@@ -193,7 +270,11 @@ public:
     qint64 StrLength() const { return K == TVKind::Str && S ? S->Length : 0; }
 
 private:
-    void AddRef() { if (IsCounted() && H) ++*static_cast<int*>(H); }
+    void AddRef()
+    {
+        if (IsCounted() && H)
+            ++*static_cast<int*>(H);
+    }
     void ReleaseHeap();
 };
 

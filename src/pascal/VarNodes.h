@@ -9,7 +9,8 @@ class TConstNode : public TExprNode
 {
 public:
     TConstNode(const TType* aType, TSourcePos aPos, TValue aValue)
-        : TExprNode(aType, aPos), Value(std::move(aValue))
+        : TExprNode(aType, aPos)
+        , Value(std::move(aValue))
     {
     }
     qint64 EvalInt(TRuntime&) const override { return Value.I; }
@@ -31,7 +32,8 @@ class TGlobalVarNode : public TExprNode
 {
 public:
     TGlobalVarNode(const TType* aType, TSourcePos aPos, int aSlot)
-        : TExprNode(aType, aPos, true), Slot(aSlot)
+        : TExprNode(aType, aPos, true)
+        , Slot(aSlot)
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override { return aRt.Globals[Slot].I; }
@@ -45,7 +47,8 @@ class TLocalVarNode : public TExprNode
 {
 public:
     TLocalVarNode(const TType* aType, TSourcePos aPos, int aSlot)
-        : TExprNode(aType, aPos, true), Slot(aSlot)
+        : TExprNode(aType, aPos, true)
+        , Slot(aSlot)
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override { return aRt.Frame->Slots[Slot].I; }
@@ -60,7 +63,9 @@ class TOuterVarNode : public TExprNode
 {
 public:
     TOuterVarNode(const TType* aType, TSourcePos aPos, int aHops, int aSlot)
-        : TExprNode(aType, aPos, true), Hops(aHops), Slot(aSlot)
+        : TExprNode(aType, aPos, true)
+        , Hops(aHops)
+        , Slot(aSlot)
     {
     }
     TValue* Ref(TRuntime& aRt, bool) const override
@@ -80,7 +85,9 @@ class TVarParamNode : public TExprNode
 {
 public:
     TVarParamNode(const TType* aType, TSourcePos aPos, int aHops, int aSlot)
-        : TExprNode(aType, aPos, true), Hops(aHops), Slot(aSlot)
+        : TExprNode(aType, aPos, true)
+        , Hops(aHops)
+        , Slot(aSlot)
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override { return Ref(aRt, false)->I; }
@@ -100,7 +107,8 @@ class TIntToRealNode : public TExprNode
 {
 public:
     TIntToRealNode(const TType* aType, PExpr aSource)
-        : TExprNode(aType, aSource->Pos), Source(std::move(aSource))
+        : TExprNode(aType, aSource->Pos)
+        , Source(std::move(aSource))
     {
     }
     double EvalReal(TRuntime& aRt) const override { return double(Source->EvalInt(aRt)); }
@@ -113,7 +121,8 @@ class TCharToStrNode : public TExprNode
 {
 public:
     TCharToStrNode(const TType* aType, PExpr aSource)
-        : TExprNode(aType, aSource->Pos), Source(std::move(aSource))
+        : TExprNode(aType, aSource->Pos)
+        , Source(std::move(aSource))
     {
     }
     TStr EvalStr(TRuntime& aRt) const override { return TStr::Char(char(Source->EvalInt(aRt))); }
@@ -126,7 +135,8 @@ class TOrdCastNode : public TExprNode
 {
 public:
     TOrdCastNode(const TType* aType, TSourcePos aPos, PExpr aSource)
-        : TExprNode(aType, aPos), Source(std::move(aSource))
+        : TExprNode(aType, aPos)
+        , Source(std::move(aSource))
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override
@@ -143,7 +153,8 @@ class TRetypeNode : public TExprNode
 {
 public:
     TRetypeNode(const TType* aType, PExpr aSource)
-        : TExprNode(aType, aSource->Pos, aSource->IsLValue), Source(std::move(aSource))
+        : TExprNode(aType, aSource->Pos, aSource->IsLValue)
+        , Source(std::move(aSource))
     {
     }
     qint64 EvalInt(TRuntime& aRt) const override { return Source->EvalInt(aRt); }

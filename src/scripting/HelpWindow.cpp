@@ -29,8 +29,7 @@ constexpr TRoutine kRoutines[] = {
      "Berechnet die 16-Bit-Prüfsumme (CRC16) von aText, beginnend mit dem Startwert aInitCRC."},
     {"function CRC32(aInitCRC: cardinal; aText: String): Cardinal;",
      "Berechnet die 32-Bit-Prüfsumme (CRC32) von aText, beginnend mit dem Startwert aInitCRC."},
-    {"procedure Send(const aText: string);",
-     "Sendet aText sofort über die geöffnete Schnittstelle."},
+    {"procedure Send(const aText: string);", "Sendet aText sofort über die geöffnete Schnittstelle."},
     {"procedure writeln(const aText: string);",
      "Schreibt aText als eigene Zeile in die Meldungen des Scripts."},
     {"procedure SetRTS(aSet: boolean);",
@@ -67,8 +66,7 @@ QTextBrowser* TfrmHelpWindow::edHelpText() const
 
 void TfrmHelpWindow::LoadHelpText(const QString& aDirectory)
 {
-    const QDir directory(aDirectory.isEmpty() ? QCoreApplication::applicationDirPath()
-                                              : aDirectory);
+    const QDir directory(aDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : aDirectory);
     const QString fileName = directory.filePath(HelpFileName());
     FFromFile = false;
     if (QFile::exists(fileName)) {
@@ -90,26 +88,24 @@ void TfrmHelpWindow::LoadHelpText(const QString& aDirectory)
 QString TfrmHelpWindow::BuiltInHelpText()
 {
     QString html;
-    html += QStringLiteral(
-        "<p>Ein Script beginnt mit <b>begin</b> und endet mit <b>end.</b> (mit Punkt). "
-        "Vor <b>begin</b> können Funktionen, Prozeduren und Variablen deklariert werden. "
-        "Ein Script besteht immer aus genau einer Datei; weitere Dateien können nicht "
-        "eingebunden werden.</p>"
-        "<p>Geschrieben werden Scripte in Pascal (Delphi-Dialekt). Neben den üblichen "
-        "Routinen wie IntToHex, Chr, Ord, Hi, Lo, Length und Copy stellt das Programm "
-        "folgende Routinen zur Verfügung:</p>");
+    html += QStringLiteral("<p>Ein Script beginnt mit <b>begin</b> und endet mit <b>end.</b> (mit Punkt). "
+                           "Vor <b>begin</b> können Funktionen, Prozeduren und Variablen deklariert werden. "
+                           "Ein Script besteht immer aus genau einer Datei; weitere Dateien können nicht "
+                           "eingebunden werden.</p>"
+                           "<p>Geschrieben werden Scripte in Pascal (Delphi-Dialekt). Neben den üblichen "
+                           "Routinen wie IntToHex, Chr, Ord, Hi, Lo, Length und Copy stellt das Programm "
+                           "folgende Routinen zur Verfügung:</p>");
     for (const TRoutine& routine : kRoutines) {
         html += QStringLiteral("<p><b>%1</b><br>%2</p>")
                     .arg(QString::fromUtf8(routine.Declaration).toHtmlEscaped(),
                          QString::fromUtf8(routine.Description).toHtmlEscaped());
     }
-    html += QStringLiteral(
-        "<p>Die Variable <b>Text</b> enthält den Text, der gesendet werden soll, beim "
-        "Empfangsscript den empfangenen Text. Wird Text im Script geändert, wird der "
-        "geänderte Text gesendet bzw. weiterverarbeitet.</p>"
-        "<p><b>Beispiel:</b> Das folgende Script berechnet die CRC16-Prüfsumme des zu "
-        "sendenden Textes, zeigt sie mit ihrem High- und Low-Byte in einer Meldung an und "
-        "hängt zuerst das High-Byte und dann das Low-Byte an den Text an:</p>");
+    html += QStringLiteral("<p>Die Variable <b>Text</b> enthält den Text, der gesendet werden soll, beim "
+                           "Empfangsscript den empfangenen Text. Wird Text im Script geändert, wird der "
+                           "geänderte Text gesendet bzw. weiterverarbeitet.</p>"
+                           "<p><b>Beispiel:</b> Das folgende Script berechnet die CRC16-Prüfsumme des zu "
+                           "sendenden Textes, zeigt sie mit ihrem High- und Low-Byte in einer Meldung an und "
+                           "hängt zuerst das High-Byte und dann das Low-Byte an den Text an:</p>");
     html += QStringLiteral("<pre>") + ExampleScript().toHtmlEscaped() + QStringLiteral("</pre>");
     return html;
 }

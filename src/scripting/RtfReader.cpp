@@ -16,10 +16,9 @@ namespace {
 // Code page 1252 at 0x80..0x9F; the five unused positions stay the C1 characters, as Windows
 // maps them.
 constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 char16_t FromCp1252(quint8 aByte)
@@ -61,17 +60,86 @@ bool IsSkippedDestination(QByteArrayView aWord)
 {
     static const QList<QByteArrayView> words = [] {
         QList<QByteArrayView> list = {
-            "stylesheet", "info", "pict", "object", "objdata", "result", "shppict", "nonshppict",
-            "shp", "shpinst", "shptxt", "header", "headerl", "headerr", "headerf", "footer",
-            "footerl", "footerr", "footerf", "footnote", "fldinst", "xmlnstbl", "listtable",
-            "listoverridetable", "rsidtbl", "revtbl", "filetbl", "themedata", "colorschememapping",
-            "latentstyles", "datastore", "generator", "pgdsctbl", "bkmkstart", "bkmkend", "template",
-            "comment", "private", "userprops", "docvar", "ftnsep", "ftnsepc", "ftncn", "aftnsep",
-            "aftnsepc", "aftncn", "annotation", "atnid", "atnauthor", "atrfstart", "atrfend", "txe",
-            "xe", "tc", "rxe", "fontemb", "fontfile", "falt", "panose", "leveltext", "levelnumbers",
-            "nonesttables", "author", "title", "subject", "operator", "keywords", "doccomm",
-            "company", "buptim", "creatim", "printim", "revtim", "hlinkbase", "mmathPr", "ud",
-            "passwordhash", "wgrffmtfilter", "pnseclvl", "blipuid",
+            "stylesheet",
+            "info",
+            "pict",
+            "object",
+            "objdata",
+            "result",
+            "shppict",
+            "nonshppict",
+            "shp",
+            "shpinst",
+            "shptxt",
+            "header",
+            "headerl",
+            "headerr",
+            "headerf",
+            "footer",
+            "footerl",
+            "footerr",
+            "footerf",
+            "footnote",
+            "fldinst",
+            "xmlnstbl",
+            "listtable",
+            "listoverridetable",
+            "rsidtbl",
+            "revtbl",
+            "filetbl",
+            "themedata",
+            "colorschememapping",
+            "latentstyles",
+            "datastore",
+            "generator",
+            "pgdsctbl",
+            "bkmkstart",
+            "bkmkend",
+            "template",
+            "comment",
+            "private",
+            "userprops",
+            "docvar",
+            "ftnsep",
+            "ftnsepc",
+            "ftncn",
+            "aftnsep",
+            "aftnsepc",
+            "aftncn",
+            "annotation",
+            "atnid",
+            "atnauthor",
+            "atrfstart",
+            "atrfend",
+            "txe",
+            "xe",
+            "tc",
+            "rxe",
+            "fontemb",
+            "fontfile",
+            "falt",
+            "panose",
+            "leveltext",
+            "levelnumbers",
+            "nonesttables",
+            "author",
+            "title",
+            "subject",
+            "operator",
+            "keywords",
+            "doccomm",
+            "company",
+            "buptim",
+            "creatim",
+            "printim",
+            "revtim",
+            "hlinkbase",
+            "mmathPr",
+            "ud",
+            "passwordhash",
+            "wgrffmtfilter",
+            "pnseclvl",
+            "blipuid",
         };
         std::sort(list.begin(), list.end());
         return list;
@@ -88,10 +156,10 @@ char16_t NamedCharacter(QByteArrayView aWord)
         char16_t Char;
     };
     static const TNamedChar names[] = {
-        {"emdash", 0x2014},   {"endash", 0x2013},    {"emspace", 0x2003}, {"enspace", 0x2002},
-        {"qmspace", 0x2005},  {"bullet", 0x2022},    {"lquote", 0x2018},  {"rquote", 0x2019},
+        {"emdash", 0x2014},    {"endash", 0x2013},    {"emspace", 0x2003}, {"enspace", 0x2002},
+        {"qmspace", 0x2005},   {"bullet", 0x2022},    {"lquote", 0x2018},  {"rquote", 0x2019},
         {"ldblquote", 0x201C}, {"rdblquote", 0x201D}, {"zwj", 0x200D},     {"zwnj", 0x200C},
-        {"ltrmark", 0x200E},  {"rtlmark", 0x200F},
+        {"ltrmark", 0x200E},   {"rtlmark", 0x200F},
     };
     for (const TNamedChar& named : names) {
         if (named.Word == aWord)
@@ -167,8 +235,7 @@ bool TRtfReader::Read(QString* aError)
     // Leading white space and a byte-order mark are tolerated.
     while (FPos != FEnd && (*FPos == ' ' || *FPos == '\t' || *FPos == '\r' || *FPos == '\n'))
         ++FPos;
-    if (FEnd - FPos >= 3 && quint8(FPos[0]) == 0xEF && quint8(FPos[1]) == 0xBB
-        && quint8(FPos[2]) == 0xBF)
+    if (FEnd - FPos >= 3 && quint8(FPos[0]) == 0xEF && quint8(FPos[1]) == 0xBB && quint8(FPos[2]) == 0xBF)
         FPos += 3;
     if (FEnd - FPos < 5 || QByteArrayView(FPos, 5) != QByteArrayView("{\\rtf"))
         return Fail(aError, QStringLiteral("Die Datei ist kein RTF-Dokument."));
@@ -184,9 +251,7 @@ bool TRtfReader::Read(QString* aError)
             }
             OpenGroup();
             break;
-        case '}':
-            ended = CloseGroup();
-            break;
+        case '}': ended = CloseGroup(); break;
         case '\\':
             if (FPos == FEnd) {
                 FTruncated = true;
@@ -199,14 +264,9 @@ bool TRtfReader::Read(QString* aError)
             break;
         case '\r':
         case '\n':
-        case '\0':
-            break;
-        case '\t':
-            Emit(u'\t');
-            break;
-        default:
-            Emit(FromCp1252(quint8(c)));
-            break;
+        case '\0': break;
+        case '\t': Emit(u'\t'); break;
+        default: Emit(FromCp1252(quint8(c))); break;
         }
     }
     Flush();
@@ -218,17 +278,19 @@ bool TRtfReader::Read(QString* aError)
 
     if (!ended) {
         const qsizetype open = FTruncated ? std::max<qsizetype>(FStack.size(), 1) : FStack.size();
-        return Fail(aError, QStringLiteral("Das RTF-Dokument ist unvollständig: %1 Gruppe(n) "
-                                           "nicht geschlossen.")
-                                .arg(open));
+        return Fail(aError,
+                    QStringLiteral("Das RTF-Dokument ist unvollständig: %1 Gruppe(n) "
+                                   "nicht geschlossen.")
+                        .arg(open));
     }
     // After the closing brace only white space (and padding zeros) may follow.
     for (const char* p = FPos; p != FEnd; ++p) {
         if (*p != ' ' && *p != '\t' && *p != '\r' && *p != '\n' && *p != '\0') {
-            return Fail(aError, QStringLiteral("Nach dem Ende des RTF-Dokuments folgen weitere "
-                                               "Daten (Position %1); die Klammern passen nicht "
-                                               "zusammen.")
-                                    .arg(p - FData));
+            return Fail(aError,
+                        QStringLiteral("Nach dem Ende des RTF-Dokuments folgen weitere "
+                                       "Daten (Position %1); die Klammern passen nicht "
+                                       "zusammen.")
+                            .arg(p - FData));
         }
     }
     return true;
@@ -260,9 +322,7 @@ void TRtfReader::ControlSymbol()
     switch (c) {
     case '\\':
     case '{':
-    case '}':
-        Emit(char16_t(c));
-        break;
+    case '}': Emit(char16_t(c)); break;
     case '\'': {
         auto hex = [](char aDigit) {
             if (aDigit >= '0' && aDigit <= '9')
@@ -286,18 +346,10 @@ void TRtfReader::ControlSymbol()
         Emit(FromCp1252(quint8(high * 16 + low)));
         break;
     }
-    case '*':
-        FIgnorable = true;
-        break;
-    case '~':
-        Emit(0x00A0);
-        break;
-    case '-':
-        Emit(0x00AD);
-        break;
-    case '_':
-        Emit(0x2011);
-        break;
+    case '*': FIgnorable = true; break;
+    case '~': Emit(0x00A0); break;
+    case '-': Emit(0x00AD); break;
+    case '_': Emit(0x2011); break;
     case '\r':
     case '\n':
         if (FSkip > 0)
@@ -498,8 +550,7 @@ void TRtfReader::Emit(char16_t aChar)
             FRed = FGreen = FBlue = 0;
         }
         break;
-    case TDestination::Skip:
-        break;
+    case TDestination::Skip: break;
     }
 }
 

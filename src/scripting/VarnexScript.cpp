@@ -56,8 +56,7 @@ void TVarnexScript::ScriptWriteln(const QString& aMsg)
 }
 
 TVarnexScript::TOutcome TVarnexScript::ExecuteScript(const QString& aScript,
-                                                     const TMessageOutput* aMessageOutput,
-                                                     int aMaxRunTimeMs)
+                                                     const TMessageOutput* aMessageOutput, int aMaxRunTimeMs)
 {
     if (aMessageOutput && aMessageOutput->Clear)
         aMessageOutput->Clear();
@@ -154,7 +153,8 @@ QString TVarnexScript::ReadScriptFile(const QString& aFileName)
     if (bytes.startsWith("\xEF\xBB\xBF"))
         text = QString::fromUtf8(bytes.mid(3));
     else if (bytes.startsWith("\xFF\xFE"))
-        text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
+        text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                                  (bytes.size() - 2) / 2);
     else if (bytes.startsWith("\xFE\xFF")) {
         QByteArray swapped = bytes.mid(2);
         for (qsizetype i = 0; i + 1 < swapped.size(); i += 2)

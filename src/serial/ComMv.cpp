@@ -75,8 +75,7 @@ QString TComMv::PortString() const
 {
     static const char kParityLetters[] = {'N', 'O', 'E', 'M', 'S'};
     const int parity = int(Parity());
-    const QChar letter = parity >= 0 && parity < 5 ? QChar::fromLatin1(kParityLetters[parity])
-                                                   : QChar(u'?');
+    const QChar letter = parity >= 0 && parity < 5 ? QChar::fromLatin1(kParityLetters[parity]) : QChar(u'?');
     const double stopBits = int(StopBits()) / 2.0 + 1;
     return QStringLiteral("%1, %2, %3, %4")
         .arg(Baud())

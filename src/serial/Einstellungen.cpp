@@ -46,13 +46,11 @@ TEinstellungen::TEinstellungen(TComMv& aPort, QWidget* aParent)
     ui->setupUi(this);
     FGroup = new QButtonGroup(this);
     FGroup->setExclusive(true);
-    connect(FGroup, &QButtonGroup::buttonToggled, this,
-            [this](QAbstractButton* aButton, bool aChecked) {
-                if (aChecked && !FFilling)
-                    RadioGbClick(aButton);
-            });
-    connect(ui->butEigenschaften, &QPushButton::clicked, this,
-            &TEinstellungen::butEigenschaftenClick);
+    connect(FGroup, &QButtonGroup::buttonToggled, this, [this](QAbstractButton* aButton, bool aChecked) {
+        if (aChecked && !FFilling)
+            RadioGbClick(aButton);
+    });
+    connect(ui->butEigenschaften, &QPushButton::clicked, this, &TEinstellungen::butEigenschaftenClick);
     connect(ui->butOK, &QPushButton::clicked, this, &TEinstellungen::butOKClick);
 }
 
@@ -106,8 +104,7 @@ void TEinstellungen::ArrangeEntries(int aWidestText)
                                 qMax(FLayout.GroupHeight, needed.height()));
     layout()->activate();
     const QSize total = layout()->totalMinimumSize();
-    setFixedSize(qMax(FLayout.ClientWidth, total.width()),
-                 qMax(FLayout.ClientHeight, total.height()));
+    setFixedSize(qMax(FLayout.ClientWidth, total.width()), qMax(FLayout.ClientHeight, total.height()));
 }
 
 int TEinstellungen::TextWidth(const QString& aText) const
@@ -147,8 +144,7 @@ void TEinstellungen::butEigenschaftenClick()
     // The line settings need an open port; one opened here stays open, as the user
     // evidently means to use it.
     if (!FPort.Opened() && !FPort.Open()) {
-        const QString text =
-            QStringLiteral("Port %1 steht im Moment nicht zu Verfügung").arg(FPort.Port());
+        const QString text = QStringLiteral("Port %1 steht im Moment nicht zu Verfügung").arg(FPort.Port());
         Prompts().Ask(this, IPrompts::TKind::Warning, text, {IPrompts::TButton::Ok},
                       QStringLiteral("Fehler beim Zugriff auf Schnittstelle"));
     }

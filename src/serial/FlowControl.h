@@ -8,8 +8,7 @@ enum class TFlowControl { None, XonXoff, Hardware };
 
 inline TFlowControl FlowFromFlag(quint32 aFlag)
 {
-    if ((aFlag & DcbFlag::OutxCtsFlow)
-        || (aFlag & DcbFlag::RtsControlMask) == DcbFlag::RtsControlHandshake)
+    if ((aFlag & DcbFlag::OutxCtsFlow) || (aFlag & DcbFlag::RtsControlMask) == DcbFlag::RtsControlHandshake)
         return TFlowControl::Hardware;
     if (aFlag & (DcbFlag::OutX | DcbFlag::InX))
         return TFlowControl::XonXoff;
@@ -25,8 +24,7 @@ inline quint32 FlagWithFlow(quint32 aFlag, TFlowControl aFlow)
     case TFlowControl::None: break;
     case TFlowControl::XonXoff: flag |= DcbFlag::OutX | DcbFlag::InX; break;
     case TFlowControl::Hardware:
-        flag = (flag & ~DcbFlag::RtsControlMask) | DcbFlag::OutxCtsFlow
-               | DcbFlag::RtsControlHandshake;
+        flag = (flag & ~DcbFlag::RtsControlMask) | DcbFlag::OutxCtsFlow | DcbFlag::RtsControlHandshake;
         break;
     }
     return flag;

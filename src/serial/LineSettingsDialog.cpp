@@ -9,12 +9,12 @@
 #include <QPushButton>
 
 namespace {
-const int kBaudRates[] = {110,   300,   600,   1200,   2400,   4800,   9600,   14400,  19200,
+const int kBaudRates[] = {110,   300,   600,    1200,   2400,   4800,   9600,   14400, 19200,
                           38400, 57600, 115200, 128000, 230400, 256000, 460800, 921600};
 } // namespace
 
-TLineSettingsDialog::TLineSettingsDialog(const QString& aPortName,
-                                         const TDeviceLineSettings& aSettings, QWidget* aParent)
+TLineSettingsDialog::TLineSettingsDialog(const QString& aPortName, const TDeviceLineSettings& aSettings,
+                                         QWidget* aParent)
     : QDialog(aParent)
     , ui(std::make_unique<Ui::TLineSettingsDialog>())
     , FInitial(aSettings)
@@ -32,9 +32,8 @@ TLineSettingsDialog::TLineSettingsDialog(const QString& aPortName,
         ui->cbDataBits->addItem(QString::number(bits), bits);
     ui->cbDataBits->setCurrentIndex(qMax(0, ui->cbDataBits->findData(aSettings.DataBits)));
 
-    ui->cbParity->addItems({QStringLiteral("Keine"), QStringLiteral("Ungerade"),
-                            QStringLiteral("Gerade"), QStringLiteral("Markierung"),
-                            QStringLiteral("Leerzeichen")});
+    ui->cbParity->addItems({QStringLiteral("Keine"), QStringLiteral("Ungerade"), QStringLiteral("Gerade"),
+                            QStringLiteral("Markierung"), QStringLiteral("Leerzeichen")});
     ui->cbParity->setCurrentIndex(int(aSettings.Parity));
 
     ui->cbStopBits->addItems({QStringLiteral("1"), QLocale().toString(1.5), QStringLiteral("2")});

@@ -63,10 +63,9 @@ bool T_QCCom32::Open()
         }
         if (!boolShowErrors)
             return false;
-        const auto answer = Prompts().Ask(
-            nullptr, IPrompts::TKind::Warning,
-            QStringLiteral("Error opening COM%1: ").arg(nPort),
-            {IPrompts::TButton::Abort, IPrompts::TButton::Retry});
+        const auto answer = Prompts().Ask(nullptr, IPrompts::TKind::Warning,
+                                          QStringLiteral("Error opening COM%1: ").arg(nPort),
+                                          {IPrompts::TButton::Abort, IPrompts::TButton::Retry});
         if (answer != IPrompts::TButton::Retry)
             return false;
     }
@@ -322,9 +321,8 @@ void T_QCCom32::GetRegistryPortList(QStringList& aList)
         // fourth character on.
         const QString path = registry.DevicePath(number);
         if (number >= 0 && !path.isEmpty())
-            entry += QStringLiteral(" (%1)").arg(number >= TPortRegistry::kFirstBoundPort
-                                                     ? path
-                                                     : QFileInfo(path).fileName());
+            entry += QStringLiteral(" (%1)").arg(
+                number >= TPortRegistry::kFirstBoundPort ? path : QFileInfo(path).fileName());
 #endif
     }
 }

@@ -4,7 +4,6 @@
 
 #include "log/Log.h"
 
-
 namespace {
 
 // How long closing waits for bytes still queued for the line.
@@ -90,17 +89,13 @@ bool TQtSerialDevice::ApplySettings(const TDeviceLineSettings& aSettings)
     if (!FPort.isOpen())
         return false;
     TFlowControl flow = FlowFromFlag(aSettings.Flag);
-    const QSerialPort::FlowControl qtFlow = flow == TFlowControl::Hardware
-                                                ? QSerialPort::HardwareControl
-                                            : flow == TFlowControl::XonXoff
-                                                ? QSerialPort::SoftwareControl
-                                                : QSerialPort::NoFlowControl;
-    bool ok = FPort.setBaudRate(aSettings.Baud)
-              && aSettings.DataBits >= 5 && aSettings.DataBits <= 8
-              && FPort.setDataBits(QSerialPort::DataBits(aSettings.DataBits))
-              && FPort.setParity(ToQt(aSettings.Parity))
-              && FPort.setStopBits(ToQt(aSettings.StopBits))
-              && FPort.setFlowControl(qtFlow);
+    const QSerialPort::FlowControl qtFlow = flow == TFlowControl::Hardware ? QSerialPort::HardwareControl
+        : flow == TFlowControl::XonXoff                                    ? QSerialPort::SoftwareControl
+                                                                           : QSerialPort::NoFlowControl;
+    bool ok = FPort.setBaudRate(aSettings.Baud) && aSettings.DataBits >= 5 && aSettings.DataBits <= 8
+        && FPort.setDataBits(QSerialPort::DataBits(aSettings.DataBits))
+        && FPort.setParity(ToQt(aSettings.Parity)) && FPort.setStopBits(ToQt(aSettings.StopBits))
+        && FPort.setFlowControl(qtFlow);
     if (!ok)
         qCInfo(lcSerialDevice) << "settings refused:" << FPort.errorString();
     FPort.clearError();

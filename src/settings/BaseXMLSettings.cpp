@@ -68,8 +68,7 @@ TBaseXMLSettings* TBaseXMLSettings::AccessInstance(int aRequest, TFactory aFacto
         }
         return sInstance;
     case 2: sInstance = nullptr; return nullptr;
-    default:
-        throw EVarnexError(QStringLiteral("Illegal request %1 in AccessInstance").arg(aRequest));
+    default: throw EVarnexError(QStringLiteral("Illegal request %1 in AccessInstance").arg(aRequest));
     }
 }
 
@@ -146,8 +145,8 @@ pugi::xml_node TBaseXMLSettings::GetElement(const QString& aSelPath, bool aCreat
     pugi::xml_document* document = GetDOM();
     if (!document)
         return {};
-    pugi::xml_node node = aCreate ? GetOrCreateElement(aSelPath, document)
-                                  : SelectSingleNode(*document, aSelPath);
+    pugi::xml_node node =
+        aCreate ? GetOrCreateElement(aSelPath, document) : SelectSingleNode(*document, aSelPath);
     return node.type() == pugi::node_element ? node : pugi::xml_node();
 }
 
@@ -168,17 +167,17 @@ pugi::xml_node TBaseXMLSettings::LoadForm(QWidget* aForm, const QString& aName, 
     const QSize designed = aForm->size();
     const pugi::xml_node element = FindFormElement(aName);
     if (element) {
-        const QRect current = aForm->isMaximized() || aForm->isMinimized() ? aForm->normalGeometry()
-                                                                           : aForm->geometry();
+        const QRect current =
+            aForm->isMaximized() || aForm->isMinimized() ? aForm->normalGeometry() : aForm->geometry();
         const int left = GetAttrInt(QStringLiteral("Left"), element, current.left());
         const int top = GetAttrInt(QStringLiteral("Top"), element, current.top());
         const int right = GetAttrInt(QStringLiteral("Right"), element, current.left() + current.width());
         const int bottom = GetAttrInt(QStringLiteral("Bottom"), element, current.top() + current.height());
         const int state = GetAttrInt(QStringLiteral("State"), element, kShowNormal);
         aForm->setGeometry(left, top, qMax(1, right - left), qMax(1, bottom - top));
-        aForm->setWindowState(state == kShowMaximized   ? Qt::WindowMaximized
-                              : state == kShowMinimized ? Qt::WindowMinimized
-                                                        : Qt::WindowNoState);
+        aForm->setWindowState(state == kShowMaximized       ? Qt::WindowMaximized
+                                  : state == kShowMinimized ? Qt::WindowMinimized
+                                                            : Qt::WindowNoState);
     }
     if (aDialog)
         aForm->resize(designed);
@@ -210,11 +209,11 @@ pugi::xml_node TBaseXMLSettings::SaveForm(QWidget* aForm, const QString& aName)
         element.append_child("Position").append_attribute("Name").set_value("Min");
         element.append_child("Position").append_attribute("Name").set_value("Max");
     }
-    const QRect normal = aForm->isMaximized() || aForm->isMinimized() ? aForm->normalGeometry()
-                                                                      : aForm->geometry();
-    const int state = aForm->isMinimized()   ? kShowMinimized
-                      : aForm->isMaximized() ? kShowMaximized
-                                             : kShowNormal;
+    const QRect normal =
+        aForm->isMaximized() || aForm->isMinimized() ? aForm->normalGeometry() : aForm->geometry();
+    const int state = aForm->isMinimized() ? kShowMinimized
+        : aForm->isMaximized()             ? kShowMaximized
+                                           : kShowNormal;
     SetAttrString(element, QStringLiteral("Name"), aName);
     SetAttrInt(element, QStringLiteral("Left"), normal.left());
     SetAttrInt(element, QStringLiteral("Top"), normal.top());
@@ -277,8 +276,8 @@ void TBaseXMLSettings::SaveSettings()
 int TBaseXMLSettings::GetVersion()
 {
     pugi::xml_document* document = GetDOM();
-    return GetAttrInt(QStringLiteral("AppVersion"), document ? document->document_element() : pugi::xml_node(),
-                      BaseVersion());
+    return GetAttrInt(QStringLiteral("AppVersion"),
+                      document ? document->document_element() : pugi::xml_node(), BaseVersion());
 }
 
 void TBaseXMLSettings::SetVersion(int aVersion)

@@ -83,9 +83,8 @@ QString TVarnexSettings::GetSettingsFilePath() const
         const QFileInfo dir(programDir);
         // An installed program's directory is not ours to write.
         path = dir.isDir() && dir.isWritable()
-                   ? QDir(programDir).filePath(kFileName)
-                   : QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
-                         .filePath(kFileName);
+            ? QDir(programDir).filePath(kFileName)
+            : QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)).filePath(kFileName);
     }
     qCDebug(lcSettings) << "Settings =" << path;
     return path;
@@ -339,12 +338,14 @@ void TVarnexSettings::LoadCom(TTermCom* aCom, pugi::xml_document* aDom)
     aCom->SetBaud(GetAttrInt(QStringLiteral("Baud"), element, aCom->Baud()));
     aCom->SetFlag(quint32(GetAttrInt(QStringLiteral("Flags"), element, int(aCom->Flag()))));
     // A name the port does not know leaves that parameter as it is.
-    const int stop = EnumFromName(kStopBitNames, GetAttrString(QStringLiteral("Stop"), element,
-                                                               QLatin1String(kStopBitNames[aCom->StopBits()])));
+    const int stop = EnumFromName(
+        kStopBitNames,
+        GetAttrString(QStringLiteral("Stop"), element, QLatin1String(kStopBitNames[aCom->StopBits()])));
     if (stop >= 0)
         aCom->SetStopBits(TStopBit(stop));
-    const int parity = EnumFromName(kParityNames, GetAttrString(QStringLiteral("Parity"), element,
-                                                                QLatin1String(kParityNames[aCom->Parity()])));
+    const int parity = EnumFromName(
+        kParityNames,
+        GetAttrString(QStringLiteral("Parity"), element, QLatin1String(kParityNames[aCom->Parity()])));
     if (parity >= 0)
         aCom->SetParity(TParity(parity));
     aCom->SetDataBits(GetAttrInt(QStringLiteral("Data"), element, aCom->DataBits()));

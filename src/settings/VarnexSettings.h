@@ -33,7 +33,10 @@ public:
     pugi::xml_node ScriptElement() { return GetElement(QStringLiteral("/Body/Script"), true); }
     pugi::xml_node SendMRURoot() { return GetElement(QStringLiteral("/Body/SendMRU"), true); }
     pugi::xml_node RecentFilesMRU() { return GetElement(QStringLiteral("/Body/RecentFilesMRU"), true); }
-    pugi::xml_node RecentFilesReceive() { return GetElement(QStringLiteral("/Body/RecentFilesReceive"), true); }
+    pugi::xml_node RecentFilesReceive()
+    {
+        return GetElement(QStringLiteral("/Body/RecentFilesReceive"), true);
+    }
     pugi::xml_node GetActionElement() { return GetElement(QStringLiteral("/Body/Actions"), true); }
 
     QString NormalFontName();

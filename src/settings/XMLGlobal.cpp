@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration
-                                   | pugi::parse_comments | pugi::parse_pi;
+constexpr unsigned kParseOptions =
+    pugi::parse_default | pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi;
 
 struct TByteWriter final : pugi::xml_writer
 {
@@ -88,9 +88,8 @@ QDateTime GetAttrDateTime(const QString& aName, pugi::xml_node aElement, const Q
     if (!HasAttribute(aName, aElement))
         return aDefault;
     QDateTime value;
-    return TextToDateTime(FromXml(aElement.attribute(ToXml(aName).constData()).value()), value)
-               ? value
-               : aDefault;
+    return TextToDateTime(FromXml(aElement.attribute(ToXml(aName).constData()).value()), value) ? value
+                                                                                                : aDefault;
 }
 
 QString GetAttrString(const QString& aName, pugi::xml_node aElement, const QString& aDefault)
@@ -173,8 +172,8 @@ pugi::xml_node SelectSingleNode(pugi::xml_node aContext, const QString& aPath)
     try {
         return aContext.select_node(ToXml(aPath).constData()).node();
     } catch (const pugi::xpath_exception& e) {
-        throw EVarnexError(QStringLiteral("Ungültiger XPath-Ausdruck '%1': %2")
-                               .arg(aPath, QString::fromUtf8(e.what())));
+        throw EVarnexError(
+            QStringLiteral("Ungültiger XPath-Ausdruck '%1': %2").arg(aPath, QString::fromUtf8(e.what())));
     }
 }
 
@@ -301,20 +300,20 @@ QString NodeText(pugi::xml_node aNode, int aLevel, const QString& aIndent)
     switch (aNode.type()) {
     // Values are written as they read, unescaped: the text is for people, not for a parser.
     case pugi::node_pcdata: return FromXml(aNode.value());
-    case pugi::node_cdata: return QStringLiteral("<![CDATA[") + FromXml(aNode.value()) + QStringLiteral("]]>");
+    case pugi::node_cdata:
+        return QStringLiteral("<![CDATA[") + FromXml(aNode.value()) + QStringLiteral("]]>");
     case pugi::node_comment:
         return kCrLf + aIndent.repeated(aLevel) + QStringLiteral("<!--") + FromXml(aNode.value())
-               + QStringLiteral("-->");
+            + QStringLiteral("-->");
     case pugi::node_pi:
         return kCrLf + aIndent.repeated(aLevel) + QStringLiteral("<?") + FromXml(aNode.name())
-               + (*aNode.value() ? QLatin1Char(' ') + FromXml(aNode.value()) : QString())
-               + QStringLiteral("?>");
+            + (*aNode.value() ? QLatin1Char(' ') + FromXml(aNode.value()) : QString()) + QStringLiteral("?>");
     default: break;
     }
     QString text = kCrLf + aIndent.repeated(aLevel) + QLatin1Char('<') + FromXml(aNode.name());
     for (pugi::xml_attribute a : aNode.attributes())
         text += QLatin1Char(' ') + FromXml(a.name()) + QStringLiteral("=\"") + FromXml(a.value())
-                + QLatin1Char('"');
+            + QLatin1Char('"');
     if (!aNode.first_child())
         return text + QStringLiteral("/>");
     text += QLatin1Char('>');
@@ -372,8 +371,8 @@ QString FormatXMLText(const QString& aXMLText, const QString& aIndent)
 
 QString ExpandEnvironmentPath(const QString& aText)
 {
-    static const QRegularExpression variable(
-        QStringLiteral("%([A-Za-z_][A-Za-z0-9_()]*)%|\\$\\{([A-Za-z_][A-Za-z0-9_]*)\\}|\\$([A-Za-z_][A-Za-z0-9_]*)"));
+    static const QRegularExpression variable(QStringLiteral(
+        "%([A-Za-z_][A-Za-z0-9_()]*)%|\\$\\{([A-Za-z_][A-Za-z0-9_]*)\\}|\\$([A-Za-z_][A-Za-z0-9_]*)"));
     QString result;
     qsizetype last = 0;
     auto it = variable.globalMatch(aText);

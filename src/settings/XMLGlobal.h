@@ -62,5 +62,11 @@ QString ElementToText(pugi::xml_node aElement, const QString& aIndent);
 // Expands %NAME% and $NAME / ${NAME} from the environment.
 QString ExpandEnvironmentPath(const QString& aText);
 
-inline QString FromXml(const char* aText) { return QString::fromUtf8(aText); }
-inline QByteArray ToXml(const QString& aText) { return aText.toUtf8(); }
+inline QString FromXml(const char* aText)
+{
+    return QString::fromUtf8(aText);
+}
+inline QByteArray ToXml(const QString& aText)
+{
+    return aText.toUtf8();
+}

@@ -48,16 +48,17 @@ void TfrmMainWindow::FormCreate()
     if (!VarnexSettings()->XMLEnabled()) {
         QGuiApplication::clipboard()->setText(kXmlEngineAddress);
         Prompts().ShowMessage(
-            this, QStringLiteral("MsXML 4 ist nicht installiert.\r\nWeder die History der gesendeten "
-                                 "Befehle noch das Wiederherstellen der Settigns wird funktionieren."
-                                 "\r\n\r\nDownload unter ")
-                      + kXmlEngineAddress
-                      + QStringLiteral(" und dann nach MSXML4 suchen. \r\nDie URL wurde in die "
-                                       "Zwischenablage kopiert"));
+            this,
+            QStringLiteral("MsXML 4 ist nicht installiert.\r\nWeder die History der gesendeten "
+                           "Befehle noch das Wiederherstellen der Settigns wird funktionieren."
+                           "\r\n\r\nDownload unter ")
+                + kXmlEngineAddress
+                + QStringLiteral(" und dann nach MSXML4 suchen. \r\nDie URL wurde in die "
+                                 "Zwischenablage kopiert"));
     }
 
-    for (QAction* action : {ui->acSendFile, ui->acShowSettings, ui->acHelpOnline,
-                            ui->acReleaseNotes, ui->acCheckUpdate, ui->acShowAbout})
+    for (QAction* action : {ui->acSendFile, ui->acShowSettings, ui->acHelpOnline, ui->acReleaseNotes,
+                            ui->acCheckUpdate, ui->acShowAbout})
         action->setEnabled(false);
 
     mAutoScroll = true;
@@ -72,8 +73,7 @@ void TfrmMainWindow::FormCreate()
     mDumpStyleGroup->addButton(ui->rbDumpDez, 0);
     mDumpStyleGroup->addButton(ui->rbDumpHex, 1);
     mDumpStyleGroup->addButton(ui->rbDumpAscii, 2);
-    for (TRoundLed* led : {ui->ledOnOff, ui->ledRTS, ui->ledDTR, ui->ledCTS, ui->ledDSR,
-                           ui->ledRing})
+    for (TRoundLed* led : {ui->ledOnOff, ui->ledRTS, ui->ledDTR, ui->ledCTS, ui->ledDSR, ui->ledRing})
         led->SetLedOnColor(TRoundLed::TLedOnColors::lcLime);
 
     ui->spMain->setStretchFactor(1, 1);
@@ -112,18 +112,12 @@ void TfrmMainWindow::ConnectActions()
     connect(ui->acExit, &QAction::triggered, this, guarded(&TfrmMainWindow::acExitExecute));
     connect(ui->acSend, &QAction::triggered, this, guarded(&TfrmMainWindow::acSendExecute));
     connect(ui->bSend, &QPushButton::clicked, ui->acSend, &QAction::trigger);
-    connect(ui->acAutoScroll, &QAction::triggered, this,
-            guarded(&TfrmMainWindow::acAutoScrollExecute));
-    connect(ui->acDeleteReceive, &QAction::triggered, this,
-            guarded(&TfrmMainWindow::acDeleteReceiveExecute));
-    connect(ui->acSaveReceive, &QAction::triggered, this,
-            guarded(&TfrmMainWindow::acSaveReceiveExecute));
-    connect(ui->acPrintReceive, &QAction::triggered, this,
-            guarded(&TfrmMainWindow::acPrintReceiveExecute));
-    connect(ui->acSetNormalFont, &QAction::triggered, this,
-            guarded(&TfrmMainWindow::acSetNormalFontExecute));
-    connect(ui->acSetDumpFont, &QAction::triggered, this,
-            guarded(&TfrmMainWindow::acSetDumpFontClick));
+    connect(ui->acAutoScroll, &QAction::triggered, this, guarded(&TfrmMainWindow::acAutoScrollExecute));
+    connect(ui->acDeleteReceive, &QAction::triggered, this, guarded(&TfrmMainWindow::acDeleteReceiveExecute));
+    connect(ui->acSaveReceive, &QAction::triggered, this, guarded(&TfrmMainWindow::acSaveReceiveExecute));
+    connect(ui->acPrintReceive, &QAction::triggered, this, guarded(&TfrmMainWindow::acPrintReceiveExecute));
+    connect(ui->acSetNormalFont, &QAction::triggered, this, guarded(&TfrmMainWindow::acSetNormalFontExecute));
+    connect(ui->acSetDumpFont, &QAction::triggered, this, guarded(&TfrmMainWindow::acSetDumpFontClick));
     connect(ui->cbDump, &QCheckBox::clicked, this, guarded(&TfrmMainWindow::cbDumpClick));
     connect(ui->cbDump, &QCheckBox::toggled, this, [this] { ActionListUpdate(); });
     connect(mDumpStyleGroup, &QButtonGroup::idClicked, this,
@@ -212,5 +206,3 @@ void TfrmMainWindow::acExitExecute()
 {
     close();
 }
-
-

@@ -39,8 +39,7 @@ class TfrmMainWindow : public QMainWindow
     Q_OBJECT
 public:
     // aStartPort: the port chosen on the command line; it is selected, never opened.
-    explicit TfrmMainWindow(std::optional<int> aStartPort = std::nullopt,
-                            QWidget* aParent = nullptr);
+    explicit TfrmMainWindow(std::optional<int> aStartPort = std::nullopt, QWidget* aParent = nullptr);
     ~TfrmMainWindow() override;
 
     TTermCom* Com() const { return mCom.get(); }

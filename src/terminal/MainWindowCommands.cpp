@@ -55,10 +55,10 @@ void TfrmMainWindow::SetUpCommandTree()
     SetUpTreeToolBar();
 
     if (!VarnexSettings()->XMLEnabled()) {
-        for (QAction* action : {ui->acDeleteNode, ui->acNewGroup, ui->acNewCommand, ui->acSaveTree,
-                                ui->acLoadTree, ui->acEditName, ui->acEditSC, ui->acEditCommand,
-                                ui->acRenumber, ui->acDeleteShortcuts, ui->acEditElement,
-                                ui->acHideParameter, ui->acDeleteAll})
+        for (QAction* action :
+             {ui->acDeleteNode, ui->acNewGroup, ui->acNewCommand, ui->acSaveTree, ui->acLoadTree,
+              ui->acEditName, ui->acEditSC, ui->acEditCommand, ui->acRenumber, ui->acDeleteShortcuts,
+              ui->acEditElement, ui->acHideParameter, ui->acDeleteAll})
             action->setEnabled(false);
         return;
     }
@@ -116,8 +116,8 @@ void TfrmMainWindow::SetUpTreeToolBar()
     bar->setIconSize(QSize(16, 16));
     bar->addAction(ui->acLoadTree);
     bar->addAction(ui->acSaveTree);
-    for (auto [action, menu] : {std::pair{ui->acLoadTree, pmRecentFilesLoad},
-                                std::pair{ui->acSaveTree, pmRecentFileSave}}) {
+    for (auto [action, menu] :
+         {std::pair{ui->acLoadTree, pmRecentFilesLoad}, std::pair{ui->acSaveTree, pmRecentFileSave}}) {
         if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action))) {
             button->setMenu(menu);
             button->setPopupMode(QToolButton::MenuButtonPopup);
@@ -160,8 +160,7 @@ void TfrmMainWindow::ConnectCommandActions()
     connect(ui->acRenumber, &QAction::triggered, this, guarded([this] { acRenumberExecute(); }));
     connect(ui->acDeleteShortcuts, &QAction::triggered, this,
             guarded([this] { acDeleteShortcutsExecute(); }));
-    connect(ui->acHideParameter, &QAction::triggered, this,
-            guarded([this] { acHideParameterExecute(); }));
+    connect(ui->acHideParameter, &QAction::triggered, this, guarded([this] { acHideParameterExecute(); }));
     connect(ui->acEditName, &QAction::triggered, this,
             guarded([this] { acEditCellExecute(TCommandTreeModel::colName); }));
     connect(ui->acEditCommand, &QAction::triggered, this,
@@ -233,9 +232,8 @@ void TfrmMainWindow::RefreshCommandTree()
     QList<pugi::xml_node> selected;
     for (const QModelIndex& index : tree->SelectedNodes())
         selected.append(GetNodeElement(index));
-    const pugi::xml_node current = tree->currentIndex().isValid()
-                                       ? GetNodeElement(tree->currentIndex())
-                                       : pugi::xml_node();
+    const pugi::xml_node current =
+        tree->currentIndex().isValid() ? GetNodeElement(tree->currentIndex()) : pugi::xml_node();
 
     mRefreshingTree = true;
     mTreeModel->SetRoot(VarnexSettings()->SendMRURoot());

@@ -14,7 +14,6 @@ constexpr int kPollBudgetMs = 25;
 
 #include "log/Log.h"
 
-
 void TfrmMainWindow::timerPollEventTimer()
 {
     // A message box opened below runs its own event loop; the poll must not nest.

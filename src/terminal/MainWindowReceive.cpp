@@ -36,9 +36,8 @@ void TfrmMainWindow::SetUpReceiveTools()
     pmRecentFilesReceive = new QMenu(this);
     pmRecentFilesReceive->setObjectName(QStringLiteral("pmRecentFilesReceive"));
     ui->bSaveReceive->setMenu(pmRecentFilesReceive);
-    connect(pmRecentFilesReceive, &QMenu::aboutToShow, this, [this] {
-        Guarded(this, [this] { pmRecentFilesReceivePopup(); });
-    });
+    connect(pmRecentFilesReceive, &QMenu::aboutToShow, this,
+            [this] { Guarded(this, [this] { pmRecentFilesReceivePopup(); }); });
     ui->memReceive->addActions({ui->acSetNormalFont, ui->acSetDumpFont});
 
     ui->bHelpDump->SetTitle(QStringLiteral("Dump"));
@@ -101,8 +100,7 @@ void TfrmMainWindow::ContinueRebuild()
     QElapsedTimer clock;
     clock.start();
     qint64 budget = kRebuildSliceChars;
-    while (mRebuild.Token < mTokenList->Count() && budget > 0
-           && clock.elapsed() < kRebuildSliceMs) {
+    while (mRebuild.Token < mTokenList->Count() && budget > 0 && clock.elapsed() < kRebuildSliceMs) {
         const TBaseToken* token = mTokenList->GetToken(mRebuild.Token);
         if (token->ContentType() == ctSend) {
             if (echo)
@@ -212,15 +210,15 @@ void TfrmMainWindow::acSaveReceiveExecute()
     // SaveDialogReceiveTypeChange: the default extension follows the chosen filter.
     connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filters](const QString& aFilter) {
         const qsizetype index = filters.indexOf(aFilter);
-        dialog.setDefaultSuffix(index == 0   ? QStringLiteral("rtf")
-                                : index == 1 ? QStringLiteral("txt")
-                                             : QString());
+        dialog.setDefaultSuffix(index == 0       ? QStringLiteral("rtf")
+                                    : index == 1 ? QStringLiteral("txt")
+                                                 : QString());
     });
     QString preset;
     TVarnexSettings* settings = VarnexSettings();
     if (settings->XMLEnabled())
-        preset = GetAttrString(QStringLiteral("Name"),
-                               settings->RecentFilesReceive().child("RecentFile"), QString());
+        preset = GetAttrString(QStringLiteral("Name"), settings->RecentFilesReceive().child("RecentFile"),
+                               QString());
     if (!preset.isEmpty()) {
         dialog.setDirectory(QFileInfo(preset).absolutePath());
         dialog.selectFile(preset);
@@ -242,8 +240,8 @@ void TfrmMainWindow::SaveReceiveToFile(const QString& aFileName)
     if (!written || !file.commit()) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        throw EVarnexError(QStringLiteral("Die Datei \"%1\" konnte nicht gespeichert werden: %2")
-                               .arg(aFileName, reason));
+        throw EVarnexError(
+            QStringLiteral("Die Datei \"%1\" konnte nicht gespeichert werden: %2").arg(aFileName, reason));
     }
     TVarnexSettings* settings = VarnexSettings();
     if (settings->XMLEnabled())

@@ -41,8 +41,7 @@ void TfrmMainWindow::AddSentText(const QString& aText)
     RefreshCommandTree();
 }
 
-void TfrmMainWindow::SendStringToCom(const QString& aText, const QString& aName,
-                                     bool aCanUseScript)
+void TfrmMainWindow::SendStringToCom(const QString& aText, const QString& aName, bool aCanUseScript)
 {
     QString text = ui->cbPrefix->currentText() + aText + ui->cbPostfix->currentText();
     // Parameters may stand in the prefix and postfix too; the dialog is titled by the name.

@@ -84,8 +84,7 @@ void TfrmMainWindow::vtSendNewShortCut(pugi::xml_node aElement, const QString& a
     });
 }
 
-void TfrmMainWindow::ConfirmShortCutConflict(QAction* aAction, QKeyCombination aKey,
-                                             const QString& aText)
+void TfrmMainWindow::ConfirmShortCutConflict(QAction* aAction, QKeyCombination aKey, const QString& aText)
 {
     const QString question =
         QStringLiteral("Der Shortcut (%1) ist bereits einem Menübefehl zugeordnet (Befehl = %2). "
@@ -114,9 +113,8 @@ void TfrmMainWindow::ConfirmShortCutConflict(QAction* aAction, QKeyCombination a
 
 void TfrmMainWindow::acRenumberExecute()
 {
-    CommandTree::Renumber(VarnexSettings()->SendMRURoot(), [this](QKeyCombination aKey) {
-        return FindActionByShortCut(aKey) != nullptr;
-    });
+    CommandTree::Renumber(VarnexSettings()->SendMRURoot(),
+                          [this](QKeyCombination aKey) { return FindActionByShortCut(aKey) != nullptr; });
     RefreshCommandTree();
 }
 

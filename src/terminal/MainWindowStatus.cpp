@@ -75,10 +75,9 @@ void TfrmMainWindow::ActionListUpdate()
         printerAge.start();
     }
     ui->acPrintReceive->setEnabled(anyPrinter);
-    ui->acPrintReceive->setToolTip(QStringLiteral("Druckt das Empfangsfenster aus (%1)")
-                                       .arg(printer.isEmpty()
-                                                ? QStringLiteral("Kein Drucker installiert")
-                                                : printer));
+    ui->acPrintReceive->setToolTip(
+        QStringLiteral("Druckt das Empfangsfenster aus (%1)")
+            .arg(printer.isEmpty() ? QStringLiteral("Kein Drucker installiert") : printer));
 
     ui->rgDumpStyle->setEnabled(dump);
     ui->acSetDumpFont->setEnabled(dump);

@@ -66,22 +66,19 @@ void TfrmMainWindow::SetUpScriptPanel()
     connect(mTriggerGroup, &QButtonGroup::idClicked, this, changed(ui->rgReceiveScriptTrigger));
     connect(ui->edTimeTriggerTime, &QLineEdit::textChanged, this, changed(ui->edTimeTriggerTime));
     connect(ui->edTriggerChars, &QLineEdit::textChanged, this, changed(ui->edTriggerChars));
-    connect(ui->cbUseScript, &QCheckBox::clicked, this, [this] {
-        Guarded(this, [this] { cbUseScriptClick(); });
-    });
+    connect(ui->cbUseScript, &QCheckBox::clicked, this,
+            [this] { Guarded(this, [this] { cbUseScriptClick(); }); });
     connect(ui->edSendScriptFileName, &QLineEdit::textChanged, this, [this] {
         if (!mLoadingScriptPanel)
-            Guarded(this, [this] { VarnexSettings()->SetSendScriptFileName(ui->edSendScriptFileName->text()); });
+            Guarded(this,
+                    [this] { VarnexSettings()->SetSendScriptFileName(ui->edSendScriptFileName->text()); });
     });
-    connect(ui->bBrowseForScript, &QToolButton::clicked, this, [this] {
-        Guarded(this, [this] { BrowseForScript(ui->edSendScriptFileName); });
-    });
-    connect(ui->bBrowseForReceiveScript, &QToolButton::clicked, this, [this] {
-        Guarded(this, [this] { BrowseForScript(ui->edReceiveScriptName); });
-    });
-    connect(ui->cbUseReceiveScript, &QCheckBox::clicked, this, [this] {
-        Guarded(this, [this] { cbUseReceiveScriptClick(); });
-    });
+    connect(ui->bBrowseForScript, &QToolButton::clicked, this,
+            [this] { Guarded(this, [this] { BrowseForScript(ui->edSendScriptFileName); }); });
+    connect(ui->bBrowseForReceiveScript, &QToolButton::clicked, this,
+            [this] { Guarded(this, [this] { BrowseForScript(ui->edReceiveScriptName); }); });
+    connect(ui->cbUseReceiveScript, &QCheckBox::clicked, this,
+            [this] { Guarded(this, [this] { cbUseReceiveScriptClick(); }); });
     connect(ui->edReceiveScriptName, &QLineEdit::textChanged, this, [this] {
         if (!mLoadingScriptPanel)
             Guarded(this, [this] { edReceiveScriptNameChange(); });

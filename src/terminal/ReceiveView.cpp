@@ -107,8 +107,9 @@ void TReceiveView::WrapRange(qint64 aFrom, qint64 aEnd, qint32 aWidth, const TMe
 
 void TReceiveView::WrapParagraph(qint32 aParagraph, qint64 aFrom)
 {
-    WrapRange(aFrom, ParagraphEnd(aParagraph), FWrapWidth, FMetrics,
-              [this, aParagraph](qint64 aStart) { FRows.append({aStart, aParagraph}); });
+    WrapRange(aFrom, ParagraphEnd(aParagraph), FWrapWidth, FMetrics, [this, aParagraph](qint64 aStart) {
+        FRows.append({aStart, aParagraph});
+    });
 }
 
 void TReceiveView::RewrapAll()
@@ -356,7 +357,7 @@ qsizetype TReceiveView::RowOf(qint32 aParagraph, qint64 aOffset) const
     auto it = std::upper_bound(FRows.cbegin(), FRows.cend(), std::pair{aParagraph, aOffset},
                                [](const std::pair<qint32, qint64>& key, const TRow& row) {
                                    return key.first < row.Paragraph
-                                          || (key.first == row.Paragraph && key.second < row.Start);
+                                       || (key.first == row.Paragraph && key.second < row.Start);
                                });
     return qMax<qsizetype>(0, (it - FRows.cbegin()) - 1);
 }
@@ -389,8 +390,8 @@ qint64 TReceiveView::PositionAt(const QPoint& aPoint) const
 {
     if (FRows.isEmpty())
         return 0;
-    const qsizetype row = qBound(qsizetype(0), qsizetype(FirstVisibleRow() + (aPoint.y() - kMargin) / FLineHeight),
-                                 FRows.size() - 1);
+    const qsizetype row = qBound(
+        qsizetype(0), qsizetype(FirstVisibleRow() + (aPoint.y() - kMargin) / FLineHeight), FRows.size() - 1);
     const qint64 offset = OffsetAtX(row, (aPoint.x() - kMargin) * 64);
     return ToPosition(FRows[row].Paragraph, offset);
 }
@@ -524,8 +525,7 @@ void TReceiveView::mousePressEvent(QMouseEvent* aEvent)
         return;
     }
     FGoalX = -1;
-    SetCaretPosition(PositionAt(aEvent->position().toPoint()),
-                     aEvent->modifiers() & Qt::ShiftModifier);
+    SetCaretPosition(PositionAt(aEvent->position().toPoint()), aEvent->modifiers() & Qt::ShiftModifier);
 }
 
 void TReceiveView::mouseMoveEvent(QMouseEvent* aEvent)
@@ -742,8 +742,9 @@ int TReceiveView::Print(QPrinter* aPrinter, const QString& aTitle) const
             const qint64 rowEnd = r + 1 < starts.size() ? starts[r + 1] : end;
             qint32 x = 0;
             for (qint64 k = starts[r]; k < rowEnd;) {
-                auto next = std::upper_bound(FRuns.cbegin(), FRuns.cend(), k,
-                                             [](qint64 pos, const TStyleRun& run) { return pos < run.Start; });
+                auto next =
+                    std::upper_bound(FRuns.cbegin(), FRuns.cend(), k,
+                                     [](qint64 pos, const TStyleRun& run) { return pos < run.Start; });
                 qint64 stop = qMin(rowEnd, next == FRuns.cend() ? rowEnd : next->Start);
                 for (qint64 t = k; t < stop; ++t)
                     if (FText[t] == '\t') {

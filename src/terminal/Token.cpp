@@ -42,7 +42,8 @@ struct TBaseToken::TTriggerSearch
 };
 
 TBaseToken::TBaseToken(TContentType aContentType, TClock aClock)
-    : FContentType(aContentType), FClock(std::move(aClock))
+    : FContentType(aContentType)
+    , FClock(std::move(aClock))
 {
     FCreated = Now();
     FLastUpdate = FCreated;
@@ -138,8 +139,8 @@ bool TBaseToken::ContainsTrigger(const QString& aTrigger) const
     if (!FSearch || FSearch->Trigger != aTrigger) {
         FSearch = std::make_unique<TTriggerSearch>();
         FSearch->Trigger = aTrigger;
-        const bool fitsLatin1 = std::all_of(aTrigger.cbegin(), aTrigger.cend(),
-                                            [](QChar c) { return c.unicode() <= 0xFF; });
+        const bool fitsLatin1 =
+            std::all_of(aTrigger.cbegin(), aTrigger.cend(), [](QChar c) { return c.unicode() <= 0xFF; });
         if (fitsLatin1)
             FSearch->Latin1Trigger = aTrigger.toLatin1();
     }
@@ -165,7 +166,10 @@ bool TBaseToken::ContainsTrigger(const QString& aTrigger) const
 // ---------------------------------------------------------------------------------------
 // TTokenList
 
-TTokenList::TTokenList() : FClock(std::make_shared<TClock>()) {}
+TTokenList::TTokenList()
+    : FClock(std::make_shared<TClock>())
+{
+}
 
 TTokenList::~TTokenList() = default;
 
@@ -201,13 +205,11 @@ std::unique_ptr<TBaseToken> TTokenList::CreateToken(int aContentType) const
 {
     TClock clock = [shared = FClock] { return *shared ? (*shared)() : WallClock(); };
     switch (aContentType) {
-    case ctSend:
-        return std::make_unique<TSendToken>(std::move(clock));
-    case ctReceive:
-        return std::make_unique<TReceiveToken>(std::move(clock));
+    case ctSend: return std::make_unique<TSendToken>(std::move(clock));
+    case ctReceive: return std::make_unique<TReceiveToken>(std::move(clock));
     default:
-        throw EVarnexError(QStringLiteral(
-            "Fehler beim hinzufügen eines neuen Tokens. Der Tokentyp wurde nicht erkannt."));
+        throw EVarnexError(
+            QStringLiteral("Fehler beim hinzufügen eines neuen Tokens. Der Tokentyp wurde nicht erkannt."));
     }
 }
 

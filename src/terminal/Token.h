@@ -80,13 +80,19 @@ private:
 class TSendToken : public TBaseToken
 {
 public:
-    explicit TSendToken(TClock aClock = {}) : TBaseToken(ctSend, std::move(aClock)) {}
+    explicit TSendToken(TClock aClock = {})
+        : TBaseToken(ctSend, std::move(aClock))
+    {
+    }
 };
 
 class TReceiveToken : public TBaseToken
 {
 public:
-    explicit TReceiveToken(TClock aClock = {}) : TBaseToken(ctReceive, std::move(aClock)) {}
+    explicit TReceiveToken(TClock aClock = {})
+        : TBaseToken(ctReceive, std::move(aClock))
+    {
+    }
 };
 
 // All traffic of the port, oldest first. Text of one direction keeps going into the last

@@ -25,26 +25,24 @@ class TMessageBoxPrompts final : public IPrompts
 public:
     void ShowMessage(QWidget* aParent, const QString& aText) override
     {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), aText,
-                        QMessageBox::Ok, aParent);
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), aText, QMessageBox::Ok,
+                        aParent);
         box.exec();
     }
 
     void ShowError(QWidget* aParent, const QString& aText) override
     {
-        QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), aText,
-                        QMessageBox::Ok, aParent);
+        QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), aText, QMessageBox::Ok,
+                        aParent);
         box.exec();
     }
 
-    TButton Ask(QWidget* aParent, TKind aKind, const QString& aText,
-                const QList<TButton>& aButtons, const QString& aTitle,
-                std::optional<TButton> aDefault) override
+    TButton Ask(QWidget* aParent, TKind aKind, const QString& aText, const QList<TButton>& aButtons,
+                const QString& aTitle, std::optional<TButton> aDefault) override
     {
         static const QMessageBox::Icon icons[] = {QMessageBox::Information, QMessageBox::Warning,
                                                   QMessageBox::Critical, QMessageBox::Question};
-        QMessageBox box(icons[int(aKind)],
-                        aTitle.isEmpty() ? QApplication::applicationName() : aTitle, aText,
+        QMessageBox box(icons[int(aKind)], aTitle.isEmpty() ? QApplication::applicationName() : aTitle, aText,
                         QMessageBox::NoButton, aParent);
         for (TButton b : aButtons)
             box.addButton(ToStandard(b));

@@ -23,8 +23,8 @@ public:
     virtual void ShowError(QWidget* aParent, const QString& aText) = 0;
     // A question with the given buttons; returns the button chosen. An empty title means
     // the program's name; aDefault is the button Enter chooses (the box decides without it).
-    virtual TButton Ask(QWidget* aParent, TKind aKind, const QString& aText,
-                        const QList<TButton>& aButtons, const QString& aTitle = QString(),
+    virtual TButton Ask(QWidget* aParent, TKind aKind, const QString& aText, const QList<TButton>& aButtons,
+                        const QString& aTitle = QString(),
                         std::optional<TButton> aDefault = std::nullopt) = 0;
     // Runs a modal dialog and returns its result code.
     virtual int ExecDialog(QDialog* aDialog) = 0;

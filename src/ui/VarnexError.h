@@ -8,7 +8,8 @@ class EVarnexError : public std::runtime_error
 {
 public:
     explicit EVarnexError(const QString& aMessage)
-        : std::runtime_error(aMessage.toStdString()), FMessage(aMessage)
+        : std::runtime_error(aMessage.toStdString())
+        , FMessage(aMessage)
     {
     }
     const QString& Message() const { return FMessage; }

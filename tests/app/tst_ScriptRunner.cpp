@@ -28,22 +28,24 @@ private:
         process.start(QStringLiteral(VARNEX_SCRIPT_BINARY), aArguments + QStringList{script});
         if (!process.waitForFinished(20000))
             qFatal("varnex-script hangs");
-        return {process.exitCode(),
-                QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)};
+        return {
+            process.exitCode(),
+            QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)};
     }
 
 private slots:
     void runsAScriptAndPrintsWhatItDid()
     {
-        const TResult result = Run("var crc: Word;\nbegin\n  crc := CRC16(0, Text);\n  writeln(IntToHex(crc, 4));\n"
-                                   "  Send('/' + Text);\n  ShowMessage('fertig');\n  Text := Text + Chr(13);\nend.\n",
-                                   {QStringLiteral("--text"), QStringLiteral("ab/99/")});
+        const TResult result =
+            Run("var crc: Word;\nbegin\n  crc := CRC16(0, Text);\n  writeln(IntToHex(crc, 4));\n"
+                "  Send('/' + Text);\n  ShowMessage('fertig');\n  Text := Text + Chr(13);\nend.\n",
+                {QStringLiteral("--text"), QStringLiteral("ab/99/")});
         QCOMPARE(result.ExitCode, 0);
         QVERIFY(result.Lines.first().endsWith(QStringLiteral(": Kompilierung erfolgreich")));
         // "ab/99/" is slash notation for abc.
-        QCOMPARE(result.Lines.mid(1), (QStringList{QStringLiteral("1EE4"), QStringLiteral("Send: //abc"),
-                                                   QStringLiteral("ShowMessage: fertig"),
-                                                   QStringLiteral("Text: abc/cr/")}));
+        QCOMPARE(result.Lines.mid(1),
+                 (QStringList{QStringLiteral("1EE4"), QStringLiteral("Send: //abc"),
+                              QStringLiteral("ShowMessage: fertig"), QStringLiteral("Text: abc/cr/")}));
     }
 
     void exitStatusTellsCompileAndRunErrors()
@@ -56,11 +58,13 @@ private slots:
         const TResult run = Run("var i: Integer;\nbegin\n  i := 0;\n  Text := 'x';\n  i := 1 div i;\nend.\n",
                                 {QStringLiteral("--text"), QStringLiteral("in")});
         QCOMPARE(run.ExitCode, 2);
-        QVERIFY2(run.Lines.value(1).startsWith(QStringLiteral("Fehler beim Ausführen: Division durch Null (5:")),
-                 qPrintable(run.Lines.join(QLatin1Char('|'))));
+        QVERIFY2(
+            run.Lines.value(1).startsWith(QStringLiteral("Fehler beim Ausführen: Division durch Null (5:")),
+            qPrintable(run.Lines.join(QLatin1Char('|'))));
         QCOMPARE(run.Lines.last(), QStringLiteral("Text: in"));
 
-        const TResult runaway = Run("begin while true do ; end.\n", {QStringLiteral("--max-time"), QStringLiteral("100")});
+        const TResult runaway =
+            Run("begin while true do ; end.\n", {QStringLiteral("--max-time"), QStringLiteral("100")});
         QCOMPARE(runaway.ExitCode, 2);
     }
 };

@@ -39,7 +39,11 @@ struct TEditor
             Prompts.DialogHandler = [](QDialog*) { return int(QDialog::Rejected); };
         return Form.ShowCommandEdit();
     }
-    template <class T> T* Get(const char* aName) { return Form.findChild<T*>(QString::fromLatin1(aName)); }
+    template <class T>
+    T* Get(const char* aName)
+    {
+        return Form.findChild<T*>(QString::fromLatin1(aName));
+    }
     TCommandTextEdit* Command() { return Get<TCommandTextEdit>("edCommand"); }
     QAction* Action(const char* aName) { return Get<QAction>(aName); }
     QSpinBox* ParamNr() { return Get<QSpinBox>("edParamNr"); }
@@ -120,7 +124,7 @@ void TstCommandEdit::groupEditsNameOnly()
 void TstCommandEdit::closeWrites_data()
 {
     QTest::addColumn<QString>("element");
-    QTest::addColumn<int>("key"); // pressed in the shortcut field; 0 for none
+    QTest::addColumn<int>("key");       // pressed in the shortcut field; 0 for none
     QTest::addColumn<QString>("close"); // a button, or "Enter" in the text field
     QTest::addColumn<QByteArray>("expected");
 
@@ -129,7 +133,8 @@ void TstCommandEdit::closeWrites_data()
     QTest::newRow("no shortcut, written empty")
         << plain << 0 << "butOK" << QByteArray("<MRU Name=\"a\" Text=\"AT+CSQ/cr/\" ShortCut=\"\"/>");
     QTest::newRow("shortcut kept") << withKey << 0 << "butOK"
-                                   << QByteArray("<MRU Name=\"a\" Text=\"AT+CSQ/cr/\" ShortCut=\"Strg+F2\"/>");
+                                   << QByteArray(
+                                          "<MRU Name=\"a\" Text=\"AT+CSQ/cr/\" ShortCut=\"Strg+F2\"/>");
     QTest::newRow("Backspace clears") << withKey << int(Qt::Key_Backspace) << "butOK"
                                       << QByteArray("<MRU Name=\"a\" Text=\"AT+CSQ/cr/\" ShortCut=\"\"/>");
     // The tree's own shortcut editor would make this Alt+F5.
@@ -137,8 +142,7 @@ void TstCommandEdit::closeWrites_data()
                                    << QByteArray("<MRU Name=\"a\" Text=\"AT+CSQ/cr/\" ShortCut=\"F5\"/>");
     QTest::newRow("Enter in the text is OK")
         << plain << 0 << "Enter" << QByteArray("<MRU Name=\"a\" Text=\"AT+CSQ/cr/\" ShortCut=\"\"/>");
-    QTest::newRow("cancel writes nothing") << withKey << int(Qt::Key_F5) << "butCancel"
-                                           << withKey.toUtf8();
+    QTest::newRow("cancel writes nothing") << withKey << int(Qt::Key_F5) << "butCancel" << withKey.toUtf8();
 }
 
 void TstCommandEdit::closeWrites()
@@ -182,8 +186,8 @@ void TstCommandEdit::assembleParam_data()
 {
     QTest::addColumn<QStringList>("fields");
     QTest::addColumn<QString>("markup");
-    QTest::newRow("name and default") << QStringList{"Baud", "", "9600"}
-                                      << "/Param Name=\"Baud\" Default=\"9600\" /Param";
+    QTest::newRow("name and default")
+        << QStringList{"Baud", "", "9600"} << "/Param Name=\"Baud\" Default=\"9600\" /Param";
     QTest::newRow("all, in order") << QStringList{"Baud", "Port", "1"}
                                    << "/Param Name=\"Baud\" Group=\"Port\" Default=\"1\" /Param";
     QTest::newRow("group only") << QStringList{"", "Port", ""} << "/Param Group=\"Port\" /Param";
@@ -283,8 +287,9 @@ void TstCommandEdit::replace()
     editor.ParamNr()->setValue(2);
     editor.SetFields({"Bits", "", "8"});
     editor.Action("acParamReplace")->trigger();
-    QCOMPARE(editor.Command()->Text(), QString("AT/Param Name=\"Baud\" Default=\"9600\" /Param,"
-                                               "/Param Name=\"Bits\" Default=\"8\" /Param/cr/"));
+    QCOMPARE(editor.Command()->Text(),
+             QString("AT/Param Name=\"Baud\" Default=\"9600\" /Param,"
+                     "/Param Name=\"Bits\" Default=\"8\" /Param/cr/"));
     editor.ParamNr()->setValue(1);
     editor.SetFields({});
     editor.Action("acParamReplace")->trigger();
@@ -367,8 +372,12 @@ void TstCommandEdit::positionKept()
     {
         // Never on screen: nothing to keep.
         TEditor editor(CommandXml(QStringLiteral("ATZ")));
-        editor.Open([](QDialog* aDialog) { aDialog->accept(); return aDialog->result(); });
-        QVERIFY(!VarnexSettings()->GetElement(QStringLiteral("/Body/Forms/Form[@Name='frmCommandEdit']"), false));
+        editor.Open([](QDialog* aDialog) {
+            aDialog->accept();
+            return aDialog->result();
+        });
+        QVERIFY(
+            !VarnexSettings()->GetElement(QStringLiteral("/Body/Forms/Form[@Name='frmCommandEdit']"), false));
     }
     QPoint placed;
     {

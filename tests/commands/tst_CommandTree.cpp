@@ -105,13 +105,20 @@ private slots:
     {
         QTest::addColumn<QString>("selected");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("after a command in the middle") << "c" << "G1(a,b),c,n,G2(),d";
-        QTest::newRow("after the last command") << "d" << "G1(a,b),c,G2(),d,n";
-        QTest::newRow("after a command inside a group") << "a" << "G1(a,n,b),c,G2(),d";
-        QTest::newRow("after the last command of a group") << "b" << "G1(a,b,n),c,G2(),d";
-        QTest::newRow("into a group") << "G1" << "G1(a,b,n),c,G2(),d";
-        QTest::newRow("into an empty group") << "G2" << "G1(a,b),c,G2(n),d";
-        QTest::newRow("nothing selected") << "" << "G1(a,b),c,G2(),d,n";
+        QTest::newRow("after a command in the middle") << "c"
+                                                       << "G1(a,b),c,n,G2(),d";
+        QTest::newRow("after the last command") << "d"
+                                                << "G1(a,b),c,G2(),d,n";
+        QTest::newRow("after a command inside a group") << "a"
+                                                        << "G1(a,n,b),c,G2(),d";
+        QTest::newRow("after the last command of a group") << "b"
+                                                           << "G1(a,b,n),c,G2(),d";
+        QTest::newRow("into a group") << "G1"
+                                      << "G1(a,b,n),c,G2(),d";
+        QTest::newRow("into an empty group") << "G2"
+                                             << "G1(a,b),c,G2(n),d";
+        QTest::newRow("nothing selected") << ""
+                                          << "G1(a,b),c,G2(),d,n";
     }
     void Add()
     {
@@ -119,7 +126,8 @@ private slots:
         QFETCH(QString, expected);
         TTree tree(Xml(QStringLiteral("G1(a,b),c,G2(),d")));
         pugi::xml_document source;
-        QVERIFY(LoadXMLText(source, QStringLiteral("<MRU Name=\"n\" Text=\"new\" ShortCut=\"F7\"/>"), nullptr));
+        QVERIFY(
+            LoadXMLText(source, QStringLiteral("<MRU Name=\"n\" Text=\"new\" ShortCut=\"F7\"/>"), nullptr));
         const pugi::xml_node placed = AddElement(tree.Root, tree[selected], source.document_element());
         QCOMPARE(Shape(tree.Root), expected);
         QVERIFY(placed == tree["n"]);
@@ -130,10 +138,14 @@ private slots:
     {
         QTest::addColumn<QString>("selected");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("group with all its children") << "G1,a,G3,e" << "c,G2(),d";
-        QTest::newRow("group with one child") << "G1,b" << "c,G2(),d";
-        QTest::newRow("inner group and its child") << "G3,e,c" << "G1(a,b),G2(),d";
-        QTest::newRow("scattered commands") << "a,e,d" << "G1(b,G3()),c,G2()";
+        QTest::newRow("group with all its children") << "G1,a,G3,e"
+                                                     << "c,G2(),d";
+        QTest::newRow("group with one child") << "G1,b"
+                                              << "c,G2(),d";
+        QTest::newRow("inner group and its child") << "G3,e,c"
+                                                   << "G1(a,b),G2(),d";
+        QTest::newRow("scattered commands") << "a,e,d"
+                                            << "G1(b,G3()),c,G2()";
     }
     void Remove()
     {
@@ -150,20 +162,48 @@ private slots:
         QTest::addColumn<QString>("target"); // empty: the top level
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("onto a command: directly before it") << "d" << "a" << "G1(d,a,b,G3(e)),c,G2()" << false;
-        QTest::newRow("onto a command at the top level") << "b" << "d" << "G1(a,G3(e)),c,G2(),b,d" << false;
-        QTest::newRow("onto a group: appended") << "c" << "G1" << "G1(a,b,G3(e),c),G2(),d" << false;
-        QTest::newRow("onto an empty group") << "e" << "G2" << "G1(a,b,G3()),c,G2(e),d" << false;
-        QTest::newRow("onto the top level: at the end") << "a" << "" << "G1(b,G3(e)),c,G2(),d,a" << false;
-        QTest::newRow("several onto a command: reversed") << "a,c" << "d" << "G1(b,G3(e)),G2(),c,a,d" << false;
-        QTest::newRow("several onto a group: reversed") << "a,e,c" << "G2" << "G1(b,G3()),G2(c,e,a),d" << false;
-        QTest::newRow("several onto the top level: reversed") << "G3,c" << "" << "G1(a,b),G2(),d,c,G3(e)" << false;
-        QTest::newRow("command onto itself stays") << "c" << "c" << "G1(a,b,G3(e)),c,G2(),d" << false;
-        QTest::newRow("group onto itself") << "G3" << "G3" << "G1(a,b,G3(e)),c,G2(),d" << true;
-        QTest::newRow("group and its child onto the group") << "G3,e" << "G3" << "G1(a,b,G3(e)),c,G2(),d" << true;
-        QTest::newRow("group into its own subgroup") << "G1" << "G3" << "G1(a,b,G3(e)),c,G2(),d" << true;
-        QTest::newRow("group before its own descendant") << "G1" << "e" << "G1(a,b,G3(e)),c,G2(),d" << true;
-        QTest::newRow("earlier moves stay") << "G1,d" << "e" << "G1(a,b,G3(d,e)),c,G2()" << true;
+        QTest::newRow("onto a command: directly before it") << "d"
+                                                            << "a"
+                                                            << "G1(d,a,b,G3(e)),c,G2()" << false;
+        QTest::newRow("onto a command at the top level") << "b"
+                                                         << "d"
+                                                         << "G1(a,G3(e)),c,G2(),b,d" << false;
+        QTest::newRow("onto a group: appended") << "c"
+                                                << "G1"
+                                                << "G1(a,b,G3(e),c),G2(),d" << false;
+        QTest::newRow("onto an empty group") << "e"
+                                             << "G2"
+                                             << "G1(a,b,G3()),c,G2(e),d" << false;
+        QTest::newRow("onto the top level: at the end") << "a"
+                                                        << ""
+                                                        << "G1(b,G3(e)),c,G2(),d,a" << false;
+        QTest::newRow("several onto a command: reversed") << "a,c"
+                                                          << "d"
+                                                          << "G1(b,G3(e)),G2(),c,a,d" << false;
+        QTest::newRow("several onto a group: reversed") << "a,e,c"
+                                                        << "G2"
+                                                        << "G1(b,G3()),G2(c,e,a),d" << false;
+        QTest::newRow("several onto the top level: reversed") << "G3,c"
+                                                              << ""
+                                                              << "G1(a,b),G2(),d,c,G3(e)" << false;
+        QTest::newRow("command onto itself stays") << "c"
+                                                   << "c"
+                                                   << "G1(a,b,G3(e)),c,G2(),d" << false;
+        QTest::newRow("group onto itself") << "G3"
+                                           << "G3"
+                                           << "G1(a,b,G3(e)),c,G2(),d" << true;
+        QTest::newRow("group and its child onto the group") << "G3,e"
+                                                            << "G3"
+                                                            << "G1(a,b,G3(e)),c,G2(),d" << true;
+        QTest::newRow("group into its own subgroup") << "G1"
+                                                     << "G3"
+                                                     << "G1(a,b,G3(e)),c,G2(),d" << true;
+        QTest::newRow("group before its own descendant") << "G1"
+                                                         << "e"
+                                                         << "G1(a,b,G3(e)),c,G2(),d" << true;
+        QTest::newRow("earlier moves stay") << "G1,d"
+                                            << "e"
+                                            << "G1(a,b,G3(d,e)),c,G2()" << true;
     }
     void Move()
     {
@@ -172,7 +212,8 @@ private slots:
         QFETCH(QString, expected);
         QFETCH(bool, refused);
         TTree tree(Xml(QStringLiteral("G1(a,b,G3(e)),c,G2(),d")));
-        const QString message = MoveElements(tree.Nodes(selected), target.isEmpty() ? tree.Root : tree[target]);
+        const QString message =
+            MoveElements(tree.Nodes(selected), target.isEmpty() ? tree.Root : tree[target]);
         QCOMPARE(Shape(tree.Root), expected);
         QCOMPARE(!message.isEmpty(), refused);
     }
@@ -181,22 +222,29 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("found");
-        QTest::newRow("first in document order") << "F2" << "b";
-        QTest::newRow("exact") << "Strg+F3" << "d";
-        QTest::newRow("case matters") << "strg+f3" << "";
-        QTest::newRow("other prefix order") << "Alt+Umsch+F4" << "";
-        QTest::newRow("no partial match") << "F" << "";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("first in document order") << "F2"
+                                                 << "b";
+        QTest::newRow("exact") << "Strg+F3"
+                               << "d";
+        QTest::newRow("case matters") << "strg+f3"
+                                      << "";
+        QTest::newRow("other prefix order") << "Alt+Umsch+F4"
+                                            << "";
+        QTest::newRow("no partial match") << "F"
+                                          << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void FindShortCut()
     {
         QFETCH(QString, text);
         QFETCH(QString, found);
-        TTree tree(QStringLiteral("<Body><SendMRU><MRU Name=\"G\"><MRU Name=\"a\" Text=\"\" ShortCut=\"F1\"/>"
-                                  "<MRU Name=\"b\" Text=\"\" ShortCut=\"F2\"/></MRU><MRU Name=\"c\" Text=\"\" "
-                                  "ShortCut=\"F2\"/><MRU Name=\"d\" Text=\"\" ShortCut=\"Strg+F3\"/>"
-                                  "<MRU Name=\"e\" Text=\"\" ShortCut=\"Umsch+Alt+F4\"/><MRU Name=\"f\" "
-                                  "Text=\"\" ShortCut=\"\"/></SendMRU></Body>"));
+        TTree tree(
+            QStringLiteral("<Body><SendMRU><MRU Name=\"G\"><MRU Name=\"a\" Text=\"\" ShortCut=\"F1\"/>"
+                           "<MRU Name=\"b\" Text=\"\" ShortCut=\"F2\"/></MRU><MRU Name=\"c\" Text=\"\" "
+                           "ShortCut=\"F2\"/><MRU Name=\"d\" Text=\"\" ShortCut=\"Strg+F3\"/>"
+                           "<MRU Name=\"e\" Text=\"\" ShortCut=\"Umsch+Alt+F4\"/><MRU Name=\"f\" "
+                           "Text=\"\" ShortCut=\"\"/></SendMRU></Body>"));
         const pugi::xml_node node = FindByShortCut(tree.Root, text);
         QCOMPARE(QString::fromUtf8(node.attribute("Name").value()), found);
         QCOMPARE(bool(node), !found.isEmpty());
@@ -304,7 +352,8 @@ private slots:
         QTest::newRow("malformed") << QByteArray("<Body><MRU Text=\"x\"></Body>");
         QTest::newRow("missing") << QByteArray();
         QTest::newRow("empty") << QByteArray("");
-        QTest::newRow("not a command file") << QByteArray("<?xml version=\"1.0\"?><Settings><MRU Text=\"x\"/></Settings>");
+        QTest::newRow("not a command file")
+            << QByteArray("<?xml version=\"1.0\"?><Settings><MRU Text=\"x\"/></Settings>");
     }
     void ReadFailures()
     {
@@ -327,10 +376,14 @@ private slots:
     void ReplaceTakesOnlyCommandElements()
     {
         pugi::xml_document file;
-        QVERIFY(LoadXMLText(file, QStringLiteral(
-            "<Body><MRU Name=\"a\" Text=\"1\"/><!--note--><Interface Port=\"7\"/><Foo Name=\"f\" Text=\"\"/>"
-            "<MRU Name=\"G\">text<!--x--><MRU Name=\"b\" Text=\"2\"/><Bar/><MRU Name=\"H\"><?pi x?>"
-            "<MRU Name=\"c\" Text=\"\"/>tail</MRU></MRU><MRU Name=\"d\" Text=\"4\"/></Body>"), nullptr));
+        QVERIFY(LoadXMLText(
+            file,
+            QStringLiteral(
+                "<Body><MRU Name=\"a\" Text=\"1\"/><!--note--><Interface Port=\"7\"/><Foo Name=\"f\" "
+                "Text=\"\"/>"
+                "<MRU Name=\"G\">text<!--x--><MRU Name=\"b\" Text=\"2\"/><Bar/><MRU Name=\"H\"><?pi x?>"
+                "<MRU Name=\"c\" Text=\"\"/>tail</MRU></MRU><MRU Name=\"d\" Text=\"4\"/></Body>"),
+            nullptr));
         TTree target(Xml(QStringLiteral("old,G0(x)")));
         ReplaceTree(target.Root, file);
         QCOMPARE(Shape(target.Root), QStringLiteral("a,G(b,H(c)),d"));
@@ -384,8 +437,9 @@ private slots:
         QFETCH(QString, display);
         QFETCH(bool, bold);
         QFETCH(bool, editable);
-        TTree tree(QStringLiteral("<Body><SendMRU><MRU Name=\"G\"><MRU Name=\"full\" Text=\"AT/cr/\" "
-                                  "ShortCut=\"Strg+F3\"/></MRU><MRU Name=\"bare\" Text=\"\"/></SendMRU></Body>"));
+        TTree tree(
+            QStringLiteral("<Body><SendMRU><MRU Name=\"G\"><MRU Name=\"full\" Text=\"AT/cr/\" "
+                           "ShortCut=\"Strg+F3\"/></MRU><MRU Name=\"bare\" Text=\"\"/></SendMRU></Body>"));
         TCommandTreeModel model;
         model.SetRoot(tree.Root);
         const QModelIndex index = model.IndexOf(tree[node], column);

@@ -28,8 +28,8 @@ QString Look(QTextDocument& aDocument, int aBlock, int aColumn)
         if (range.start <= aColumn && aColumn < range.start + range.length)
             format = range.format;
     return QString(format.fontWeight() >= QFont::Bold ? "b" : "") + (format.fontItalic() ? "i" : "")
-           + (format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color().name()
-                                                                 : QStringLiteral("-"));
+        + (format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color().name()
+                                                            : QStringLiteral("-"));
 }
 
 } // namespace
@@ -64,25 +64,24 @@ void TstParamHighlight::tokens_data()
         << "begin:PARAM|unknown: |param:gRoUp|unknown: |key:hello|unknown: |ident:Names|unknown: |"
            "ident:_x1|unknown: |unknown:1|unknown:2"
         << rsUnKnown;
-    QTest::newRow("string ends with the line") << "a\"b{c" << rsUnKnown
-                                               << "ident:a|string:\"b{c" << rsUnKnown;
-    QTest::newRow("string stops at a line break") << "\"a\r\nb" << rsUnKnown
-                                                  << "string:\"a|unknown:\r\n|ident:b" << rsUnKnown;
+    QTest::newRow("string ends with the line")
+        << "a\"b{c" << rsUnKnown << "ident:a|string:\"b{c" << rsUnKnown;
+    QTest::newRow("string stops at a line break")
+        << "\"a\r\nb" << rsUnKnown << "string:\"a|unknown:\r\n|ident:b" << rsUnKnown;
     QTest::newRow("a string state opens nothing") << "x\"" << rsString << "ident:x|string:\"" << rsUnKnown;
-    QTest::newRow("brace comment") << "a{b c}d" << rsUnKnown
-                                   << "ident:a|comment:{|comment:b c}|ident:d" << rsUnKnown;
-    QTest::newRow("brace comment stays open") << "a{b*/" << rsUnKnown
-                                              << "ident:a|comment:{|comment:b*/" << rsBraceComment;
-    QTest::newRow("brace comment closes") << "b}\"c\"" << rsBraceComment
-                                          << "comment:b}|string:\"c\"" << rsUnKnown;
-    QTest::newRow("c comment") << "a/*b*/c" << rsUnKnown
-                               << "ident:a|comment:/*|comment:b*/|ident:c" << rsUnKnown;
-    QTest::newRow("slash star slash stays open") << "/*/" << rsUnKnown
-                                                 << "comment:/*|comment:/" << rsCStyleComment;
+    QTest::newRow("brace comment") << "a{b c}d" << rsUnKnown << "ident:a|comment:{|comment:b c}|ident:d"
+                                   << rsUnKnown;
+    QTest::newRow("brace comment stays open")
+        << "a{b*/" << rsUnKnown << "ident:a|comment:{|comment:b*/" << rsBraceComment;
+    QTest::newRow("brace comment closes")
+        << "b}\"c\"" << rsBraceComment << "comment:b}|string:\"c\"" << rsUnKnown;
+    QTest::newRow("c comment") << "a/*b*/c" << rsUnKnown << "ident:a|comment:/*|comment:b*/|ident:c"
+                               << rsUnKnown;
+    QTest::newRow("slash star slash stays open")
+        << "/*/" << rsUnKnown << "comment:/*|comment:/" << rsCStyleComment;
     QTest::newRow("c comment ignores brace") << "x}" << rsCStyleComment << "comment:x}" << rsCStyleComment;
-    QTest::newRow("line break inside comment") << "a\nb*/Param" << rsCStyleComment
-                                               << "comment:a|unknown:\n|comment:b*/|begin:Param"
-                                               << rsUnKnown;
+    QTest::newRow("line break inside comment")
+        << "a\nb*/Param" << rsCStyleComment << "comment:a|unknown:\n|comment:b*/|begin:Param" << rsUnKnown;
     QTest::newRow("empty line keeps comment") << "" << rsBraceComment << "" << rsBraceComment;
 }
 

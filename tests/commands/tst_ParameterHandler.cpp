@@ -47,19 +47,26 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("no markup") << "AT+CSQ/cr/" << "AT+CSQ/cr/";
+        QTest::newRow("no markup") << "AT+CSQ/cr/"
+                                   << "AT+CSQ/cr/";
         QTest::newRow("named with default") << kBaudText << "AT+BAUD=9600/cr/";
-        QTest::newRow("no attributes") << "A/Param /ParamB" << "A0B";
-        QTest::newRow("escaped slash") << "a//Param b" << "a//Param b";
+        QTest::newRow("no attributes") << "A/Param /ParamB"
+                                       << "A0B";
+        QTest::newRow("escaped slash") << "a//Param b"
+                                       << "a//Param b";
         QTest::newRow("two, longer first") << "x/Param Default=\"12345\" /Param-/Param Default=\"\" /Param!"
                                            << "x12345-!";
-        QTest::newRow("percent in value") << "/Param Default=\"%1\" /Param" << "%1";
+        QTest::newRow("percent in value") << "/Param Default=\"%1\" /Param"
+                                          << "%1";
         QTest::newRow("closing marker right before a slash item") << "/Param Default=\"5\"/Param/lf/"
                                                                   << "5/lf/";
-        QTest::newRow("unterminated opening marker") << "AT/Param Name=\"x\"" << "AT/Param Name=\"x\"";
+        QTest::newRow("unterminated opening marker") << "AT/Param Name=\"x\""
+                                                     << "AT/Param Name=\"x\"";
         QTest::newRow("closed, then unterminated") << "/Param /Param x /Param y"
                                                    << "0 x /Param y";
-        QTest::newRow("unparsable attributes") << "<" "/Param Default=\"7 /Param>" << "<0>";
+        QTest::newRow("unparsable attributes") << "<"
+                                                  "/Param Default=\"7 /Param>"
+                                               << "<0>";
     }
     void DefaultValues()
     {
@@ -149,13 +156,12 @@ private slots:
         QTest::newRow("longer, then shorter")
             << "a/Param Name=\"p\" /Param-/Param Name=\"q\" Default=\"long\" /Param!"
             << QStringList{"p=0", "q=long"} << QStringList{"1234567", ""} << "a1234567-!";
-        QTest::newRow("no attributes") << "/Param /Param" << QStringList{"Parameter(0)=0"}
-                                       << QStringList{"5"} << "5";
+        QTest::newRow("no attributes")
+            << "/Param /Param" << QStringList{"Parameter(0)=0"} << QStringList{"5"} << "5";
         QTest::newRow("each group its own heading")
             << "/Param Name=\"Baud\" Group=\"Port\" Default=\"9600\" /Param,"
                "/Param Name=\"Bits\" Group=\"Port\" Default=\"8\" /Param"
-            << QStringList{"#Port", "Baud=9600", "#Port", "Bits=8"} << QStringList{"300", "7"}
-            << "300,7";
+            << QStringList{"#Port", "Baud=9600", "#Port", "Bits=8"} << QStringList{"300", "7"} << "300,7";
         QTest::newRow("shared name takes the first value")
             << "/Param Name=\"x\" /Param+/Param Name=\"x\" /Param" << QStringList{"x=0", "x=0"}
             << QStringList{"1", "2"} << "1+1";

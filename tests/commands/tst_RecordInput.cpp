@@ -206,11 +206,21 @@ private slots:
         QTest::addColumn<QString>("items");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("value");
-        QTest::newRow("first of two") << "x=1,x=2" << "x" << "1";
-        QTest::newRow("only a heading") << "#Port,Baud=1" << "Port" << "default";
-        QTest::newRow("unknown") << "a=1" << "b" << "default";
-        QTest::newRow("apostrophe") << "it's=3" << "it's" << "3";
-        QTest::newRow("quotes") << "\"a\"=4,'b'=5" << "'b'" << "5";
+        QTest::newRow("first of two") << "x=1,x=2"
+                                      << "x"
+                                      << "1";
+        QTest::newRow("only a heading") << "#Port,Baud=1"
+                                        << "Port"
+                                        << "default";
+        QTest::newRow("unknown") << "a=1"
+                                 << "b"
+                                 << "default";
+        QTest::newRow("apostrophe") << "it's=3"
+                                    << "it's"
+                                    << "3";
+        QTest::newRow("quotes") << "\"a\"=4,'b'=5"
+                                << "'b'"
+                                << "5";
     }
     void ValueByName()
     {
@@ -251,8 +261,7 @@ private slots:
         TfrmRecordInput dialog;
         dialog.AddEnum(QStringLiteral("Parität"), 1, QStringLiteral("None,Odd,Even"));
         dialog.AddEnum(QStringLiteral("Lost"), 7, QStringLiteral("a,b"));
-        dialog.AddEnum(QStringLiteral("Gapped"), gSecond,
-                       QMetaEnum::fromType<TGapped>());
+        dialog.AddEnum(QStringLiteral("Gapped"), gSecond, QMetaEnum::fromType<TGapped>());
         QVERIFY(Show(dialog, QString()));
         QCOMPARE(Outline(*TreeOf(dialog)->model()), QStringLiteral("Parität=Odd,Lost,Gapped=gSecond"));
 
@@ -281,8 +290,7 @@ private slots:
         AddItems(dialog, QStringLiteral("Baud=9600"));
         pugi::xml_node item = dialog.Dom().document_element().child("Item");
         item.attribute("DataType").set_value("dtColor");
-        const QString expected =
-            QStringLiteral("TfrmRecordInput.GetValueFromNode: Datentyp niht definiert.");
+        const QString expected = QStringLiteral("TfrmRecordInput.GetValueFromNode: Datentyp niht definiert.");
         try {
             TfrmRecordInput::GetValueFromNode(item);
             QFAIL("no error");

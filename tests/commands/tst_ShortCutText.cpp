@@ -93,9 +93,18 @@ private slots:
         for (int set = 0; set < 8; ++set) {
             Qt::KeyboardModifiers mods;
             QString prefix;
-            if (set & 1) { mods |= kShift; prefix += QStringLiteral("Umsch+"); }
-            if (set & 2) { mods |= kCtrl; prefix += QStringLiteral("Strg+"); }
-            if (set & 4) { mods |= kAlt; prefix += QStringLiteral("Alt+"); }
+            if (set & 1) {
+                mods |= kShift;
+                prefix += QStringLiteral("Umsch+");
+            }
+            if (set & 2) {
+                mods |= kCtrl;
+                prefix += QStringLiteral("Strg+");
+            }
+            if (set & 4) {
+                mods |= kAlt;
+                prefix += QStringLiteral("Alt+");
+            }
             const Qt::KeyboardModifiers pressed = keypad ? mods | Qt::KeypadModifier : mods;
             const QString text = prefix + name;
             QCOMPARE(ShortCutToText(QKeyCombination(pressed, Qt::Key(key))), text);
@@ -110,29 +119,52 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("canonical"); // empty: no shortcut
-        QTest::newRow("prefixes reversed") << "Alt+Strg+Umsch+F1" << "Umsch+Strg+Alt+F1";
-        QTest::newRow("prefixes mixed, any case") << "alt+UMSCH+entf" << "Umsch+Alt+Entf";
-        QTest::newRow("caret as Ctrl") << "^F3" << "Strg+F3";
-        QTest::newRow("caret among prefixes") << "Umsch+^a" << "Umsch+Strg+A";
-        QTest::newRow("caret and Strg together") << "^Strg+O" << "Strg+O";
-        QTest::newRow("upper-case umlaut") << "RÜCK" << "Rück";
-        QTest::newRow("Ctrl with the plus key") << "Strg++" << "Strg++";
-        QTest::newRow("Shift, Ctrl and plus") << "strg+umsch++" << "Umsch+Strg++";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("blank") << " " << "";
-        QTest::newRow("Strg+ alone") << "Strg+" << "";
-        QTest::newRow("Umsch+ alone") << "Umsch+" << "";
-        QTest::newRow("Alt+ alone") << "Alt+" << "";
-        QTest::newRow("all prefixes, no key") << "Umsch+Strg+Alt+" << "";
-        QTest::newRow("English modifier names") << "Ctrl+F1" << "";
-        QTest::newRow("English Shift") << "Shift+A" << "";
-        QTest::newRow("unknown name") << "Strg+Foo" << "";
-        QTest::newRow("two letters") << "XY" << "";
-        QTest::newRow("key named by the layout") << "alt+," << "Alt+,";
-        QTest::newRow("F0") << "F0" << "";
-        QTest::newRow("leading zero") << "F01" << "";
-        QTest::newRow("minus instead of plus") << "Strg-F1" << "";
-        QTest::newRow("key before prefix") << "F1+Strg" << "";
+        QTest::newRow("prefixes reversed") << "Alt+Strg+Umsch+F1"
+                                           << "Umsch+Strg+Alt+F1";
+        QTest::newRow("prefixes mixed, any case") << "alt+UMSCH+entf"
+                                                  << "Umsch+Alt+Entf";
+        QTest::newRow("caret as Ctrl") << "^F3"
+                                       << "Strg+F3";
+        QTest::newRow("caret among prefixes") << "Umsch+^a"
+                                              << "Umsch+Strg+A";
+        QTest::newRow("caret and Strg together") << "^Strg+O"
+                                                 << "Strg+O";
+        QTest::newRow("upper-case umlaut") << "RÜCK"
+                                           << "Rück";
+        QTest::newRow("Ctrl with the plus key") << "Strg++"
+                                                << "Strg++";
+        QTest::newRow("Shift, Ctrl and plus") << "strg+umsch++"
+                                              << "Umsch+Strg++";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("blank") << " "
+                               << "";
+        QTest::newRow("Strg+ alone") << "Strg+"
+                                     << "";
+        QTest::newRow("Umsch+ alone") << "Umsch+"
+                                      << "";
+        QTest::newRow("Alt+ alone") << "Alt+"
+                                    << "";
+        QTest::newRow("all prefixes, no key") << "Umsch+Strg+Alt+"
+                                              << "";
+        QTest::newRow("English modifier names") << "Ctrl+F1"
+                                                << "";
+        QTest::newRow("English Shift") << "Shift+A"
+                                       << "";
+        QTest::newRow("unknown name") << "Strg+Foo"
+                                      << "";
+        QTest::newRow("two letters") << "XY"
+                                     << "";
+        QTest::newRow("key named by the layout") << "alt+,"
+                                                 << "Alt+,";
+        QTest::newRow("F0") << "F0"
+                            << "";
+        QTest::newRow("leading zero") << "F01"
+                                      << "";
+        QTest::newRow("minus instead of plus") << "Strg-F1"
+                                               << "";
+        QTest::newRow("key before prefix") << "F1+Strg"
+                                           << "";
     }
     void Parse()
     {
@@ -159,10 +191,13 @@ private slots:
         QTest::newRow("dead key") << int(Qt::Key_Dead_Circumflex) << Qt::KeyboardModifiers() << "";
         QTest::newRow("dead key with Ctrl") << int(Qt::Key_Dead_Circumflex) << kCtrl << "";
         QTest::newRow("Backtab") << int(Qt::Key_Backtab) << kShift << "Umsch+Tab";
-        QTest::newRow("Backtab, Shift not reported") << int(Qt::Key_Backtab) << Qt::KeyboardModifiers() << "Umsch+Tab";
-        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier) << "Eingabe";
+        QTest::newRow("Backtab, Shift not reported")
+            << int(Qt::Key_Backtab) << Qt::KeyboardModifiers() << "Umsch+Tab";
+        QTest::newRow("keypad Enter")
+            << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier) << "Eingabe";
         QTest::newRow("keypad 7 with Ctrl") << int(Qt::Key_7) << (kCtrl | Qt::KeypadModifier) << "Strg+7";
-        QTest::newRow("Meta is dropped") << int(Qt::Key_F1) << Qt::KeyboardModifiers(Qt::MetaModifier) << "F1";
+        QTest::newRow("Meta is dropped")
+            << int(Qt::Key_F1) << Qt::KeyboardModifiers(Qt::MetaModifier) << "F1";
         QTest::newRow("all three") << int(Qt::Key_F12) << (kAlt | kCtrl | kShift) << "Umsch+Strg+Alt+F12";
     }
     void KeyEvent()
@@ -183,7 +218,7 @@ private slots:
         QTest::addColumn<bool>("inPlace");
         QTest::addColumn<int>("key");
         QTest::addColumn<Qt::KeyboardModifiers>("mods");
-        QTest::addColumn<QString>("held"); // before: Strg+F9
+        QTest::addColumn<QString>("held");   // before: Strg+F9
         QTest::addColumn<QString>("signal"); // EditFinished, EditCancelled or neither
         QTest::addColumn<bool>("toParent");
         const Qt::KeyboardModifiers none;

@@ -12,16 +12,28 @@ namespace {
 
 using TVariant = TMvEdit::TVariant;
 
-QLocale English() { return QLocale(QLocale::English, QLocale::UnitedStates); }
-QLocale German() { return QLocale(QLocale::German, QLocale::Germany); }
+QLocale English()
+{
+    return QLocale(QLocale::English, QLocale::UnitedStates);
+}
+QLocale German()
+{
+    return QLocale(QLocale::German, QLocale::Germany);
+}
 
 // Records what the control reported.
 struct TEventLog
 {
     QStringList InvalidInputs;
-    struct TRange { double Min, Max, Value; };
+    struct TRange
+    {
+        double Min, Max, Value;
+    };
     QList<TRange> InvalidRanges;
-    struct TValidated { double Entered, Validated; };
+    struct TValidated
+    {
+        double Entered, Validated;
+    };
     QList<TValidated> Validations;
 
     void Attach(TMvEdit& aEdit)
@@ -543,12 +555,17 @@ void TstMvEdit::numEditEnter_data()
     QTest::addColumn<int>("asInteger");
     QTest::addColumn<QString>("shownAfterSecondEnter");
 
-    QTest::newRow("two digits stay") << "50" << "50" << 50 << "50";
-    QTest::newRow("three digits in exponent form") << "100" << "1E002" << 100 << "1E002";
+    QTest::newRow("two digits stay") << "50"
+                                     << "50" << 50 << "50";
+    QTest::newRow("three digits in exponent form") << "100"
+                                                   << "1E002" << 100 << "1E002";
     // A second Enter keeps the value.
-    QTest::newRow("four digits rounded") << "1234" << "1.2E003" << 1200 << "1.2E003";
-    QTest::newRow("fraction cut first") << "7.9" << "7" << 7 << "7";
-    QTest::newRow("zero") << "0" << "0" << 0 << "0";
+    QTest::newRow("four digits rounded") << "1234"
+                                         << "1.2E003" << 1200 << "1.2E003";
+    QTest::newRow("fraction cut first") << "7.9"
+                                        << "7" << 7 << "7";
+    QTest::newRow("zero") << "0"
+                          << "0" << 0 << "0";
 }
 
 void TstMvEdit::numEditEnter()
@@ -625,8 +642,7 @@ void TstMvEdit::numEditBareSignIsAnError()
     MakeNumeric(edit, 0);
     edit.setText(QStringLiteral("-"));
     QTest::keyClick(&edit, Qt::Key_Return);
-    QCOMPARE(prompts.Errors,
-             QStringList{QStringLiteral("'-' ist kein gültiger Gleitkommawert")});
+    QCOMPARE(prompts.Errors, QStringList{QStringLiteral("'-' ist kein gültiger Gleitkommawert")});
     QCOMPARE(edit.text(), QStringLiteral("-"));
     QVERIFY(log.Validations.isEmpty());
 

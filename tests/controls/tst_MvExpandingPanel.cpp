@@ -29,7 +29,7 @@ QRect InkBounds(const QImage& aImage, const QRect& aArea, QColor aBackground)
         for (int x = aArea.left(); x <= aArea.right(); ++x) {
             const QColor c = aImage.pixelColor(x, y);
             const int diff = qAbs(c.red() - aBackground.red()) + qAbs(c.green() - aBackground.green())
-                             + qAbs(c.blue() - aBackground.blue());
+                + qAbs(c.blue() - aBackground.blue());
             if (diff > 120)
                 bounds |= QRect(x, y, 1, 1);
         }
@@ -214,8 +214,10 @@ void TstMvExpandingPanel::eventOrder()
     panel.SetExpanded(true);
     panel.SetExpanded(false);
     const QStringList expected = {
-        QStringLiteral("Expanding 0 18"), QStringLiteral("Expanded 1 90 0"),
-        QStringLiteral("Collapsing 1 90"), QStringLiteral("Collapsed 0 18 1"),
+        QStringLiteral("Expanding 0 18"),
+        QStringLiteral("Expanded 1 90 0"),
+        QStringLiteral("Collapsing 1 90"),
+        QStringLiteral("Collapsed 0 18 1"),
     };
     QCOMPARE(log, expected);
 }
@@ -344,8 +346,8 @@ void TstMvExpandingPanel::plusAndMinusImage()
 {
     TmvExpandingPanel panel;
     QImage plus = panel.bExpand->grab().toImage();
-    QVERIFY(IsDark(plus, QPoint(4, 5)));  // the bar across
-    QVERIFY(IsDark(plus, QPoint(5, 4)));  // the bar down
+    QVERIFY(IsDark(plus, QPoint(4, 5))); // the bar across
+    QVERIFY(IsDark(plus, QPoint(5, 4))); // the bar down
     QVERIFY(IsDark(plus, QPoint(6, 8)));
     panel.SetExpanded(true);
     QImage minus = panel.bExpand->grab().toImage();

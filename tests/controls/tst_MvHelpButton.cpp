@@ -84,23 +84,19 @@ void TstMvHelpButton::placement_data()
     const QRect work(0, 0, 1000, 800);
     const QSize popup(200, 100);
     QTest::newRow("plenty of room") << QRect(100, 100, 16, 16) << popup << work << QPoint(118, 100);
-    QTest::newRow("near the right edge")
-        << QRect(900, 100, 16, 16) << popup << work << QPoint(700, 100);
+    QTest::newRow("near the right edge") << QRect(900, 100, 16, 16) << popup << work << QPoint(700, 100);
     QTest::newRow("exactly fits on the right")
         << QRect(782, 100, 16, 16) << popup << work << QPoint(800, 100);
-    QTest::newRow("one pixel too wide")
-        << QRect(783, 100, 16, 16) << popup << work << QPoint(583, 100);
-    QTest::newRow("near the bottom")
-        << QRect(100, 750, 16, 16) << popup << work << QPoint(118, 666);
+    QTest::newRow("one pixel too wide") << QRect(783, 100, 16, 16) << popup << work << QPoint(583, 100);
+    QTest::newRow("near the bottom") << QRect(100, 750, 16, 16) << popup << work << QPoint(118, 666);
     QTest::newRow("exactly fits at the bottom")
         << QRect(100, 700, 16, 16) << popup << work << QPoint(118, 700);
     QTest::newRow("near both") << QRect(900, 750, 16, 16) << popup << work << QPoint(700, 666);
-    QTest::newRow("second screen")
-        << QRect(2800, 100, 16, 16) << popup << QRect(1920, 0, 1000, 800) << QPoint(2600, 100);
+    QTest::newRow("second screen") << QRect(2800, 100, 16, 16) << popup << QRect(1920, 0, 1000, 800)
+                                   << QPoint(2600, 100);
     QTest::newRow("work area below a top panel")
         << QRect(100, 700, 16, 16) << popup << QRect(0, 30, 1000, 770) << QPoint(118, 700);
-    QTest::newRow("no screen")
-        << QRect(900, 750, 16, 16) << popup << QRect() << QPoint(918, 750);
+    QTest::newRow("no screen") << QRect(900, 750, 16, 16) << popup << QRect() << QPoint(918, 750);
 }
 
 void TstMvHelpButton::placement()

@@ -23,7 +23,10 @@ protected:
     }
 };
 
-QPoint BulbPixel() { return TRoundLed::BulbRect().center(); }
+QPoint BulbPixel()
+{
+    return TRoundLed::BulbRect().center();
+}
 
 QRgb PixelAt(QWidget& aWidget, QPoint aPoint)
 {

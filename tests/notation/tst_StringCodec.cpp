@@ -177,18 +177,25 @@ void TStringCodecTest::encodeString_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("plain") << "ABC" << "ABC";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("plain") << "ABC"
+                           << "ABC";
+    QTest::newRow("empty") << ""
+                           << "";
     QTest::newRow("names") << "/cr//lf/" << Chars({13, 10});
     QTest::newRow("decimal") << "/13//10/" << Chars({13, 10});
     QTest::newRow("dollar hex") << "/$D//$A/" << Chars({13, 10});
     QTest::newRow("0x hex") << "/0xD//0xA/" << Chars({13, 10});
     QTest::newRow("upper-case name") << "/CR/" << Chars({13});
-    QTest::newRow("doubled slash") << "A//B" << "A/B";
-    QTest::newRow("slash only") << "//" << "/";
-    QTest::newRow("three slashes") << "///" << "//";
-    QTest::newRow("trailing slash") << "abc/" << "abc/";
-    QTest::newRow("single slash") << "/" << "/";
+    QTest::newRow("doubled slash") << "A//B"
+                                   << "A/B";
+    QTest::newRow("slash only") << "//"
+                                << "/";
+    QTest::newRow("three slashes") << "///"
+                                   << "//";
+    QTest::newRow("trailing slash") << "abc/"
+                                    << "abc/";
+    QTest::newRow("single slash") << "/"
+                                  << "/";
     QTest::newRow("closing slash consumed") << "/cr/lf/" << Chars({13, 'l', 'f', '/'});
     QTest::newRow("unknown token at end") << "a/b" << Chars({'a', 0});
     QTest::newRow("token to end of text") << "/13" << Chars({13});
@@ -200,7 +207,8 @@ void TStringCodecTest::encodeString_data()
     QTest::newRow("dollar name") << "/$cr/" << Chars({13});
     QTest::newRow("dollar alone") << "/$/" << Chars({0});
     QTest::newRow("negative") << "/-1/" << Chars({0});
-    QTest::newRow("x prefix") << "/x41/" << "A";
+    QTest::newRow("x prefix") << "/x41/"
+                              << "A";
     QTest::newRow("0x name") << "/0xlf/" << Chars({10});
     QTest::newRow("plus") << "/+13/" << Chars({13});
     QTest::newRow("slash then token") << "///cr/" << Chars({'/', 13});
@@ -209,8 +217,8 @@ void TStringCodecTest::encodeString_data()
     QTest::newRow("long runs between tokens")
         << QString(40, 'a') + "/cr/" + QString(17, 'b') + "//" + QString(16, 'c') + "/lf"
         << QString(40, 'a') + QChar(13) + QString(17, 'b') + '/' + QString(16, 'c') + QChar(10);
-    QTest::newRow("beyond a byte passes") << QStringView(u"\u20AC/cr/\u20AC").toString()
-                                          << Chars({0x20AC, 13, 0x20AC});
+    QTest::newRow("beyond a byte passes")
+        << QStringView(u"\u20AC/cr/\u20AC").toString() << Chars({0x20AC, 13, 0x20AC});
 }
 
 void TStringCodecTest::encodeString()
@@ -237,35 +245,31 @@ void TStringCodecTest::decodeString_data()
 
     // Precedence: the dumps over the text options, and hex over dez over ascii.
     QTest::newRow("hex over dez and ascii")
-        << TTermComOptions{coAsciiDump, coDezDump, coHexDump, coControl} << sample
-        << "41 0D 0A 2F 1B ";
-    QTest::newRow("dez over ascii") << TTermComOptions{coAsciiDump, coDezDump} << sample
-                                    << "65 13 10 47 27 ";
-    QTest::newRow("ascii over control") << TTermComOptions{coAsciiDump, coControl, coCrlf}
-                                        << sample << "A 13 10 47 27 ";
-    QTest::newRow("control over crlf") << TTermComOptions{coControl, coCrlf} << sample
-                                       << "A\r\n//\x1b";
+        << TTermComOptions{coAsciiDump, coDezDump, coHexDump, coControl} << sample << "41 0D 0A 2F 1B ";
+    QTest::newRow("dez over ascii") << TTermComOptions{coAsciiDump, coDezDump} << sample << "65 13 10 47 27 ";
+    QTest::newRow("ascii over control")
+        << TTermComOptions{coAsciiDump, coControl, coCrlf} << sample << "A 13 10 47 27 ";
+    QTest::newRow("control over crlf") << TTermComOptions{coControl, coCrlf} << sample << "A\r\n//\x1b";
 
-    QTest::newRow("crlf only for cr and lf") << TTermComOptions{coCrlf} << Chars({9, 11, 12})
-                                             << "/ht//vt//ff/";
-    QTest::newRow("control for all below 32") << TTermComOptions{coControl}
-                                              << Chars({0, 31, 32, 127}) << Chars({0, 31, 32, 127});
+    QTest::newRow("crlf only for cr and lf")
+        << TTermComOptions{coCrlf} << Chars({9, 11, 12}) << "/ht//vt//ff/";
+    QTest::newRow("control for all below 32")
+        << TTermComOptions{coControl} << Chars({0, 31, 32, 127}) << Chars({0, 31, 32, 127});
     QTest::newRow("text keeps high characters")
         << TTermComOptions{} << Chars({127, 128, 255, 0x20AC}) << Chars({127, 128, 255, 0x20AC});
 
     QTest::newRow("hex two digits") << TTermComOptions{coHexDump} << Chars({0, 15, 16, 255})
                                     << "00 0F 10 FF ";
-    QTest::newRow("hex beyond a byte") << TTermComOptions{coHexDump}
-                                       << Chars({0x100, 0x20AC, 0xFFFF}) << "100 20AC FFFF ";
-    QTest::newRow("dez no leading zeros") << TTermComOptions{coDezDump} << Chars({0, 9, 100, 255})
-                                          << "0 9 100 255 ";
-    QTest::newRow("dez beyond a byte") << TTermComOptions{coDezDump} << Chars({0x20AC, 0xFFFF})
-                                       << "8364 65535 ";
+    QTest::newRow("hex beyond a byte")
+        << TTermComOptions{coHexDump} << Chars({0x100, 0x20AC, 0xFFFF}) << "100 20AC FFFF ";
+    QTest::newRow("dez no leading zeros")
+        << TTermComOptions{coDezDump} << Chars({0, 9, 100, 255}) << "0 9 100 255 ";
+    QTest::newRow("dez beyond a byte")
+        << TTermComOptions{coDezDump} << Chars({0x20AC, 0xFFFF}) << "8364 65535 ";
     QTest::newRow("ascii edges of the ranges")
-        << TTermComOptions{coAsciiDump} << QString("/09:@AZ[`az{")
-        << "47 0 9 58 64 A Z 91 96 a z 123 ";
-    QTest::newRow("ascii beyond a byte") << TTermComOptions{coAsciiDump}
-                                         << Chars({0xC4, 0x20AC}) << "196 8364 ";
+        << TTermComOptions{coAsciiDump} << QString("/09:@AZ[`az{") << "47 0 9 58 64 A Z 91 96 a z 123 ";
+    QTest::newRow("ascii beyond a byte")
+        << TTermComOptions{coAsciiDump} << Chars({0xC4, 0x20AC}) << "196 8364 ";
 }
 
 void TStringCodecTest::decodeString()

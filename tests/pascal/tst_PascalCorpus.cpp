@@ -47,8 +47,7 @@ QList<QByteArray> SplitLines(QByteArray aText)
 QString Quote(const QByteArray& aLine)
 {
     QString text;
-    for (char c : aLine)
-    {
+    for (char c : aLine) {
         const uchar u = uchar(c);
         if (u < 32 || u >= 127)
             text += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
@@ -75,10 +74,12 @@ QString Difference(const QList<QByteArray>& aEngine, const QList<QByteArray>& aR
     for (qsizetype i = 0; i < common; ++i)
         if (aEngine[i] != aReference[i])
             return QStringLiteral("line %1 differs: engine %2, fpc %3")
-                .arg(i + 1).arg(Quote(aEngine[i]), Quote(aReference[i]));
+                .arg(i + 1)
+                .arg(Quote(aEngine[i]), Quote(aReference[i]));
     if (aEngine.size() != aReference.size())
         return QStringLiteral("engine printed %1 lines, fpc %2 (first extra line: %3)")
-            .arg(aEngine.size()).arg(aReference.size())
+            .arg(aEngine.size())
+            .arg(aReference.size())
             .arg(Quote(aEngine.size() > common ? aEngine[common] : aReference[common]));
     return {};
 }
@@ -91,10 +92,8 @@ QByteArray FpcSource(const QByteArray& aSource)
     static const QRegularExpression header(QStringLiteral(R"(^\s*program\s+[A-Za-z_][A-Za-z0-9_]*\s*;)"),
                                            QRegularExpression::CaseInsensitiveOption);
     QList<QByteArray> lines = aSource.split('\n');
-    for (qsizetype i = 0; i < lines.size(); ++i)
-    {
-        if (header.match(QString::fromLatin1(lines[i])).hasMatch())
-        {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (header.match(QString::fromLatin1(lines[i])).hasMatch()) {
             lines.insert(i + 1, prelude.chopped(1));
             return lines.join('\n');
         }
@@ -110,7 +109,10 @@ struct TEngineRun
     QString RunError;
     QList<QByteArray> Lines;
 
-    QString ErrorMessages() const { return Messages.filter(QStringLiteral("[Error]")).join(QLatin1Char('\n')); }
+    QString ErrorMessages() const
+    {
+        return Messages.filter(QStringLiteral("[Error]")).join(QLatin1Char('\n'));
+    }
 };
 
 TEngineRun RunWithEngine(const QByteArray& aSource)
@@ -118,24 +120,21 @@ TEngineRun RunWithEngine(const QByteArray& aSource)
     TEngineRun run;
     QByteArray output;
     pascal::TEngine engine;
-    const bool registered = engine.RegisterFunction(
-        QStringLiteral("procedure writeln(const aText: string);"),
-        [&output](const QList<pascal::THostValue>& aArguments) {
-            for (const pascal::THostValue& argument : aArguments)
-                output += argument.String;
-            output += '\n';
-            return pascal::THostValue();
-        });
-    if (!registered)
-    {
+    const bool registered = engine.RegisterFunction(QStringLiteral("procedure writeln(const aText: string);"),
+                                                    [&output](const QList<pascal::THostValue>& aArguments) {
+                                                        for (const pascal::THostValue& argument : aArguments)
+                                                            output += argument.String;
+                                                        output += '\n';
+                                                        return pascal::THostValue();
+                                                    });
+    if (!registered) {
         run.Messages = engine.Messages();
         run.Messages.prepend(QStringLiteral("[Error] (0:0): writeln could not be registered"));
         return run;
     }
     run.Compiled = engine.Compile(QString::fromLatin1(aSource));
     run.Messages = engine.Messages();
-    if (run.Compiled && run.ErrorMessages().isEmpty())
-    {
+    if (run.Compiled && run.ErrorMessages().isEmpty()) {
         run.Ran = engine.Run();
         run.RunError = engine.RunError();
     }
@@ -156,12 +155,10 @@ TExpectation ParseExpectation(const QString& aValue)
     TExpectation expectation;
     const QString value = aValue.trimmed();
     const QRegularExpressionMatch match = position.match(value);
-    if (match.hasMatch())
-    {
+    if (match.hasMatch()) {
         expectation.Position = match.captured(1);
         expectation.Text = match.captured(2).trimmed();
-    }
-    else
+    } else
         expectation.Text = value;
     return expectation;
 }
@@ -223,10 +220,11 @@ void TPascalCorpusTest::initTestCase()
     const QStringList all = FCorpus.entryList({QStringLiteral("*.pas")}, QDir::Files, QDir::Name);
     for (const QString& name : all)
         (name.startsWith(QLatin1String("errors_")) ? FErrorPrograms : FPrograms).append(name);
-    QVERIFY2(FPrograms.size() >= 25, qPrintable(QStringLiteral("only %1 programs in %2")
-                                                    .arg(FPrograms.size()).arg(corpus)));
-    QVERIFY2(FErrorPrograms.size() >= 4, qPrintable(QStringLiteral("only %1 error programs in %2")
-                                                        .arg(FErrorPrograms.size()).arg(corpus)));
+    QVERIFY2(FPrograms.size() >= 25,
+             qPrintable(QStringLiteral("only %1 programs in %2").arg(FPrograms.size()).arg(corpus)));
+    QVERIFY2(
+        FErrorPrograms.size() >= 4,
+        qPrintable(QStringLiteral("only %1 error programs in %2").arg(FErrorPrograms.size()).arg(corpus)));
 
     FFpc = QStandardPaths::findExecutable(QStringLiteral("fpc"));
     if (FFpc.isEmpty() && QFileInfo(QStringLiteral("/usr/bin/fpc")).isExecutable())
@@ -260,15 +258,14 @@ void TPascalCorpusTest::CompileAllWithFpc()
         else if (aJob.Process->exitStatus() != QProcess::NormalExit || aJob.Process->exitCode() != 0
                  || !QFileInfo(build.Binary).isExecutable())
             build.Failure = QStringLiteral("fpc failed (exit code %1):\n%2")
-                                .arg(aJob.Process->exitCode()).arg(log.right(3000));
+                                .arg(aJob.Process->exitCode())
+                                .arg(log.right(3000));
         else
             build.Ok = true;
     };
 
-    while (!pending.isEmpty() || !running.empty())
-    {
-        while (!pending.isEmpty() && int(running.size()) < ParallelCompilations)
-        {
+    while (!pending.isEmpty() || !running.empty()) {
+        while (!pending.isEmpty() && int(running.size()) < ParallelCompilations) {
             const QString name = pending.takeFirst();
             TFpcBuild& build = FBuilds[name];
             build.Directory = FTemp->filePath(QFileInfo(name).completeBaseName());
@@ -276,8 +273,7 @@ void TPascalCorpusTest::CompileAllWithFpc()
             const QString source = build.Directory + QStringLiteral("/prog.pas");
             QFile file(source);
             if (!QDir().mkpath(build.Directory) || !file.open(QIODevice::WriteOnly)
-                || file.write(FpcSource(ReadSource(name))) < 0)
-            {
+                || file.write(FpcSource(ReadSource(name))) < 0) {
                 build.Failure = QStringLiteral("cannot write %1").arg(source);
                 continue;
             }
@@ -287,28 +283,25 @@ void TPascalCorpusTest::CompileAllWithFpc()
             job->Process = std::make_unique<QProcess>();
             job->Process->setProcessChannelMode(QProcess::MergedChannels);
             job->Process->setWorkingDirectory(build.Directory);
-            job->Process->start(FFpc, {QStringLiteral("-Mdelphi"), QStringLiteral("-O1"),
-                                       QStringLiteral("-o") + build.Binary, source});
+            job->Process->start(FFpc,
+                                {QStringLiteral("-Mdelphi"), QStringLiteral("-O1"),
+                                 QStringLiteral("-o") + build.Binary, source});
             job->Clock.start();
             running.push_back(std::move(job));
         }
-        for (auto it = running.begin(); it != running.end();)
-        {
+        for (auto it = running.begin(); it != running.end();) {
             TJob& job = **it;
             bool done = job.Process->waitForFinished(25) || job.Process->state() == QProcess::NotRunning;
             bool timedOut = false;
-            if (!done && job.Clock.elapsed() > FpcTimeoutMs)
-            {
+            if (!done && job.Clock.elapsed() > FpcTimeoutMs) {
                 job.Process->kill();
                 job.Process->waitForFinished(5000);
                 done = timedOut = true;
             }
-            if (done)
-            {
+            if (done) {
                 finish(job, timedOut);
                 it = running.erase(it);
-            }
-            else
+            } else
                 ++it;
         }
     }
@@ -333,33 +326,37 @@ void TPascalCorpusTest::sameOutputAsFreePascal()
     QVERIFY2(engine.Compiled && engine.ErrorMessages().isEmpty(),
              qPrintable(QStringLiteral("our engine does not compile %1:\n%2")
                             .arg(name, engine.Messages.join(QLatin1Char('\n')))));
-    QVERIFY2(engine.Ran, qPrintable(QStringLiteral("run-time error in %1: %2\noutput so far:\n%3")
-                                        .arg(name, engine.RunError, Listing(engine.Lines))));
+    QVERIFY2(engine.Ran,
+             qPrintable(QStringLiteral("run-time error in %1: %2\noutput so far:\n%3")
+                            .arg(name, engine.RunError, Listing(engine.Lines))));
 
     if (FFpc.isEmpty())
         QFAIL(FpcMissing);
     const TFpcBuild build = FBuilds.value(name);
-    QVERIFY2(build.Ok, qPrintable(QStringLiteral("Free Pascal did not compile %1: %2").arg(name, build.Failure)));
+    QVERIFY2(build.Ok,
+             qPrintable(QStringLiteral("Free Pascal did not compile %1: %2").arg(name, build.Failure)));
     QProcess program;
     program.setWorkingDirectory(build.Directory);
     program.start(build.Binary, {});
     QVERIFY2(program.waitForStarted(10000), qPrintable(program.errorString()));
-    if (!program.waitForFinished(ProgramTimeoutMs))
-    {
+    if (!program.waitForFinished(ProgramTimeoutMs)) {
         program.kill();
         program.waitForFinished(5000);
-        QFAIL(qPrintable(QStringLiteral("the fpc build of %1 ran longer than %2 s").arg(name).arg(ProgramTimeoutMs / 1000)));
+        QFAIL(qPrintable(QStringLiteral("the fpc build of %1 ran longer than %2 s")
+                             .arg(name)
+                             .arg(ProgramTimeoutMs / 1000)));
     }
     const QByteArray reference = program.readAllStandardOutput();
-    QVERIFY2(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0,
-             qPrintable(QStringLiteral("the fpc build of %1 failed (exit code %2): %3")
-                            .arg(name).arg(program.exitCode())
-                            .arg(QString::fromLocal8Bit(program.readAllStandardError() + reference).right(2000))));
+    QVERIFY2(
+        program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0,
+        qPrintable(QStringLiteral("the fpc build of %1 failed (exit code %2): %3")
+                       .arg(name)
+                       .arg(program.exitCode())
+                       .arg(QString::fromLocal8Bit(program.readAllStandardError() + reference).right(2000))));
 
     const QList<QByteArray> expected = SplitLines(reference);
     const QString difference = Difference(engine.Lines, expected);
-    if (!difference.isEmpty())
-    {
+    if (!difference.isEmpty()) {
         qInfo().noquote() << "engine output:\n" + Listing(engine.Lines) + "fpc output:\n" + Listing(expected);
         QFAIL(qPrintable(name + QStringLiteral(": ") + difference));
     }
@@ -383,8 +380,7 @@ void TPascalCorpusTest::errorPrograms()
     bool runError = false;
     TExpectation expectation;
     QList<QByteArray> expectedLines;
-    for (const QByteArray& raw : source.split('\n'))
-    {
+    for (const QByteArray& raw : source.split('\n')) {
         const QString line = QString::fromLatin1(raw).trimmed();
         if (!line.startsWith(QLatin1String("//")))
             break;
@@ -392,45 +388,51 @@ void TPascalCorpusTest::errorPrograms()
         if (!match.hasMatch())
             continue;
         const QString kind = match.captured(1);
-        if (kind == QLatin1String("compile-error") || kind == QLatin1String("run-error"))
-        {
+        if (kind == QLatin1String("compile-error") || kind == QLatin1String("run-error")) {
             QVERIFY2(!compileError && !runError, "more than one expected error");
             (kind == QLatin1String("compile-error") ? compileError : runError) = true;
             expectation = ParseExpectation(match.captured(2));
-        }
-        else if (kind == QLatin1String("line"))
+        } else if (kind == QLatin1String("line"))
             expectedLines.append(match.captured(2).toLatin1());
         else
             QFAIL(qPrintable(QStringLiteral("unknown directive expect-%1 in %2").arg(kind, name)));
     }
-    QVERIFY2(compileError || runError,
-             qPrintable(QStringLiteral("%1 has no // expect-compile-error: or // expect-run-error: line").arg(name)));
+    QVERIFY2(
+        compileError || runError,
+        qPrintable(
+            QStringLiteral("%1 has no // expect-compile-error: or // expect-run-error: line").arg(name)));
 
     const TEngineRun engine = RunWithEngine(source);
-    if (compileError)
-    {
+    if (compileError) {
         QVERIFY2(!expectation.Position.isEmpty(), "a compile error needs its LINE:COL");
-        const QStringList errors = engine.Messages.filter(QRegularExpression(QStringLiteral(R"(^\[Error\])")));
+        const QStringList errors =
+            engine.Messages.filter(QRegularExpression(QStringLiteral(R"(^\[Error\])")));
         QVERIFY2(!engine.Compiled && !errors.isEmpty(),
                  qPrintable(QStringLiteral("%1 compiled although it should not; messages:\n%2")
                                 .arg(name, engine.Messages.join(QLatin1Char('\n')))));
         const QString first = errors.first();
-        QVERIFY2(first.startsWith(QStringLiteral("[Error] ") + PositionMark(expectation.Position)),
-                 qPrintable(QStringLiteral("first error should be at %1: %2").arg(expectation.Position, first)));
-        QVERIFY2(expectation.Text.isEmpty() || first.contains(expectation.Text, Qt::CaseInsensitive),
-                 qPrintable(QStringLiteral("first error should mention \"%1\": %2").arg(expectation.Text, first)));
+        QVERIFY2(
+            first.startsWith(QStringLiteral("[Error] ") + PositionMark(expectation.Position)),
+            qPrintable(QStringLiteral("first error should be at %1: %2").arg(expectation.Position, first)));
+        QVERIFY2(
+            expectation.Text.isEmpty() || first.contains(expectation.Text, Qt::CaseInsensitive),
+            qPrintable(QStringLiteral("first error should mention \"%1\": %2").arg(expectation.Text, first)));
         return;
     }
 
     QVERIFY2(engine.Compiled && engine.ErrorMessages().isEmpty(),
              qPrintable(QStringLiteral("our engine does not compile %1:\n%2")
                             .arg(name, engine.Messages.join(QLatin1Char('\n')))));
-    QVERIFY2(!engine.Ran, qPrintable(QStringLiteral("%1 ran without the expected error; output:\n%2")
-                                         .arg(name, Listing(engine.Lines))));
+    QVERIFY2(!engine.Ran,
+             qPrintable(QStringLiteral("%1 ran without the expected error; output:\n%2")
+                            .arg(name, Listing(engine.Lines))));
     QVERIFY2(expectation.Position.isEmpty() || engine.RunError.contains(PositionMark(expectation.Position)),
-             qPrintable(QStringLiteral("run error should be at %1: %2").arg(expectation.Position, engine.RunError)));
-    QVERIFY2(expectation.Text.isEmpty() || engine.RunError.contains(expectation.Text, Qt::CaseInsensitive),
-             qPrintable(QStringLiteral("run error should mention \"%1\": %2").arg(expectation.Text, engine.RunError)));
+             qPrintable(
+                 QStringLiteral("run error should be at %1: %2").arg(expectation.Position, engine.RunError)));
+    QVERIFY2(
+        expectation.Text.isEmpty() || engine.RunError.contains(expectation.Text, Qt::CaseInsensitive),
+        qPrintable(
+            QStringLiteral("run error should mention \"%1\": %2").arg(expectation.Text, engine.RunError)));
     const QString difference = Difference(engine.Lines, expectedLines);
     QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("output before the error: ") + difference));
 }

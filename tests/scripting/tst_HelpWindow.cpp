@@ -118,10 +118,10 @@ void TstHelpWindow::builtInText()
         QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
     }
     // Every declaration has its line of explanation below it.
-    for (const char* declaration : {"ShowMessage(", "CRC16(aInitCRC", "CRC32(aInitCRC", "Send(",
-                                    "writeln(", "SetRTS(", "SetDTR(", "GetRing"}) {
-        const QTextBlock block = window.edHelpText()->document()->find(
-            QString::fromLatin1(declaration)).block();
+    for (const char* declaration : {"ShowMessage(", "CRC16(aInitCRC", "CRC32(aInitCRC", "Send(", "writeln(",
+                                    "SetRTS(", "SetDTR(", "GetRing"}) {
+        const QTextBlock block =
+            window.edHelpText()->document()->find(QString::fromLatin1(declaration)).block();
         QVERIFY2(block.isValid(), declaration);
         const QStringList lines = block.text().split(QChar::LineSeparator);
         QCOMPARE(lines.size(), 2);
@@ -155,15 +155,17 @@ void TstHelpWindow::exampleScript()
 void TstHelpWindow::helpFileReplacesText()
 {
     QTemporaryDir dir;
-    QVERIFY(WriteHelpFile(dir.path(), {{QStringLiteral("Eigene Hilfe zu Scripten\n"), false},
-                                       {QStringLiteral("ein fetter Hinweis"), true},
-                                       {QString::fromUtf8("\nNormaler Text mit ä und €"), false}}));
+    QVERIFY(WriteHelpFile(dir.path(),
+                          {{QStringLiteral("Eigene Hilfe zu Scripten\n"), false},
+                           {QStringLiteral("ein fetter Hinweis"), true},
+                           {QString::fromUtf8("\nNormaler Text mit ä und €"), false}}));
     TfrmHelpWindow window(nullptr, dir.path());
     QVERIFY(window.HelpTextFromFile());
     QTextDocument* document = window.edHelpText()->document();
     const QString text = document->toPlainText();
-    QCOMPARE(text, QString::fromUtf8("Eigene Hilfe zu Scripten\nein fetter Hinweis\n"
-                                     "Normaler Text mit ä und €"));
+    QCOMPARE(text,
+             QString::fromUtf8("Eigene Hilfe zu Scripten\nein fetter Hinweis\n"
+                               "Normaler Text mit ä und €"));
     QVERIFY(!text.contains(QStringLiteral("CRC32")));
     const int bold = int(text.indexOf(QStringLiteral("fetter Hinweis")));
     QVERIFY(BoldAt(document, bold));

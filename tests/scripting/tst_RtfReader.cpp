@@ -113,8 +113,7 @@ void TstRtfReader::paragraphsAndBreaks()
 {
     QTextDocument document;
     QString error = QStringLiteral("alt");
-    QVERIFY(LoadRtf("{\\rtf1\\ansi Hallo\\par Welt\\line weiter\\tab x\r\ny\\par\n}", document,
-                    &error));
+    QVERIFY(LoadRtf("{\\rtf1\\ansi Hallo\\par Welt\\line weiter\\tab x\r\ny\\par\n}", document, &error));
     QVERIFY(error.isEmpty());
     QCOMPARE(document.blockCount(), 3);
     QCOMPARE(document.begin().text(), QStringLiteral("Hallo"));
@@ -162,13 +161,12 @@ void TstRtfReader::escapedCharacters()
 {
     QCOMPARE(Load("{\\rtf1 \\\\ \\{x\\} \\'e4\\'C4\\'df}"), QStringLiteral("\\ {x} äÄß"));
     // Code page 1252 above 0x7F, written as escapes or as plain bytes.
-    QCOMPARE(Load("{\\rtf1 \\'80\\'93\\'94\\'85\\'9f\\'81}"),
-             QString::fromUtf8("€“”…Ÿ") + QChar(0x81));
+    QCOMPARE(Load("{\\rtf1 \\'80\\'93\\'94\\'85\\'9f\\'81}"), QString::fromUtf8("€“”…Ÿ") + QChar(0x81));
     QCOMPARE(Load("{\\rtf1 \x80\xe4\x96}"), QString::fromUtf8("€ä–"));
     QCOMPARE(Load("{\\rtf1 a\\~b\\-c\\_d\\emdash\\endash\\bullet\\lquote\\rquote"
                   "\\ldblquote\\rdblquote}"),
-             QStringLiteral("a") + QChar(0xA0) + QStringLiteral("b") + QChar(0xAD)
-                 + QStringLiteral("c") + QChar(0x2011) + QString::fromUtf8("d—–•‘’“”"));
+             QStringLiteral("a") + QChar(0xA0) + QStringLiteral("b") + QChar(0xAD) + QStringLiteral("c")
+                 + QChar(0x2011) + QString::fromUtf8("d—–•‘’“”"));
     // A control word's delimiting space is not text; a second one is.
     QCOMPARE(Load("{\\rtf1 \\b  a\\b0 b}"), QStringLiteral(" ab"));
     // Digits ending a word belong to it; a hyphen only before a digit.
@@ -185,8 +183,7 @@ void TstRtfReader::unicodeAndSkipping()
     QCOMPARE(Load("{\\rtf1 \\u-10179\\'3f\\u-8704\\'3f!}"), QString::fromUtf8("😀!"));
     QCOMPARE(Load("{\\rtf1 \\u-4?}"), QString(QChar(0xFFFC)));
     // \uc is kept per group, and skipping stops at a group's end.
-    QCOMPARE(Load("{\\rtf1 {\\uc2 {\\u8364 ab}c\\u8364 de}\\u8364 fg}"),
-             QString::fromUtf8("€c€€g"));
+    QCOMPARE(Load("{\\rtf1 {\\uc2 {\\u8364 ab}c\\u8364 de}\\u8364 fg}"), QString::fromUtf8("€c€€g"));
     QCOMPARE(Load("{\\rtf1 {\\u8364}x}"), QString::fromUtf8("€x"));
     // The C1 characters our writer puts as \uN come back as they were.
     QCOMPARE(Load("{\\rtf1 \\u133\\'3f\\u159\\'3f}"), QString(QChar(0x85)) + QChar(0x9F));
@@ -251,15 +248,13 @@ void TstRtfReader::wordPadDocument()
     QTextDocument document;
     QString error;
     QVERIFY2(LoadRtf(rtf, document, &error), qPrintable(error));
-    QCOMPARE(document.toPlainText(),
-             QString::fromUtf8("Hallo fett und rot.\n·\tPunkt\nkursiv Müller €\n\n"));
+    QCOMPARE(document.toPlainText(), QString::fromUtf8("Hallo fett und rot.\n·\tPunkt\nkursiv Müller €\n\n"));
     const int fett = Find(document, QStringLiteral("fett"));
     QVERIFY(FormatAt(document, fett).fontWeight() >= QFont::Bold);
     QVERIFY(FormatAt(document, fett + 4).fontWeight() < QFont::Bold);
     QCOMPARE(FormatAt(document, 0).fontPointSize(), 10.0);
     QCOMPARE(FormatAt(document, 0).fontFamilies().toStringList(), QStringList{"Calibri"});
-    QCOMPARE(FormatAt(document, Find(document, QStringLiteral("rot"))).foreground().color(),
-             QColor(Qt::red));
+    QCOMPARE(FormatAt(document, Find(document, QStringLiteral("rot"))).foreground().color(), QColor(Qt::red));
     const int kursiv = Find(document, QStringLiteral("kursiv"));
     QVERIFY(FormatAt(document, kursiv).fontItalic());
     QVERIFY(document.findBlock(kursiv).blockFormat().alignment() & Qt::AlignHCenter);
@@ -301,8 +296,7 @@ void TstRtfReader::libreOfficeDocument()
     QVERIFY2(LoadRtf(rtf, document, &error), qPrintable(error));
     QCOMPARE(document.toPlainText(),
              QString::fromUtf8("Erste Zeile mit ä Umlaut und Tab\tEnde\nZentriert fett\n"));
-    QCOMPARE(FormatAt(document, 0).fontFamilies().toStringList(),
-             QStringList{"Liberation Serif"});
+    QCOMPARE(FormatAt(document, 0).fontFamilies().toStringList(), QStringList{"Liberation Serif"});
     QCOMPARE(FormatAt(document, 0).fontPointSize(), 12.0);
     const int zentriert = Find(document, QStringLiteral("Zentriert"));
     QVERIFY(FormatAt(document, zentriert).fontWeight() >= QFont::Bold);
@@ -338,10 +332,9 @@ void TstRtfReader::writerRoundTrip()
         if (run.Bold)
             bold << run.Text.trimmed();
     }
-    QCOMPARE(bold, QStringList({QString::fromUtf8("fett: äöüß € “x” Ω ") + QChar(0x85)
-                                    + QChar(0x9F),
-                                QStringLiteral("nach CR LF über zwei Runs ")
-                                    + QString::fromUtf8("😀")}));
+    QCOMPARE(bold,
+             QStringList({QString::fromUtf8("fett: äöüß € “x” Ω ") + QChar(0x85) + QChar(0x9F),
+                          QStringLiteral("nach CR LF über zwei Runs ") + QString::fromUtf8("😀")}));
     QCOMPARE(FormatAt(document, 0).fontFamilies().toStringList(), QStringList{"Courier New"});
     QCOMPARE(FormatAt(document, 0).fontPointSize(), 10.0);
 }
@@ -378,10 +371,10 @@ void TstRtfReader::malformed_data()
     QTest::newRow("cut in binary") << QByteArray("{\\rtf1 ab\\bin100 xyz") << QStringLiteral("ab");
     QTest::newRow("closing too early") << QByteArray("{\\rtf1 abc}}def}") << QStringLiteral("abc");
     QTest::newRow("text after end") << QByteArray("{\\rtf1 abc} def") << QStringLiteral("abc");
-    QTest::newRow("huge numbers")
-        << QByteArray("{\\rtf1 \\fs99999999999999 a\\u99999999999 b\\uc-5\\u65\\bin-3 c")
-        // 'b' is the replacement character after the \u.
-        << QStringLiteral("a") + QChar(0xFFFF) + QStringLiteral("Ac");
+    QTest::newRow("huge numbers") << QByteArray(
+        "{\\rtf1 \\fs99999999999999 a\\u99999999999 b\\uc-5\\u65\\bin-3 c")
+                                  // 'b' is the replacement character after the \u.
+                                  << QStringLiteral("a") + QChar(0xFFFF) + QStringLiteral("Ac");
 }
 
 void TstRtfReader::malformed()

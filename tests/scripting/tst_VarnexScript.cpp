@@ -31,7 +31,9 @@ private:
             run.Lines += aLines.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         };
         if (!script.OnWriteLn)
-            script.OnWriteLn = [&run](const QString& aMsg) { run.Lines << QStringLiteral("writeln: ") + aMsg; };
+            script.OnWriteLn = [&run](const QString& aMsg) {
+                run.Lines << QStringLiteral("writeln: ") + aMsg;
+            };
         run.Outcome = script.ExecuteScript(aSource, &output, aMaxMs);
         run.Text = script.Text();
         return run;
@@ -40,12 +42,12 @@ private:
 private slots:
     void checksumsThroughTheScript()
     {
-        const TRun run = Run(QStringLiteral(
-                                 "begin\r\n"
-                                 "  Text := IntToHex(CRC16(0, Text), 4) + IntToHex(CRC32($FFFFFFFF, Text), 8)\r\n"
-                                 "    + IntToHex(CRC32(0, Text), 8) + IntToHex(CRC16(7, ''), 4);\r\n"
-                                 "end.\r\n"),
-                             QStringLiteral("abc"));
+        const TRun run = Run(
+            QStringLiteral("begin\r\n"
+                           "  Text := IntToHex(CRC16(0, Text), 4) + IntToHex(CRC32($FFFFFFFF, Text), 8)\r\n"
+                           "    + IntToHex(CRC32(0, Text), 8) + IntToHex(CRC16(7, ''), 4);\r\n"
+                           "end.\r\n"),
+            QStringLiteral("abc"));
         QCOMPARE(run.Outcome, TVarnexScript::TOutcome::Succeeded);
         QCOMPARE(run.Text, QStringLiteral("1EE4352441C2359A672F0000"));
         QVERIFY(run.Lines.last().endsWith(QStringLiteral(": Kompilierung erfolgreich")));
@@ -56,7 +58,8 @@ private slots:
         QString all;
         for (int i = 0; i < 256; ++i)
             all += QChar(char16_t(i));
-        const TRun run = Run(QStringLiteral("begin if Length(Text) = 256 then Text := Text + Chr(255); end."), all);
+        const TRun run =
+            Run(QStringLiteral("begin if Length(Text) = 256 then Text := Text + Chr(255); end."), all);
         QCOMPARE(run.Text, all + QChar(char16_t(255)));
     }
 
@@ -70,8 +73,10 @@ private slots:
         for (const QString& line : compile.Lines)
             QVERIFY(!line.contains(QStringLiteral("Kompilierung erfolgreich")));
 
-        const TRun run = Run(QStringLiteral("var i: Integer;\r\nbegin\r\n  Text := 'x';\r\n  i := 0;\r\n  i := 10 div i;\r\nend.\r\n"),
-                             QStringLiteral("in"));
+        const TRun run = Run(
+            QStringLiteral(
+                "var i: Integer;\r\nbegin\r\n  Text := 'x';\r\n  i := 0;\r\n  i := 10 div i;\r\nend.\r\n"),
+            QStringLiteral("in"));
         QCOMPARE(run.Outcome, TVarnexScript::TOutcome::RunFailed);
         QCOMPARE(run.Text, QStringLiteral("in"));
         QVERIFY(run.Lines.last().startsWith(QStringLiteral("Fehler beim Ausführen: ")));
@@ -79,7 +84,8 @@ private slots:
 
     void aRunawayScriptIsStoppedAndTheProcessLives()
     {
-        const TRun run = Run(QStringLiteral("begin while true do Text := Text; end."), QStringLiteral("t"), nullptr, 200);
+        const TRun run =
+            Run(QStringLiteral("begin while true do Text := Text; end."), QStringLiteral("t"), nullptr, 200);
         QCOMPARE(run.Outcome, TVarnexScript::TOutcome::RunFailed);
         QCOMPARE(run.Text, QStringLiteral("t"));
     }
@@ -99,18 +105,18 @@ private slots:
                 rts = aSet;
         };
         script.OnGetModemLine = [&rts](TModemLineType aType) { return aType == mltCTS ? rts : false; };
-        const TRun run = Run(QStringLiteral(
-                                 "begin\r\n"
-                                 "  Send('AT'#13);\r\n"
-                                 "  SetRTS(true); SetDTR(false);\r\n"
-                                 "  if GetCTS then writeln('cts') else writeln('no cts');\r\n"
-                                 "  if GetRing then writeln('ring');\r\n"
-                                 "  ShowMessage('Hallo');\r\n"
-                                 "end.\r\n"),
+        const TRun run = Run(QStringLiteral("begin\r\n"
+                                            "  Send('AT'#13);\r\n"
+                                            "  SetRTS(true); SetDTR(false);\r\n"
+                                            "  if GetCTS then writeln('cts') else writeln('no cts');\r\n"
+                                            "  if GetRing then writeln('ring');\r\n"
+                                            "  ShowMessage('Hallo');\r\n"
+                                            "end.\r\n"),
                              QString(), &script);
         QCOMPARE(run.Outcome, TVarnexScript::TOutcome::Succeeded);
-        QCOMPARE(calls, (QStringList{QStringLiteral("send From Script AT\r"), QStringLiteral("set 1 1"),
-                                     QStringLiteral("set 2 0")}));
+        QCOMPARE(calls,
+                 (QStringList{QStringLiteral("send From Script AT\r"), QStringLiteral("set 1 1"),
+                              QStringLiteral("set 2 0")}));
         QVERIFY(run.Lines.contains(QStringLiteral("writeln: cts")));
         QVERIFY(!run.Lines.contains(QStringLiteral("writeln: ring")));
         QCOMPARE(prompts.Messages, QStringList{QStringLiteral("Hallo")});
@@ -118,7 +124,8 @@ private slots:
         // Without handlers: nothing happens and the inputs read false.
         TVarnexScript bare;
         bare.OnShowMessage = [](const QString&) {};
-        const TRun alone = Run(QStringLiteral("begin Send('x'); SetRTS(true); if GetRing or GetRTS then Text := 'on' else Text := 'off'; end."),
+        const TRun alone = Run(QStringLiteral("begin Send('x'); SetRTS(true); if GetRing or GetRTS then Text "
+                                              ":= 'on' else Text := 'off'; end."),
                                QString(), &bare);
         QCOMPARE(alone.Text, QStringLiteral("off"));
     }

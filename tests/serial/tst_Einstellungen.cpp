@@ -391,8 +391,7 @@ void TstEinstellungen::propertiesOnUnavailablePort()
         aDialog.findChild<QPushButton*>(QStringLiteral("butEigenschaften"))->click();
         aDialog.accept();
     });
-    QCOMPARE(FPrompts->Questions,
-             QStringList{QStringLiteral("Port 100 steht im Moment nicht zu Verfügung")});
+    QCOMPARE(FPrompts->Questions, QStringList{QStringLiteral("Port 100 steht im Moment nicht zu Verfügung")});
     QCOMPARE(FPrompts->Titles, QStringList{QStringLiteral("Fehler beim Zugriff auf Schnittstelle")});
     QVERIFY(FNestedDialogs.isEmpty());
     QCOMPARE(FPrompts->DialogsShown, 1);
@@ -417,8 +416,7 @@ void TstEinstellungen::propertiesOpensPort()
         aDialog.accept();
     });
     QCOMPARE(FPrompts->DialogsShown, 3);
-    QCOMPARE(FNestedDialogs.first(),
-             QStringLiteral("TLineSettingsDialog: Eigenschaften von Com101"));
+    QCOMPARE(FNestedDialogs.first(), QStringLiteral("TLineSettingsDialog: Eigenschaften von Com101"));
     QVERIFY(FPrompts->Questions.isEmpty());
     QVERIFY(FPort->Opened());
     QCOMPARE(FPort->Port(), kBoundB);

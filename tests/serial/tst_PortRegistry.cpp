@@ -232,16 +232,14 @@ void TstPortRegistry::bindFromText_data()
     QTest::newRow("number missing") << "=/y" << QStringList{"=/y"} << QStringList{};
     QTest::newRow("path missing") << "100=" << QStringList{"100="} << QStringList{};
     QTest::newRow("not a number") << "x1=/tmp/a" << QStringList{"x1=/tmp/a"} << QStringList{};
-    QTest::newRow("good among bad") << "abc,5=/x,=/y,102=/tmp/z"
-                                    << QStringList{"abc", "5=/x", "=/y"}
+    QTest::newRow("good among bad") << "abc,5=/x,=/y,102=/tmp/z" << QStringList{"abc", "5=/x", "=/y"}
                                     << QStringList{"102=/tmp/z"};
     QTest::newRow("blanks") << " 103 = /tmp/b , 104=/tmp/c" << QStringList{}
                             << QStringList{"103=/tmp/b", "104=/tmp/c"};
-    QTest::newRow("empty entries") << ",,100=/tmp/a," << QStringList{}
-                                   << QStringList{"100=/tmp/a"};
+    QTest::newRow("empty entries") << ",,100=/tmp/a," << QStringList{} << QStringList{"100=/tmp/a"};
     QTest::newRow("empty") << "" << QStringList{} << QStringList{};
-    QTest::newRow("later entry wins") << "100=/tmp/a,100=/tmp/b" << QStringList{}
-                                      << QStringList{"100=/tmp/b"};
+    QTest::newRow("later entry wins")
+        << "100=/tmp/a,100=/tmp/b" << QStringList{} << QStringList{"100=/tmp/b"};
 }
 
 void TstPortRegistry::bindFromText()
@@ -271,13 +269,12 @@ void TstPortRegistry::sortPortNames_data()
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QStringList>("sorted");
 
-    QTest::newRow("numbers and names") << QStringList{"COM10", "COM2", "CNCA0"}
-                                       << QStringList{"Com2", "Com10", "CNCA0"};
+    QTest::newRow("numbers and names")
+        << QStringList{"COM10", "COM2", "CNCA0"} << QStringList{"Com2", "Com10", "CNCA0"};
     QTest::newRow("numeric order") << QStringList{"COM100", "COM9", "COM0", "COM33"}
                                    << QStringList{"Com0", "Com9", "Com33", "Com100"};
     QTest::newRow("any case") << QStringList{"com5", "Com4"} << QStringList{"Com4", "Com5"};
-    QTest::newRow("names alphabetically") << QStringList{"CNCB0", "CNCA0"}
-                                          << QStringList{"CNCA0", "CNCB0"};
+    QTest::newRow("names alphabetically") << QStringList{"CNCB0", "CNCA0"} << QStringList{"CNCA0", "CNCB0"};
     QTest::newRow("empty") << QStringList{} << QStringList{};
 }
 
@@ -349,8 +346,7 @@ void TstPortRegistry::probedPortList_data()
 
     QTest::newRow("only port 1") << "ON" << QStringList{"Com 1"} << 7;
     QTest::newRow("no ports") << "" << QStringList{} << 7;
-    QTest::newRow("busy port resets the misses")
-        << "ONNNNB" << QStringList{"Com 1", "Com 6"} << 9;
+    QTest::newRow("busy port resets the misses") << "ONNNNB" << QStringList{"Com 1", "Com 6"} << 9;
     QTest::newRow("no device objects") << "OX" << QStringList{"Com 1"} << 7;
     QTest::newRow("misses below 5 do not count") << "NNNNO" << QStringList{"Com 5"} << 8;
     QTest::newRow("busy after the third miss") << "ONNNNNNB" << QStringList{"Com 1"} << 7;
@@ -365,21 +361,19 @@ void TstPortRegistry::probedPortList()
 
     QList<int> probed;
     QList<std::shared_ptr<TFakeDeviceState>> states;
-    TPortRegistry::Instance().SetDeviceFactory(
-        [&](int aPort) -> std::unique_ptr<ISerialDevice> {
-            probed << aPort;
-            const QChar kind = aPort >= 1 && aPort <= ports.size() ? ports.at(aPort - 1)
-                                                                   : QChar(u'N');
-            if (kind == u'X')
-                return nullptr;
-            auto state = std::make_shared<TFakeDeviceState>();
-            state->OpenFails = kind != u'O';
-            state->OpenError = kind == u'B'   ? ISerialDevice::TOpenError::Busy
-                               : kind == u'E' ? ISerialDevice::TOpenError::Other
-                                              : ISerialDevice::TOpenError::NotFound;
-            states << state;
-            return std::make_unique<TFakeSerialDevice>(state);
-        });
+    TPortRegistry::Instance().SetDeviceFactory([&](int aPort) -> std::unique_ptr<ISerialDevice> {
+        probed << aPort;
+        const QChar kind = aPort >= 1 && aPort <= ports.size() ? ports.at(aPort - 1) : QChar(u'N');
+        if (kind == u'X')
+            return nullptr;
+        auto state = std::make_shared<TFakeDeviceState>();
+        state->OpenFails = kind != u'O';
+        state->OpenError = kind == u'B' ? ISerialDevice::TOpenError::Busy
+            : kind == u'E'              ? ISerialDevice::TOpenError::Other
+                                        : ISerialDevice::TOpenError::NotFound;
+        states << state;
+        return std::make_unique<TFakeSerialDevice>(state);
+    });
 
     T_QCCom32 port;
     QStringList list;

@@ -192,16 +192,14 @@ void TstSerialPort::portString_data()
     const int c = int(QLocale::C);
     const int german = int(QLocale::German);
     QTest::newRow("default") << 9600 << 8 << int(paNone) << int(sb1_0) << c << "9600, 8, N, 1";
-    QTest::newRow("odd, 2 stop bits") << 115200 << 8 << int(paOdd) << int(sb2_0) << c
-                                      << "115200, 8, O, 2";
+    QTest::newRow("odd, 2 stop bits") << 115200 << 8 << int(paOdd) << int(sb2_0) << c << "115200, 8, O, 2";
     QTest::newRow("mark") << 300 << 5 << int(paMark) << int(sb1_0) << c << "300, 5, M, 1";
     QTest::newRow("space") << 1200 << 6 << int(paSpace) << int(sb1_0) << c << "1200, 6, S, 1";
-    QTest::newRow("1.5 stop bits, point") << 9600 << 7 << int(paEven) << int(sb1_5) << c
-                                          << "9600, 7, E, 1.5";
-    QTest::newRow("1.5 stop bits, comma") << 9600 << 7 << int(paEven) << int(sb1_5) << german
-                                          << "9600, 7, E, 1,5";
-    QTest::newRow("2 stop bits, German") << 9600 << 8 << int(paNone) << int(sb2_0) << german
-                                         << "9600, 8, N, 2";
+    QTest::newRow("1.5 stop bits, point") << 9600 << 7 << int(paEven) << int(sb1_5) << c << "9600, 7, E, 1.5";
+    QTest::newRow("1.5 stop bits, comma")
+        << 9600 << 7 << int(paEven) << int(sb1_5) << german << "9600, 7, E, 1,5";
+    QTest::newRow("2 stop bits, German")
+        << 9600 << 8 << int(paNone) << int(sb2_0) << german << "9600, 8, N, 2";
 }
 
 void TstSerialPort::portString()
@@ -621,13 +619,10 @@ void TstSerialPort::termComRead_data()
     QTest::addColumn<TTermComOptions>("options");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("slash notation") << QByteArray("A\r\n/\x1b") << TTermComOptions{}
-                                    << "A/cr//lf////esc/";
-    QTest::newRow("hex dump") << QByteArray("A\r\n/\x1b") << TTermComOptions{coHexDump}
-                              << "41 0D 0A 2F 1B ";
+    QTest::newRow("slash notation") << QByteArray("A\r\n/\x1b") << TTermComOptions{} << "A/cr//lf////esc/";
+    QTest::newRow("hex dump") << QByteArray("A\r\n/\x1b") << TTermComOptions{coHexDump} << "41 0D 0A 2F 1B ";
     QTest::newRow("plain text") << QByteArray("hello") << TTermComOptions{} << "hello";
-    QTest::newRow("latin-1 byte") << QByteArray("\xe4") << TTermComOptions{}
-                                  << QString(QChar(0xE4));
+    QTest::newRow("latin-1 byte") << QByteArray("\xe4") << TTermComOptions{} << QString(QChar(0xE4));
 }
 
 void TstSerialPort::termComRead()
@@ -657,16 +652,13 @@ void TstSerialPort::termComWrite_data()
     QTest::addColumn<bool>("result");
 
     QTest::newRow("notation") << "AT/cr//lf/" << true << qint64(-1) << QByteArray("AT\r\n") << true;
-    QTest::newRow("notation kept as text") << "AT/cr/" << false << qint64(-1)
-                                           << QByteArray("AT/cr/") << true;
-    QTest::newRow("byte by number") << "/255//0/" << true << qint64(-1)
-                                    << QByteArray("\xff\0", 2) << true;
-    QTest::newRow("latin-1") << QString(QChar(0xE4)) << false << qint64(-1) << QByteArray("\xe4")
-                             << true;
-    QTest::newRow("above latin-1") << QString(QChar(0x20AC)) << false << qint64(-1)
-                                   << QByteArray("?") << true;
-    QTest::newRow("above latin-1 inside") << QStringLiteral("a\u20ACb") << true << qint64(-1)
-                                          << QByteArray("a?b") << true;
+    QTest::newRow("notation kept as text") << "AT/cr/" << false << qint64(-1) << QByteArray("AT/cr/") << true;
+    QTest::newRow("byte by number") << "/255//0/" << true << qint64(-1) << QByteArray("\xff\0", 2) << true;
+    QTest::newRow("latin-1") << QString(QChar(0xE4)) << false << qint64(-1) << QByteArray("\xe4") << true;
+    QTest::newRow("above latin-1") << QString(QChar(0x20AC)) << false << qint64(-1) << QByteArray("?")
+                                   << true;
+    QTest::newRow("above latin-1 inside")
+        << QStringLiteral("a\u20ACb") << true << qint64(-1) << QByteArray("a?b") << true;
     QTest::newRow("short write") << "ABCD" << false << qint64(2) << QByteArray("AB") << false;
     QTest::newRow("nothing taken") << "AT/cr/" << true << qint64(0) << QByteArray() << false;
 }
@@ -706,7 +698,10 @@ void TstSerialPort::writeBinary()
     QVERIFY(!port.WriteBinary("CD", 2));
     state->WriteLimit = 0;
     QVERIFY(!port.WriteBinary('E'));
-    QCOMPARE(state->Written, QByteArray("A\0B\xff" "C", 5));
+    QCOMPARE(state->Written,
+             QByteArray("A\0B\xff"
+                        "C",
+                        5));
 }
 
 void TstSerialPort::readBinaryBlocks()
@@ -878,14 +873,11 @@ void TstSerialPort::terminatorRead_data()
     QTest::addColumn<QByteArray>("later");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("terminator waiting") << "OK" << QByteArray("abcOKrest") << QByteArray()
-                                        << "abc";
+    QTest::newRow("terminator waiting") << "OK" << QByteArray("abcOKrest") << QByteArray() << "abc";
     QTest::newRow("terminator first") << "OK" << QByteArray("OK") << QByteArray() << "";
-    QTest::newRow("terminator arrives later") << "OK" << QByteArray("abc") << QByteArray("OK")
-                                              << "abc";
+    QTest::newRow("terminator arrives later") << "OK" << QByteArray("abc") << QByteArray("OK") << "abc";
     QTest::newRow("terminator split") << "OK" << QByteArray("abcO") << QByteArray("Kxyz") << "abc";
-    QTest::newRow("nothing at first") << "\r\n" << QByteArray() << QByteArray("line\r\n")
-                                      << "line";
+    QTest::newRow("nothing at first") << "\r\n" << QByteArray() << QByteArray("line\r\n") << "line";
     QTest::newRow("first of two terminators") << ">" << QByteArray("a>b>") << QByteArray() << "a";
 }
 

@@ -165,8 +165,7 @@ void TstSettingsFailures::damagedFileKeptAside()
     QCOMPARE(settings->NormalFontName(), QStringLiteral("New Font"));
     QVERIFY(settings->TakeNotices().isEmpty());
     QCOMPARE(ReadAll(kept), bytes);
-    QCOMPARE(DirEntries(FTemp->DirPath()),
-             QStringList({"Varnex Settings.xml", "Varnex Settings.xml.bad"}));
+    QCOMPARE(DirEntries(FTemp->DirPath()), QStringList({"Varnex Settings.xml", "Varnex Settings.xml.bad"}));
 }
 
 void TstSettingsFailures::secondDamagedFileKeptBesideFirst()
@@ -202,7 +201,7 @@ void TstSettingsFailures::largeFileLoadsFully()
     text.reserve(22 * 1024 * 1024);
     for (int i = 0; i < kEntries; ++i)
         text += "<MRU Text=\"command " + QByteArray::number(i).rightJustified(6, '0')
-                + " with some text behind it to make it long enough &amp; &quot;quoted&quot;\"/>";
+            + " with some text behind it to make it long enough &amp; &quot;quoted&quot;\"/>";
     text += "</SendMRU><Script UseScript=\"true\"/></Body>";
     QVERIFY(text.size() > 20 * 1024 * 1024);
     QVERIFY(WriteAll(FilePath(), text));
@@ -238,8 +237,8 @@ void TstSettingsFailures::unreadableBoolean_data()
     QTest::addColumn<bool>("expected");
 
     QTest::newRow("UseScript") << QByteArray("<Script UseScript=\"vielleicht\"/>") << "UseScript" << false;
-    QTest::newRow("UseReceiveScript") << QByteArray("<Script UseReceiveScript=\"ja\"/>")
-                                      << "UseReceiveScript" << false;
+    QTest::newRow("UseReceiveScript")
+        << QByteArray("<Script UseReceiveScript=\"ja\"/>") << "UseReceiveScript" << false;
     QTest::newRow("AutoUpdate") << QByteArray("<General AutoUpdate=\"vielleicht\"/>") << "AutoUpdate" << true;
     QTest::newRow("empty") << QByteArray("<Script UseScript=\"\"/>") << "UseScript" << false;
 }
@@ -249,8 +248,8 @@ void TstSettingsFailures::unreadableBoolean()
     QFETCH(QByteArray, element);
     QFETCH(QString, attribute);
     QFETCH(bool, expected);
-    QVERIFY(WriteAll(FilePath(), "<?xml version=\"1.0\"?><Body>" + element
-                                     + "<History houres=\"5\"/></Body>"));
+    QVERIFY(
+        WriteAll(FilePath(), "<?xml version=\"1.0\"?><Body>" + element + "<History houres=\"5\"/></Body>"));
 
     TVarnexSettings* settings = VarnexSettings();
     bool value = !expected;
@@ -300,8 +299,9 @@ void TstSettingsFailures::unwritableDirectory()
 
     QFile::Permissions permissions = QFile::permissions(dir);
     if (!root)
-        QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
-                                               | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+        QVERIFY(QFile::setPermissions(dir,
+                                      QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                          | QFile::ReadOther | QFile::ExeOther));
     QString error = QStringLiteral("<none>");
     try {
         settings->SaveSettings();

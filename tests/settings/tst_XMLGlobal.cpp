@@ -187,7 +187,8 @@ void TstXMLGlobal::dateTimeRoundTrip_data()
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QDateTime>("value");
 
-    const struct {
+    const struct
+    {
         const char* name;
         QLocale locale;
     } locales[] = {
@@ -198,8 +199,10 @@ void TstXMLGlobal::dateTimeRoundTrip_data()
     for (const auto& l : locales) {
         QTest::addRow("%s afternoon", l.name) << l.locale << QDateTime(QDate(2024, 3, 15), QTime(14, 7, 9));
         QTest::addRow("%s morning", l.name) << l.locale << QDateTime(QDate(2023, 11, 2), QTime(8, 5, 0));
-        QTest::addRow("%s last second", l.name) << l.locale << QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59));
-        QTest::addRow("%s after midnight", l.name) << l.locale << QDateTime(QDate(2025, 1, 1), QTime(0, 0, 1));
+        QTest::addRow("%s last second", l.name)
+            << l.locale << QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59));
+        QTest::addRow("%s after midnight", l.name)
+            << l.locale << QDateTime(QDate(2025, 1, 1), QTime(0, 0, 1));
         QTest::addRow("%s noon", l.name) << l.locale << QDateTime(QDate(2024, 6, 30), QTime(12, 0, 0));
     }
 }
@@ -310,8 +313,8 @@ void TstXMLGlobal::createFromCommaAndBlankSteps()
 {
     pugi::xml_document document;
     NewDocument(document, QStringLiteral("Body"));
-    const pugi::xml_node c = GetOrCreateElement(QStringLiteral("A,B C"), &document,
-                                                document.document_element());
+    const pugi::xml_node c =
+        GetOrCreateElement(QStringLiteral("A,B C"), &document, document.document_element());
     QVERIFY(c);
     QCOMPARE(FromXml(c.path().c_str()), QStringLiteral("/Body/A/B/C"));
     // Asked again in either form, the same element.
@@ -401,9 +404,12 @@ void TstXMLGlobal::formatNotWellFormed_data()
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("line");
 
-    QTest::newRow("one line") << "<R><C></R>" << "<R><C></R>";
-    QTest::newRow("second of three lines") << "<R>\n  <C></R>\n<X/>" << "<C></R>";
-    QTest::newRow("unclosed attribute") << "<R>\n<C a=\"1></C>\n</R>" << "<C a=\"1></C>";
+    QTest::newRow("one line") << "<R><C></R>"
+                              << "<R><C></R>";
+    QTest::newRow("second of three lines") << "<R>\n  <C></R>\n<X/>"
+                                           << "<C></R>";
+    QTest::newRow("unclosed attribute") << "<R>\n<C a=\"1></C>\n</R>"
+                                        << "<C a=\"1></C>";
 }
 
 void TstXMLGlobal::formatNotWellFormed()
@@ -428,8 +434,9 @@ void TstXMLGlobal::formatTextEndingInBracket()
 
 void TstXMLGlobal::formatComments()
 {
-    QCOMPARE(FormatXMLText(QStringLiteral("<R><!-- top --><C><!--inner--><D/></C></R>"), QStringLiteral("\t")),
-             QStringLiteral("<R>\r\n\t<!-- top -->\r\n\t<C>\r\n\t\t<!--inner-->\r\n\t\t<D/>\r\n\t</C>\r\n</R>"));
+    QCOMPARE(
+        FormatXMLText(QStringLiteral("<R><!-- top --><C><!--inner--><D/></C></R>"), QStringLiteral("\t")),
+        QStringLiteral("<R>\r\n\t<!-- top -->\r\n\t<C>\r\n\t\t<!--inner-->\r\n\t\t<D/>\r\n\t</C>\r\n</R>"));
     // A comment before the root keeps its own line.
     QCOMPARE(FormatXMLText(QStringLiteral("<!--first--><R/>"), QStringLiteral("\t")),
              QStringLiteral("<!--first-->\r\n<R/>"));
@@ -479,18 +486,30 @@ void TstXMLGlobal::expandEnvironment_data()
     qputenv("VARNEX_TEST_SUB", "logs");
     qunsetenv("VARNEX_TEST_UNSET");
 
-    QTest::newRow("percent") << "%VARNEX_TEST_HOME%/History" << "/opt/varnex/History";
-    QTest::newRow("dollar") << "$VARNEX_TEST_HOME/History" << "/opt/varnex/History";
-    QTest::newRow("braces") << "${VARNEX_TEST_HOME}/History" << "/opt/varnex/History";
-    QTest::newRow("braces before text") << "${VARNEX_TEST_SUB}2024" << "logs2024";
-    QTest::newRow("two") << "%VARNEX_TEST_HOME%/$VARNEX_TEST_SUB/x" << "/opt/varnex/logs/x";
-    QTest::newRow("unknown percent") << "%VARNEX_TEST_UNSET%/History" << "%VARNEX_TEST_UNSET%/History";
-    QTest::newRow("unknown dollar") << "$VARNEX_TEST_UNSET/History" << "$VARNEX_TEST_UNSET/History";
-    QTest::newRow("unknown braces") << "${VARNEX_TEST_UNSET}/a" << "${VARNEX_TEST_UNSET}/a";
-    QTest::newRow("known and unknown") << "%VARNEX_TEST_UNSET%$VARNEX_TEST_SUB" << "%VARNEX_TEST_UNSET%logs";
-    QTest::newRow("no variable") << "/var/log/100%" << "/var/log/100%";
-    QTest::newRow("lone dollar") << "a $ b" << "a $ b";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("percent") << "%VARNEX_TEST_HOME%/History"
+                             << "/opt/varnex/History";
+    QTest::newRow("dollar") << "$VARNEX_TEST_HOME/History"
+                            << "/opt/varnex/History";
+    QTest::newRow("braces") << "${VARNEX_TEST_HOME}/History"
+                            << "/opt/varnex/History";
+    QTest::newRow("braces before text") << "${VARNEX_TEST_SUB}2024"
+                                        << "logs2024";
+    QTest::newRow("two") << "%VARNEX_TEST_HOME%/$VARNEX_TEST_SUB/x"
+                         << "/opt/varnex/logs/x";
+    QTest::newRow("unknown percent") << "%VARNEX_TEST_UNSET%/History"
+                                     << "%VARNEX_TEST_UNSET%/History";
+    QTest::newRow("unknown dollar") << "$VARNEX_TEST_UNSET/History"
+                                    << "$VARNEX_TEST_UNSET/History";
+    QTest::newRow("unknown braces") << "${VARNEX_TEST_UNSET}/a"
+                                    << "${VARNEX_TEST_UNSET}/a";
+    QTest::newRow("known and unknown") << "%VARNEX_TEST_UNSET%$VARNEX_TEST_SUB"
+                                       << "%VARNEX_TEST_UNSET%logs";
+    QTest::newRow("no variable") << "/var/log/100%"
+                                 << "/var/log/100%";
+    QTest::newRow("lone dollar") << "a $ b"
+                                 << "a $ b";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TstXMLGlobal::expandEnvironment()

@@ -92,7 +92,7 @@ struct TLineSettings
     }
     static TLineSettings Of(const TTermCom& aCom)
     {
-        return {aCom.Port(), aCom.Baud(), aCom.Flag(), aCom.DataBits(),
+        return {aCom.Port(), aCom.Baud(), aCom.Flag(),     aCom.DataBits(),
                 aCom.RTS(),  aCom.DTR(),  aCom.StopBits(), aCom.Parity()};
     }
     bool operator==(const TLineSettings&) const = default;
@@ -100,9 +100,16 @@ struct TLineSettings
 
 char* toString(const TLineSettings& a)
 {
-    return qstrdup(qPrintable(QStringLiteral("port %1 baud %2 flag %3 data %4 rts %5 dtr %6 stop %7 parity %8")
-                                  .arg(a.Port).arg(a.Baud).arg(a.Flag).arg(a.DataBits)
-                                  .arg(a.RTS).arg(a.DTR).arg(int(a.StopBits)).arg(int(a.Parity))));
+    return qstrdup(
+        qPrintable(QStringLiteral("port %1 baud %2 flag %3 data %4 rts %5 dtr %6 stop %7 parity %8")
+                       .arg(a.Port)
+                       .arg(a.Baud)
+                       .arg(a.Flag)
+                       .arg(a.DataBits)
+                       .arg(a.RTS)
+                       .arg(a.DTR)
+                       .arg(int(a.StopBits))
+                       .arg(int(a.Parity))));
 }
 
 } // namespace
@@ -278,17 +285,17 @@ void TstXMLSettings::formsMovedUnderForms_data()
     QTest::addColumn<QStringList>("forms");
     QTest::addColumn<int>("elsewhere");
 
-    QTest::newRow("old file")
-        << QByteArray("<?xml version=\"1.0\"?><Body><Form Name=\"A\" Left=\"1\"/><General/>"
-                      "<Other><Form Name=\"B\"><Position Name=\"Min\"/></Form></Other>"
-                      "<Forms><Form Name=\"C\"/></Forms><Form Name=\"D\"/></Body>")
-        << QStringList{"A", "B", "C", "D"} << 0;
+    QTest::newRow("old file") << QByteArray(
+        "<?xml version=\"1.0\"?><Body><Form Name=\"A\" Left=\"1\"/><General/>"
+        "<Other><Form Name=\"B\"><Position Name=\"Min\"/></Form></Other>"
+        "<Forms><Form Name=\"C\"/></Forms><Form Name=\"D\"/></Body>")
+                              << QStringList{"A", "B", "C", "D"} << 0;
     QTest::newRow("old file without Forms")
         << QByteArray("<Body><Form Name=\"Main\"/><Form Name=\"Dialog\"/></Body>")
         << QStringList{"Main", "Dialog"} << 0;
-    QTest::newRow("version 2 stays")
-        << QByteArray("<Body Version=\"2\"><Form Name=\"A\"/><Forms><Form Name=\"C\"/></Forms></Body>")
-        << QStringList{"C"} << 1;
+    QTest::newRow("version 2 stays") << QByteArray(
+        "<Body Version=\"2\"><Form Name=\"A\"/><Forms><Form Name=\"C\"/></Forms></Body>")
+                                     << QStringList{"C"} << 1;
 }
 
 void TstXMLSettings::formsMovedUnderForms()
@@ -324,10 +331,10 @@ void TstXMLSettings::loadUnknownFormOnlyClamps_data()
     const QRect d = Desktop();
     QTest::newRow("inside") << QRect(d.left() + 40, d.top() + 30, 200, 100)
                             << QRect(d.left() + 40, d.top() + 30, 200, 100);
-    QTest::newRow("left of the desktop") << QRect(d.left() - 90, d.top() + 30, 200, 100)
-                                         << QRect(d.left(), d.top() + 30, 200, 100);
-    QTest::newRow("above the desktop") << QRect(d.left() + 40, d.top() - 500, 200, 100)
-                                       << QRect(d.left() + 40, d.top(), 200, 100);
+    QTest::newRow("left of the desktop")
+        << QRect(d.left() - 90, d.top() + 30, 200, 100) << QRect(d.left(), d.top() + 30, 200, 100);
+    QTest::newRow("above the desktop")
+        << QRect(d.left() + 40, d.top() - 500, 200, 100) << QRect(d.left() + 40, d.top(), 200, 100);
 }
 
 void TstXMLSettings::loadUnknownFormOnlyClamps()
@@ -365,8 +372,8 @@ void TstXMLSettings::loadFormClamps_data()
                                    << QRect(d.left() + 10, bottom - 200, 300, 200);
     QTest::newRow("far beyond both") << QRect(right + 4000, bottom + 4000, 300, 200)
                                      << QRect(right - 300, bottom - 200, 300, 200);
-    QTest::newRow("exactly at the corner") << QRect(right - 300, bottom - 200, 300, 200)
-                                           << QRect(right - 300, bottom - 200, 300, 200);
+    QTest::newRow("exactly at the corner")
+        << QRect(right - 300, bottom - 200, 300, 200) << QRect(right - 300, bottom - 200, 300, 200);
 }
 
 void TstXMLSettings::loadFormClamps()
@@ -497,8 +504,8 @@ void TstXMLSettings::saveMRU_data()
         nine << QStringLiteral("entry %1").arg(i);
 
     QTest::newRow("newest first") << 0 << QStringList{"a", "b", "c"} << QStringList{"c", "b", "a"};
-    QTest::newRow("existing moves to the front") << 0 << QStringList{"a", "b", "c", "a"}
-                                                 << QStringList{"a", "c", "b"};
+    QTest::newRow("existing moves to the front")
+        << 0 << QStringList{"a", "b", "c", "a"} << QStringList{"a", "c", "b"};
     QTest::newRow("front saved again") << 0 << QStringList{"a", "b", "b"} << QStringList{"b", "a"};
     QTest::newRow("tenth drops the oldest") << 0 << ten << nine;
     QTest::newRow("given length") << 3 << QStringList{"a", "b", "c", "d"} << QStringList{"d", "c", "b"};
@@ -531,8 +538,8 @@ void TstXMLSettings::saveMRU()
 void TstXMLSettings::insertNewMRUString()
 {
     TVarnexSettings* settings = VarnexSettings();
-    const QStringList texts = {QStringLiteral("AT\\0D"), QStringLiteral("ATZ"),
-                               QStringLiteral("say \"hi\""), QStringLiteral("it's"),
+    const QStringList texts = {QStringLiteral("AT\\0D"),        QStringLiteral("ATZ"),
+                               QStringLiteral("say \"hi\""),    QStringLiteral("it's"),
                                QStringLiteral("both ' and \""), QStringLiteral("<tag> & more")};
     for (const QString& text : texts)
         settings->InsertNewMRUString(text);
@@ -593,9 +600,10 @@ void TstXMLSettings::AddPropertyRows()
     QTest::addColumn<QVariant>("defaultValue");
     QTest::addColumn<QVariant>("changed");
 
-#define VARNEX_PROPERTY(name, type, def, changed)                                                 \
-    QTest::newRow(#name) << TGetter([](TVarnexSettings& s) { return QVariant::fromValue(s.name()); }) \
-                         << TSetter([](TVarnexSettings& s, const QVariant& v) { s.Set##name(v.value<type>()); }) \
+#define VARNEX_PROPERTY(name, type, def, changed)                                                            \
+    QTest::newRow(#name) << TGetter([](TVarnexSettings& s) {                                                 \
+        return QVariant::fromValue(s.name());                                                                \
+    }) << TSetter([](TVarnexSettings& s, const QVariant& v) { s.Set##name(v.value<type>()); })               \
                          << QVariant::fromValue<type>(def) << QVariant::fromValue<type>(changed)
 
     const QString programDir = QCoreApplication::applicationDirPath();
@@ -692,8 +700,8 @@ void TstXMLSettings::settingsSurviveTheFile()
     QFETCH(TSetter, setter);
     QFETCH(QVariant, changed);
     // In both locales the program speaks.
-    for (const QLocale& locale : {QLocale(QLocale::German, QLocale::Germany),
-                                  QLocale(QLocale::English, QLocale::UnitedStates)}) {
+    for (const QLocale& locale :
+         {QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::English, QLocale::UnitedStates)}) {
         QLocale::setDefault(locale);
         setter(*VarnexSettings(), changed);
         QCOMPARE(getter(*VarnexSettings()), changed);

@@ -16,9 +16,9 @@ struct TFakeDeviceState
     ISerialDevice::TOpenError OpenError = ISerialDevice::TOpenError::NotFound;
     bool SettingsRefused = false;
     bool ModemStatusFails = false;
-    bool Failed = false;             // the device broke down (unplugged)
-    qint64 WriteLimit = -1;          // accept at most this many bytes per write (-1: all)
-    QByteArray Incoming;             // bytes waiting to be read
+    bool Failed = false;    // the device broke down (unplugged)
+    qint64 WriteLimit = -1; // accept at most this many bytes per write (-1: all)
+    QByteArray Incoming;    // bytes waiting to be read
     TModemStatus Modem;
 
     // What happened

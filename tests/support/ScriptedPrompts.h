@@ -22,8 +22,8 @@ public:
 
     void ShowMessage(QWidget*, const QString& aText) override { Messages << aText; }
     void ShowError(QWidget*, const QString& aText) override { Errors << aText; }
-    TButton Ask(QWidget*, TKind, const QString& aText, const QList<TButton>& aButtons,
-                const QString& aTitle, std::optional<TButton> aDefault) override
+    TButton Ask(QWidget*, TKind, const QString& aText, const QList<TButton>& aButtons, const QString& aTitle,
+                std::optional<TButton> aDefault) override
     {
         Questions << aText;
         Titles << aTitle;

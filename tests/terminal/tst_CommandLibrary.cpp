@@ -96,8 +96,8 @@ private:
         tree->selectionModel()->clear();
         for (const QModelIndex& index : tree->CommandModel()->AllIndexes())
             if (aNames.contains(Attr(aWindow.GetNodeElement(index), "Name"))) {
-                tree->selectionModel()->select(index, QItemSelectionModel::Select
-                                                          | QItemSelectionModel::Rows);
+                tree->selectionModel()->select(index,
+                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
                 tree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
             }
     }
@@ -536,11 +536,15 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("expected");
         const QString none;
-        QTest::newRow("onto a command") << QStringList{"d"} << "b" << "a,G[d,b,c],e";
-        QTest::newRow("onto a group") << QStringList{"a"} << "G" << "G[b,c,a],d,e";
+        QTest::newRow("onto a command") << QStringList{"d"} << "b"
+                                        << "a,G[d,b,c],e";
+        QTest::newRow("onto a group") << QStringList{"a"} << "G"
+                                      << "G[b,c,a],d,e";
         QTest::newRow("below the last node") << QStringList{"b"} << none << "a,G[c],d,e,b";
-        QTest::newRow("several at once") << QStringList{"a", "d"} << "e" << "G[b,c],d,a,e";
-        QTest::newRow("into itself") << QStringList{"G"} << "c" << "a,G[b,c],d,e";
+        QTest::newRow("several at once") << QStringList{"a", "d"} << "e"
+                                         << "G[b,c],d,a,e";
+        QTest::newRow("into itself") << QStringList{"G"} << "c"
+                                     << "a,G[b,c],d,e";
     }
     void dragAndDropPlacesNodesByTheTarget()
     {
@@ -597,8 +601,9 @@ private slots:
     {
         TScriptedPrompts prompts;
         TTempSettings settings;
-        auto window = MakeWindow(R"(<MRU Name="p" Text="AT/Param Name=&quot;x&quot; Default=&quot;5&quot; /Param/cr/"/>)"
-                                 R"(<MRU Name="bad" Text="/Param Name=&quot;x /Param"/>)");
+        auto window = MakeWindow(
+            R"(<MRU Name="p" Text="AT/Param Name=&quot;x&quot; Default=&quot;5&quot; /Param/cr/"/>)"
+            R"(<MRU Name="bad" Text="/Param Name=&quot;x /Param"/>)");
         TCommandTreeModel* model = Tree(*window)->CommandModel();
         const QModelIndex cell = NodeNamed(*window, "p").siblingAtColumn(TCommandTreeModel::colCommand);
         QVERIFY(cell.data().toString().startsWith(QStringLiteral("AT/Param")));
@@ -651,7 +656,8 @@ private slots:
         QVERIFY2(pair.Start(&why), qPrintable(why));
         constexpr int kPort = 150;
         QVERIFY(TPortRegistry::Instance().Bind(kPort, pair.ProgramEnd()));
-        SetTree(R"(<MRU Name="Baudrate" ShortCut="F7" Text="AT+BAUD=/Param Name=&quot;Baud&quot; Group=&quot;Port&quot; Default=&quot;9600&quot; /Param/cr/"/>)");
+        SetTree(
+            R"(<MRU Name="Baudrate" ShortCut="F7" Text="AT+BAUD=/Param Name=&quot;Baud&quot; Group=&quot;Port&quot; Default=&quot;9600&quot; /Param/cr/"/>)");
         auto window = std::make_unique<TfrmMainWindow>(kPort);
         window->show();
         Action(*window, "acComOn")->trigger();

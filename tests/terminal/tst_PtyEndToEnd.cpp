@@ -137,8 +137,7 @@ private slots:
         SendFromPeer(all);
         QString raw;
         QString shown;
-        QTRY_VERIFY_WITH_TIMEOUT((shown += com.Read(), raw += com.OriginalRead(), raw.size() >= 256),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT((shown += com.Read(), raw += com.OriginalRead(), raw.size() >= 256), 10000);
         QCOMPARE(raw.toLatin1(), all);
         QCOMPARE(shown, TStringDecoder().DecodeStringSymbol(raw));
         QVERIFY(prompts.Messages.isEmpty());

@@ -59,10 +59,7 @@ private:
         aWindow.timerPollEventTimer();
     }
 
-    void FinishRebuild(TfrmMainWindow& aWindow)
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(!aWindow.IsRebuilding(), 20000);
-    }
+    void FinishRebuild(TfrmMainWindow& aWindow) { QTRY_VERIFY_WITH_TIMEOUT(!aWindow.IsRebuilding(), 20000); }
 
     static QString Decoded(const QString& aRaw, TTermComOptions aOptions)
     {
@@ -337,8 +334,9 @@ private slots:
         window->findChild<QAction*>(QStringLiteral("acSend"))->trigger();
         QVERIFY(FState->Written.isEmpty());
         QCOMPARE(window->TokenList()->CurrentToken()->Content(), QStringLiteral("ATI/cr//lf/ATI/cr//lf/"));
-        QVERIFY(Find<TReceiveView>(*window, "memReceive")->Text().startsWith(
-            QStringLiteral("Gesendet: ATI/cr//lf/\r\n")));
+        QVERIFY(Find<TReceiveView>(*window, "memReceive")
+                    ->Text()
+                    .startsWith(QStringLiteral("Gesendet: ATI/cr//lf/\r\n")));
         const pugi::xml_node root = VarnexSettings()->SendMRURoot();
         int entries = 0;
         for (pugi::xml_node entry : root.children("MRU")) {
@@ -385,8 +383,8 @@ private slots:
         QVERIFY(QFile::exists(txt));
         QCOMPARE(prompts.DialogsShown, 0);
         // A file that cannot be written says so.
-        QVERIFY_THROWS_EXCEPTION(EVarnexError,
-                                 window->SaveReceiveToFile(dir.filePath(QStringLiteral("missing/dir/x.txt"))));
+        QVERIFY_THROWS_EXCEPTION(
+            EVarnexError, window->SaveReceiveToFile(dir.filePath(QStringLiteral("missing/dir/x.txt"))));
     }
 };
 

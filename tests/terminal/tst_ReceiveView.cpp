@@ -33,7 +33,8 @@ private slots:
         QTest::newRow("CR LF split over appends") << QStringList{"a\r", "\nb"} << QStringList{"a", "b"};
         QTest::newRow("CR then text") << QStringList{"a\r", "b"} << QStringList{"a", "b"};
         QTest::newRow("CR, empty-ish, LF") << QStringList{"a\r", "\n", "\n"} << QStringList{"a", "", ""};
-        QTest::newRow("appends join") << QStringList{"ab", "cd", "\r\nef", "gh"} << QStringList{"abcd", "efgh"};
+        QTest::newRow("appends join")
+            << QStringList{"ab", "cd", "\r\nef", "gh"} << QStringList{"abcd", "efgh"};
     }
 
     void lineBreaks()

@@ -177,8 +177,8 @@ private:
     // decoded.
     QString NumberedText(const QByteArray& aRtf)
     {
-        const QString out = TextBody(QString::fromLatin1(
-            Unrtf(aRtf, {QStringLiteral("-P"), FDir.path(), QStringLiteral("-t"), QStringLiteral("numbered")})));
+        const QString out = TextBody(QString::fromLatin1(Unrtf(
+            aRtf, {QStringLiteral("-P"), FDir.path(), QStringLiteral("-t"), QStringLiteral("numbered")})));
         static const QRegularExpression marks(QStringLiteral("&#(\\d+);|(&sp;)+\n"));
         QString text;
         qsizetype from = 0;
@@ -205,7 +205,8 @@ private slots:
         // spaces up to its idea of the next tab stop and a line break. A copy of it that prints
         // &#N; instead (with UTF-8 turned on, for every character beyond ASCII) and marks the
         // spaces of a tab lets the round trip compare both exactly.
-        const QString shared = QFileInfo(FUnrtf).absoluteDir().filePath(QStringLiteral("../share/unrtf/text.conf"));
+        const QString shared =
+            QFileInfo(FUnrtf).absoluteDir().filePath(QStringLiteral("../share/unrtf/text.conf"));
         QFile base(QFile::exists(shared) ? shared : QStringLiteral("/usr/share/unrtf/text.conf"));
         QVERIFY2(base.open(QIODevice::ReadOnly), qPrintable(base.fileName()));
         QByteArray personality = base.readAll();
@@ -230,19 +231,22 @@ private slots:
                                         << QStringLiteral("   a  b     c   d\n  e \n\n ");
         QTest::newRow("Latin-1 A0..FF") << QStringList{Range(0xA0, 0xFF)} << Range(0xA0, 0xFF);
         QTest::newRow("C1 80..9F") << QStringList{Range(0x80, 0x9F)} << Range(0x80, 0x9F);
-        const QString wide = QStringLiteral("\u20AC \u03A9 \U0001F600 \uFFFD\u0100 \u20ACab \u00e9cd \u0085ef");
+        const QString wide =
+            QStringLiteral("\u20AC \u03A9 \U0001F600 \uFFFD\u0100 \u20ACab \u00e9cd \u0085ef");
         QTest::newRow("euro, omega, emoji") << QStringList{wide} << wide;
-        QTest::newRow("controls as control pictures")
-            << QStringList{QString::fromLatin1("\0\x01\x1b\x1f\x7f" "a", 6)}
-            << QStringLiteral("\u2400\u2401\u241B\u241F\u2421a");
+        QTest::newRow("controls as control pictures") << QStringList{QString::fromLatin1("\0\x01\x1b\x1f\x7f"
+                                                                                         "a",
+                                                                                         6)}
+                                                      << QStringLiteral("\u2400\u2401\u241B\u241F\u2421a");
         const QString tabs = QStringLiteral("\ta\tbc\t\tabc\t d\t1\t  \t\n\t");
         QTest::newRow("tabs") << QStringList{tabs} << tabs;
         QTest::newRow("CR, LF, CR LF") << QStringList{"a\rb\nc\r\nd"} << QStringLiteral("a\nb\nc\nd");
         QTest::newRow("CR CR LF, LF CR") << QStringList{"a\r\r\nb\n\rc"} << QStringLiteral("a\n\nb\n\nc");
         QTest::newRow("CR LF split over calls") << QStringList{"a\r", "\nb"} << QStringLiteral("a\nb");
-        QTest::newRow("CR then no LF") << QStringList{"a\r", "b\r", "\r\nc\r", "", "\n"}
-                                       << QStringLiteral("a\nb\n\nc\n");
-        QTest::newRow("empty paragraphs") << QStringList{"\r\n\r\n", "a\n\n\n"} << QStringLiteral("\n\na\n\n\n");
+        QTest::newRow("CR then no LF")
+            << QStringList{"a\r", "b\r", "\r\nc\r", "", "\n"} << QStringLiteral("a\nb\n\nc\n");
+        QTest::newRow("empty paragraphs")
+            << QStringList{"\r\n\r\n", "a\n\n\n"} << QStringLiteral("\n\na\n\n\n");
         QString mixed;
         for (int i = 0; i < 5000; ++i)
             mixed += QStringLiteral("ab{\u00e9}\\  \u20AC\u0085").at(i % 10);
@@ -265,8 +269,9 @@ private slots:
 
     void escapesAndHeader()
     {
-        const QByteArray rtf = WriteRtf({{QStringLiteral("a{b}\\c\u00e9\u0080\u20AC\U0001F600\x01\x7f\tx   y")}},
-                                        QStringLiteral("Deja{Vu}\\ Mono;"), 9);
+        const QByteArray rtf =
+            WriteRtf({{QStringLiteral("a{b}\\c\u00e9\u0080\u20AC\U0001F600\x01\x7f\tx   y")}},
+                     QStringLiteral("Deja{Vu}\\ Mono;"), 9);
         QVERIFY2(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1"
                                 "{\\fonttbl{\\f0\\fmodern\\fcharset0 Deja\\{Vu\\}\\\\ Mono;}}\n\\f0\\fs18 "),
                  rtf.constData());
@@ -279,20 +284,22 @@ private slots:
     // Output lines are broken between escapes, a paragraph break ends a line.
     void wrapsLines()
     {
-        const QByteArray rtf = WriteChunks({QString(1000, QChar(u'\u00e9')) + QStringLiteral("\r\n") + QString(1000, u'x')});
+        const QByteArray rtf =
+            WriteChunks({QString(1000, QChar(u'\u00e9')) + QStringLiteral("\r\n") + QString(1000, u'x')});
         QVERIFY(StructureError(rtf).isEmpty());
         const QList<QByteArray> lines = rtf.split('\n');
         QVERIFY(lines.size() > 10);
         QVERIFY(lines.contains(QByteArray(200, 'x')));
-        QVERIFY(std::any_of(lines.cbegin(), lines.cend(), [](const QByteArray& aLine) { return aLine.endsWith("\\par"); }));
+        QVERIFY(std::any_of(lines.cbegin(), lines.cend(),
+                            [](const QByteArray& aLine) { return aLine.endsWith("\\par"); }));
     }
 
     // \b and \b0 only where the style of visible text changes; digits after them stay text.
     void boldRuns()
     {
-        const QList<TRun> runs{{"plain1", false}, {"Bold1", true}, {"\r\n", true}, {"Bold2", true},
-                               {"\r\n", false}, {"7plain", false}, {"\n", true}, {"8bold", true},
-                               {"", false}, {"9bold", true}, {"\r\n", false}};
+        const QList<TRun> runs{{"plain1", false}, {"Bold1", true},   {"\r\n", true}, {"Bold2", true},
+                               {"\r\n", false},   {"7plain", false}, {"\n", true},   {"8bold", true},
+                               {"", false},       {"9bold", true},   {"\r\n", false}};
         const QByteArray rtf = WriteRtf(runs);
         QVERIFY(StructureError(rtf).isEmpty());
         QCOMPARE(rtf.count("\\b "), 2);

@@ -62,12 +62,12 @@ private slots:
         UseFakePort();
         VarnexSettings()->SetUseScript(true);
         VarnexSettings()->SetSendScriptFileName(Script(QStringLiteral("send.pas"),
-            "// appends a slash and the sum byte\r\n"
-            "begin\r\n"
-            "  if Text = 'go' then Send('side/13/');\r\n"
-            "  Text := Text + '/' + Chr(Length(Text));\r\n"
-            "  writeln('done');\r\n"
-            "end.\r\n"));
+                                                       "// appends a slash and the sum byte\r\n"
+                                                       "begin\r\n"
+                                                       "  if Text = 'go' then Send('side/13/');\r\n"
+                                                       "  Text := Text + '/' + Chr(Length(Text));\r\n"
+                                                       "  writeln('done');\r\n"
+                                                       "end.\r\n"));
         auto window = Window(7);
         window->SendStringToCom(QStringLiteral("go"), QStringLiteral("Direkt"), true);
         // The script's own Send goes first, through the send path but without the script;
@@ -77,7 +77,8 @@ private slots:
         QVERIFY(Messages(*window).endsWith(QStringLiteral("done")));
 
         // A syntax error: the compiler's lines only, and the text goes out as handed in.
-        VarnexSettings()->SetSendScriptFileName(Script(QStringLiteral("broken.pas"), "begin\r\n  Text := ;\r\nend.\r\n"));
+        VarnexSettings()->SetSendScriptFileName(
+            Script(QStringLiteral("broken.pas"), "begin\r\n  Text := ;\r\nend.\r\n"));
         FState->Written.clear();
         window->SendStringToCom(QStringLiteral("a/13/"), QStringLiteral("Direkt"), true);
         QCOMPARE(FState->Written, QByteArray("a\r"));
@@ -98,17 +99,20 @@ private slots:
         TScriptedPrompts prompts;
         TTempSettings settings;
         VarnexSettings()->SetUseScript(true);
-        VarnexSettings()->SetSendScriptFileName(Script(QStringLiteral("lines.pas"),
-            "begin\r\n"
-            "  SetRTS(true);\r\n"
-            "  if GetCTS then Text := 'cts on' else Text := 'cts off';\r\n"
-            "end.\r\n"));
+        VarnexSettings()->SetSendScriptFileName(
+            Script(QStringLiteral("lines.pas"),
+                   "begin\r\n"
+                   "  SetRTS(true);\r\n"
+                   "  if GetCTS then Text := 'cts on' else Text := 'cts off';\r\n"
+                   "end.\r\n"));
         auto window = Window(0); // the loopback: RTS is wired to CTS
         window->SendStringToCom(QString(), QStringLiteral("Direkt"), true);
         QVERIFY(window->Com()->RTS());
         QVERIFY(window->findChild<QToolButton*>(QStringLiteral("bRTS"))->isChecked());
         window->timerPollEventTimer();
-        QVERIFY(window->findChild<TReceiveView*>(QStringLiteral("memReceive"))->Text().endsWith(QStringLiteral("cts on")));
+        QVERIFY(window->findChild<TReceiveView*>(QStringLiteral("memReceive"))
+                    ->Text()
+                    .endsWith(QStringLiteral("cts on")));
     }
 
     void receiveScriptInTriggerModeReplacesTheView()
@@ -120,8 +124,9 @@ private slots:
         s->SetUseScript(true);
         s->SetUseReceiveScript(true);
         s->SetReceiveTriggerType(1);
-        s->SetReceiveScriptFileName(Script(QStringLiteral("receive.pas"),
-            "begin Text := '[' + IntToHex(CRC16(0, Text), 4) + ']'; end.\r\n"));
+        s->SetReceiveScriptFileName(
+            Script(QStringLiteral("receive.pas"),
+                   "begin Text := '[' + IntToHex(CRC16(0, Text), 4) + ']'; end.\r\n"));
         auto window = Window(7);
         window->findChild<QToolButton*>(QStringLiteral("bExecuteCrlf"))->setChecked(false);
         FState->Incoming = "abc";
@@ -129,7 +134,8 @@ private slots:
         FState->Incoming = "\r\n";
         window->timerPollEventTimer();
         // The script saw the raw token "abc" CR LF; its text stands in the view.
-        const QString crc = QStringLiteral("%1").arg(Crc16(0, QByteArray("abc\r\n")), 4, 16, QLatin1Char('0')).toUpper();
+        const QString crc =
+            QStringLiteral("%1").arg(Crc16(0, QByteArray("abc\r\n")), 4, 16, QLatin1Char('0')).toUpper();
         QCOMPARE(window->findChild<TReceiveView*>(QStringLiteral("memReceive"))->Text(),
                  QStringLiteral("abc[%1]").arg(crc));
     }

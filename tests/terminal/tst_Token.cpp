@@ -32,8 +32,7 @@ QStringList Describe(const TTokenList& aList)
     QStringList result;
     for (int i = 0; i < aList.Count(); ++i) {
         const TBaseToken* token = aList.GetToken(i);
-        const QString prefix = token->ContentType() == ctSend ? QStringLiteral("S:")
-                                                              : QStringLiteral("R:");
+        const QString prefix = token->ContentType() == ctSend ? QStringLiteral("S:") : QStringLiteral("R:");
         result << prefix + token->Content();
     }
     return result;
@@ -79,15 +78,12 @@ void TTokenTest::appendRule_data()
     QTest::newRow("long pause splits")
         << 101 << QList<TStep>{r(0, "AB"), r(150, "CD")} << QStringList{"R:AB", "R:CD"};
     QTest::newRow("direction change splits")
-        << 101 << QList<TStep>{r(0, "AB"), s(30, "x"), r(30, "CD")}
-        << QStringList{"R:AB", "S:x", "R:CD"};
-    QTest::newRow("sends join too")
-        << 101 << QList<TStep>{s(0, "a"), s(100, "b")} << QStringList{"S:ab"};
+        << 101 << QList<TStep>{r(0, "AB"), s(30, "x"), r(30, "CD")} << QStringList{"R:AB", "S:x", "R:CD"};
+    QTest::newRow("sends join too") << 101 << QList<TStep>{s(0, "a"), s(100, "b")} << QStringList{"S:ab"};
     QTest::newRow("pause counts from the last append")
         << 101 << QList<TStep>{r(0, "A"), r(80, "B"), r(80, "C")} << QStringList{"R:ABC"};
     QTest::newRow("expiry 0 splits every append")
-        << 0 << QList<TStep>{r(0, "A"), r(0, "B"), r(0, "C")}
-        << QStringList{"R:A", "R:B", "R:C"};
+        << 0 << QList<TStep>{r(0, "A"), r(0, "B"), r(0, "C")} << QStringList{"R:A", "R:B", "R:C"};
     QTest::newRow("one below the expiry joins")
         << 100 << QList<TStep>{r(0, "A"), r(99, "B")} << QStringList{"R:AB"};
     QTest::newRow("exactly the expiry splits")
@@ -183,8 +179,7 @@ void TTokenTest::getAllContent_data()
     QTest::newRow("no token") << QStringList{} << QString();
     QTest::newRow("leading empty token") << QStringList{"", "B"} << QStringLiteral("B");
     QTest::newRow("two leading empty tokens") << QStringList{"", "", "B"} << QStringLiteral("B");
-    QTest::newRow("empty token between") << QStringList{"A", "", "B"}
-                                         << QStringLiteral("A\r\n\r\nB");
+    QTest::newRow("empty token between") << QStringList{"A", "", "B"} << QStringLiteral("A\r\n\r\nB");
     QTest::newRow("trailing empty token") << QStringList{"A", ""} << QStringLiteral("A\r\n");
     QTest::newRow("wide and Latin-1 mixed")
         << QStringList{QStringLiteral("a\xff"), kEuro + "1", "z"}
@@ -325,10 +320,9 @@ void TTokenTest::bufferGrowthIsGeometric()
                 capacity = token.Latin1Content().capacity();
                 ++capacityChanges;
             }
-            QVERIFY2(capacity <= token.Length() * 3 / 2 + kChunk,
-                     qPrintable(QStringLiteral("capacity %1 for %2 bytes")
-                                    .arg(capacity)
-                                    .arg(token.Length())));
+            QVERIFY2(
+                capacity <= token.Length() * 3 / 2 + kChunk,
+                qPrintable(QStringLiteral("capacity %1 for %2 bytes").arg(capacity).arg(token.Length())));
         }
         QVERIFY(token.IsLatin1());
         QCOMPARE(token.Length(), kChunk * kChunks);
@@ -416,10 +410,14 @@ void TTokenTest::triggerSearchMatchesFullSearch()
     // Random small appends, the trigger often straddling two of them, checked against a
     // plain search of the whole text after every append.
     QRandomGenerator random(20240301);
-    const QStringList triggers = {QStringLiteral("\r\n"), QStringLiteral("a"),
-                                  QStringLiteral("ab"), QStringLiteral("b\r"),
-                                  QStringLiteral("aba"), QStringLiteral("\n\n\n"),
-                                  kEuro, QStringLiteral("a") + kEuro};
+    const QStringList triggers = {QStringLiteral("\r\n"),
+                                  QStringLiteral("a"),
+                                  QStringLiteral("ab"),
+                                  QStringLiteral("b\r"),
+                                  QStringLiteral("aba"),
+                                  QStringLiteral("\n\n\n"),
+                                  kEuro,
+                                  QStringLiteral("a") + kEuro};
     const QString alphabet = QStringLiteral("xxxxxxxxab\r\n");
 
     TFakeClock clock;
@@ -465,8 +463,7 @@ void TTokenTest::triggerSearchMatchesFullSearch()
                  qPrintable(QStringLiteral("round %1, trigger %2, token %3")
                                 .arg(round)
                                 .arg(QString::fromLatin1(trigger.toUtf8().toPercentEncoding()),
-                                     QString::fromLatin1(
-                                         token->Content().toUtf8().toPercentEncoding()))));
+                                     QString::fromLatin1(token->Content().toUtf8().toPercentEncoding()))));
         QCOMPARE(list.CurrentTokenContains(trigger), expected);
         expected ? ++hits : ++misses;
         if (!token->IsLatin1())
