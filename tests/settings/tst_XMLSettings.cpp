@@ -63,6 +63,19 @@ QStringList ChildValues(pugi::xml_node aParent, const char* aElement, const char
     return values;
 }
 
+// Every attribute below aElement as "/Path/To/Element/@Name=value".
+QStringList AttributesBelow(pugi::xml_node aElement, const QString& aPath)
+{
+    QStringList found;
+    for (pugi::xml_node child : aElement.children()) {
+        const QString path = aPath + QLatin1Char('/') + FromXml(child.name());
+        for (pugi::xml_attribute a : child.attributes())
+            found << path + QStringLiteral("/@") + FromXml(a.name()) + QLatin1Char('=') + FromXml(a.value());
+        found << AttributesBelow(child, path);
+    }
+    return found;
+}
+
 QDateTime SomeDateTime()
 {
     return QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9));
@@ -159,6 +172,8 @@ private slots:
     void offlineDefaults();
     void settingsSurviveTheFile_data();
     void settingsSurviveTheFile();
+    void settingPlacesInTheFile_data();
+    void settingPlacesInTheFile();
     void autoUpdateEntry();
     void appVersionWritten();
 
@@ -710,6 +725,88 @@ void TstXMLSettings::settingsSurviveTheFile()
         delete TVarnexSettings::AccessInstance(0);
         QFile::remove(FTemp->FilePath());
     }
+}
+
+void TstXMLSettings::settingPlacesInTheFile_data()
+{
+    QTest::addColumn<TGetter>("getter");
+    QTest::addColumn<TSetter>("setter");
+    QTest::addColumn<QString>("element");
+    QTest::addColumn<QString>("attribute");
+    QTest::addColumn<QVariant>("defaultValue");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("text");
+
+#define VARNEX_PLACE(row, getter, setter, type, element, attribute, byDefault, changed, text)                \
+    QTest::newRow(row) << TGetter([](TVarnexSettings& s) { return QVariant::fromValue(s.getter()); })        \
+                       << TSetter(setter) << QStringLiteral(element) << QStringLiteral(attribute)            \
+                       << QVariant::fromValue<type>(byDefault) << QVariant::fromValue<type>(changed)         \
+                       << QString(text)
+#define VARNEX_SETTING(name, type, element, attribute, byDefault, changed, text)                             \
+    VARNEX_PLACE(                                                                                            \
+        #name, name, [](TVarnexSettings& s, const QVariant& v) { s.Set##name(v.value<type>()); }, type,      \
+        element, attribute, byDefault, changed, text)
+
+    const QString programDir = QCoreApplication::applicationDirPath();
+    VARNEX_SETTING(NormalFontName, QString, "/Body/General", "NormalReceiveFont", "Arial", "DejaVu Sans",
+                   "DejaVu Sans");
+    VARNEX_SETTING(NormalFontSize, int, "/Body/General", "NormalReceiveFontSize", 8, 11, "11");
+    VARNEX_SETTING(DumpFontName, QString, "/Body/General", "DumpReceiveFont", "Courier New",
+                   "Liberation Mono", "Liberation Mono");
+    VARNEX_SETTING(DumpFontSize, int, "/Body/General", "DumpReceiveFontSize", 8, 10, "10");
+    VARNEX_SETTING(AutoUpdate, bool, "/Body/General", "AutoUpdate", true, false, "false");
+    VARNEX_SETTING(LastAutoUpdate, QDateTime, "/Body/General", "LastAutoUpdate", ZeroDateTime(),
+                   SomeDateTime(), DateTimeToText(SomeDateTime()));
+    VARNEX_SETTING(LastSentFileName, QString, "/Body/General", "LastSentFileName", QString(),
+                   "/tmp/a & b.txt", "/tmp/a & b.txt");
+    VARNEX_SETTING(NextUpdateUrl, QString, "/Body/General", "NextUpdateUrl",
+                   TVarnexSettings::DefaultUpdateUrl(), "https://example.invalid/u",
+                   "https://example.invalid/u");
+    VARNEX_SETTING(HistoryDir, QString, "/Body/History", "Directoryname",
+                   QDir::toNativeSeparators(programDir + QStringLiteral("/History")), "/var/tmp/Verlauf/",
+                   "/var/tmp/Verlauf/");
+    VARNEX_SETTING(HistoryHoures, int, "/Body/History", "houres", 24, 2, "2");
+    VARNEX_SETTING(HistoryMinutes, int, "/Body/History", "minutes", 0, 30, "30");
+    VARNEX_SETTING(HistorySeconds, int, "/Body/History", "seconds", 0, 15, "15");
+    VARNEX_SETTING(SendScriptFileName, QString, "/Body/Script", "Filename", QString(), "send.js", "send.js");
+    VARNEX_SETTING(UseScript, bool, "/Body/Script", "UseScript", false, true, "true");
+    VARNEX_SETTING(ReceiveScriptFileName, QString, "/Body/Script", "ReceiveScriptName", QString(),
+                   "receive.js", "receive.js");
+    VARNEX_SETTING(UseReceiveScript, bool, "/Body/Script", "UseReceiveScript", false, true, "true");
+    VARNEX_SETTING(ReceiveTriggerType, int, "/Body/Script", "ReceiveTriggerType", 0, 2, "2");
+    VARNEX_SETTING(ReceiveTriggerWaitTime, int, "/Body/Script", "ReceiveTriggerWaitTime", 100, 250, "250");
+    VARNEX_SETTING(ReceiveTriggerChars, QString, "/Body/Script", "ReceiveTriggerChars", "\r\n", "OK>\r\n",
+                   "OK>\r\n");
+    // The program only reads these; the file is written by hand.
+    VARNEX_PLACE("MaxRunTimeMs", MaxRunTimeMs, nullptr, int, "/Body/Script", "MaxRunTimeMs", 5000, 1500,
+                 "1500");
+    VARNEX_PLACE("MaxRunTimeMs at least 1", MaxRunTimeMs, nullptr, int, "/Body/Script", "MaxRunTimeMs", 5000,
+                 1, "0");
+#undef VARNEX_SETTING
+#undef VARNEX_PLACE
+}
+
+void TstXMLSettings::settingPlacesInTheFile()
+{
+    QFETCH(TGetter, getter);
+    QFETCH(TSetter, setter);
+    QFETCH(QString, element);
+    QFETCH(QString, attribute);
+    QFETCH(QVariant, defaultValue);
+    QFETCH(QVariant, value);
+    QFETCH(QString, text);
+
+    TVarnexSettings* settings = VarnexSettings();
+    QCOMPARE(getter(*settings), defaultValue);
+    if (setter)
+        setter(*settings, value);
+    else
+        SetAttrString(settings->GetElement(element, true), attribute, text);
+    // One attribute in one element, and nothing else.
+    QCOMPARE(AttributesBelow(settings->GetDOM()->document_element(), QStringLiteral("/Body")),
+             QStringList{element + QStringLiteral("/@") + attribute + QLatin1Char('=') + text});
+    QCOMPARE(getter(*Reload()), value);
+    QVERIFY(VarnexSettings()->TakeNotices().isEmpty());
 }
 
 void TstXMLSettings::autoUpdateEntry()
