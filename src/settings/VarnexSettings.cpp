@@ -12,6 +12,9 @@
 #include <QStandardPaths>
 
 #include <array>
+#include <iterator>
+#include <type_traits>
+#include <variant>
 
 namespace {
 
@@ -33,6 +36,83 @@ int EnumFromName(const std::array<const char*, N>& aNames, const QString& aName)
 QString ProgramDirectory()
 {
     return QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+}
+
+QString HistoryBesideProgram()
+{
+    // Worked out on every read, so that the default follows the program when it is moved.
+    return QDir::toNativeSeparators(ProgramDirectory() + QStringLiteral("/History"));
+}
+
+using TSetting = TVarnexSettings::TSetting;
+
+// A setting's value when its attribute is missing. Its kind is the setting's type: int, bool,
+// text (kNoText: a null string) or, worked out when read, text or date-time.
+using TDefault = std::variant<int, bool, QStringView, QString (*)(), QDateTime (*)()>;
+
+struct TSettingRow
+{
+    TSetting Setting;
+    QStringView Element;
+    QStringView Attribute;
+    TDefault Default;
+};
+
+constexpr QStringView kGeneral = u"/Body/General";
+constexpr QStringView kHistory = u"/Body/History";
+constexpr QStringView kScript = u"/Body/Script";
+constexpr QStringView kNoText;
+
+// Names and places are those of files already written: never change one.
+constexpr TSettingRow kSettings[] = {
+    {TSetting::NormalFontName, kGeneral, u"NormalReceiveFont", u"Arial"},
+    {TSetting::NormalFontSize, kGeneral, u"NormalReceiveFontSize", 8},
+    {TSetting::DumpFontName, kGeneral, u"DumpReceiveFont", u"Courier New"},
+    {TSetting::DumpFontSize, kGeneral, u"DumpReceiveFontSize", 8},
+    {TSetting::AutoUpdate, kGeneral, u"AutoUpdate", true},
+    {TSetting::LastAutoUpdate, kGeneral, u"LastAutoUpdate", ZeroDateTime},
+    {TSetting::LastSentFileName, kGeneral, u"LastSentFileName", kNoText},
+    {TSetting::NextUpdateUrl, kGeneral, u"NextUpdateUrl", TVarnexSettings::DefaultUpdateUrl},
+    {TSetting::HistoryDir, kHistory, u"Directoryname", HistoryBesideProgram},
+    {TSetting::HistoryHoures, kHistory, u"houres", 24},
+    {TSetting::HistoryMinutes, kHistory, u"minutes", 0},
+    {TSetting::HistorySeconds, kHistory, u"seconds", 0},
+    {TSetting::SendScriptFileName, kScript, u"Filename", kNoText},
+    {TSetting::UseScript, kScript, u"UseScript", false},
+    {TSetting::ReceiveScriptFileName, kScript, u"ReceiveScriptName", kNoText},
+    {TSetting::UseReceiveScript, kScript, u"UseReceiveScript", false},
+    {TSetting::ReceiveTriggerType, kScript, u"ReceiveTriggerType", 0},
+    {TSetting::ReceiveTriggerWaitTime, kScript, u"ReceiveTriggerWaitTime", 100},
+    {TSetting::ReceiveTriggerChars, kScript, u"ReceiveTriggerChars", u"\r\n"},
+    {TSetting::MaxRunTimeMs, kScript, u"MaxRunTimeMs", 5000},
+};
+
+constexpr bool OneRowPerSettingInOrder()
+{
+    for (size_t i = 0; i < std::size(kSettings); ++i)
+        if (kSettings[i].Setting != TSetting(i))
+            return false;
+    return std::size(kSettings) == size_t(TSetting::MaxRunTimeMs) + 1;
+}
+static_assert(OneRowPerSettingInOrder(), "kSettings must list every TSetting in its order");
+
+const TSettingRow& RowOf(TSetting aSetting)
+{
+    return kSettings[size_t(aSetting)];
+}
+
+// The table's texts are literals that outlive every string made from them, so settings are
+// read without copying names and defaults.
+QString Literal(QStringView aText)
+{
+    return QString::fromRawData(aText.data(), aText.size());
+}
+
+QString TextDefault(const TDefault& aDefault)
+{
+    if (const auto* compute = std::get_if<QString (*)()>(&aDefault))
+        return (*compute)();
+    return Literal(std::get<QStringView>(aDefault));
 }
 
 } // namespace
@@ -107,179 +187,56 @@ bool TVarnexSettings::ReadBool(pugi::xml_node aElement, const QString& aName, bo
     }
 }
 
-// --- General ---------------------------------------------------------------------------
+// --- Settings table --------------------------------------------------------------------
 
-QString TVarnexSettings::NormalFontName()
+template <class T>
+T TVarnexSettings::Read(TSetting aSetting)
 {
-    return GetAttrString(QStringLiteral("NormalReceiveFont"), GeneralRoot(), QStringLiteral("Arial"));
-}
-void TVarnexSettings::SetNormalFontName(const QString& aValue)
-{
-    SetAttrString(GeneralRoot(), QStringLiteral("NormalReceiveFont"), aValue);
-}
-int TVarnexSettings::NormalFontSize()
-{
-    return GetAttrInt(QStringLiteral("NormalReceiveFontSize"), GeneralRoot(), 8);
-}
-void TVarnexSettings::SetNormalFontSize(int aValue)
-{
-    SetAttrInt(GeneralRoot(), QStringLiteral("NormalReceiveFontSize"), aValue);
-}
-QString TVarnexSettings::DumpFontName()
-{
-    return GetAttrString(QStringLiteral("DumpReceiveFont"), GeneralRoot(), QStringLiteral("Courier New"));
-}
-void TVarnexSettings::SetDumpFontName(const QString& aValue)
-{
-    SetAttrString(GeneralRoot(), QStringLiteral("DumpReceiveFont"), aValue);
-}
-int TVarnexSettings::DumpFontSize()
-{
-    return GetAttrInt(QStringLiteral("DumpReceiveFontSize"), GeneralRoot(), 8);
-}
-void TVarnexSettings::SetDumpFontSize(int aValue)
-{
-    SetAttrInt(GeneralRoot(), QStringLiteral("DumpReceiveFontSize"), aValue);
-}
-bool TVarnexSettings::AutoUpdate()
-{
-    return ReadBool(GeneralRoot(), QStringLiteral("AutoUpdate"), true);
-}
-void TVarnexSettings::SetAutoUpdate(bool aValue)
-{
-    SetAttrBool(GeneralRoot(), QStringLiteral("AutoUpdate"), aValue);
-}
-QDateTime TVarnexSettings::LastAutoUpdate()
-{
-    return GetAttrDateTime(QStringLiteral("LastAutoUpdate"), GeneralRoot(), ZeroDateTime());
-}
-void TVarnexSettings::SetLastAutoUpdate(const QDateTime& aValue)
-{
-    SetAttrDateTime(GeneralRoot(), QStringLiteral("LastAutoUpdate"), aValue);
-}
-QString TVarnexSettings::LastSentFileName()
-{
-    return GetAttrString(QStringLiteral("LastSentFileName"), GeneralRoot(), QString());
-}
-void TVarnexSettings::SetLastSentFileName(const QString& aValue)
-{
-    SetAttrString(GeneralRoot(), QStringLiteral("LastSentFileName"), aValue);
-}
-QString TVarnexSettings::NextUpdateUrl()
-{
-    return GetAttrString(QStringLiteral("NextUpdateUrl"), GeneralRoot(), DefaultUpdateUrl());
-}
-void TVarnexSettings::SetNextUpdateUrl(const QString& aValue)
-{
-    SetAttrString(GeneralRoot(), QStringLiteral("NextUpdateUrl"), aValue);
+    const TSettingRow& row = RowOf(aSetting);
+    const QString name = Literal(row.Attribute);
+    const pugi::xml_node element = GetElement(Literal(row.Element), true);
+    if constexpr (std::is_same_v<T, int>)
+        return GetAttrInt(name, element, std::get<int>(row.Default));
+    else if constexpr (std::is_same_v<T, bool>)
+        return ReadBool(element, name, std::get<bool>(row.Default));
+    else if constexpr (std::is_same_v<T, QDateTime>)
+        return GetAttrDateTime(name, element, std::get<QDateTime (*)()>(row.Default)());
+    else
+        return GetAttrString(name, element, TextDefault(row.Default));
 }
 
-// --- History ---------------------------------------------------------------------------
-
-QString TVarnexSettings::HistoryDir()
+template <class T>
+void TVarnexSettings::Write(TSetting aSetting, const T& aValue)
 {
-    const QString fallback = QDir::toNativeSeparators(ProgramDirectory() + QStringLiteral("/History"));
-    return GetAttrString(QStringLiteral("Directoryname"), HistoryElement(), fallback);
-}
-void TVarnexSettings::SetHistoryDir(const QString& aValue)
-{
-    SetAttrString(HistoryElement(), QStringLiteral("Directoryname"), aValue);
-}
-int TVarnexSettings::HistoryHoures()
-{
-    return GetAttrInt(QStringLiteral("houres"), HistoryElement(), 24);
-}
-void TVarnexSettings::SetHistoryHoures(int aValue)
-{
-    SetAttrInt(HistoryElement(), QStringLiteral("houres"), aValue);
-}
-int TVarnexSettings::HistoryMinutes()
-{
-    return GetAttrInt(QStringLiteral("minutes"), HistoryElement(), 0);
-}
-void TVarnexSettings::SetHistoryMinutes(int aValue)
-{
-    SetAttrInt(HistoryElement(), QStringLiteral("minutes"), aValue);
-}
-int TVarnexSettings::HistorySeconds()
-{
-    return GetAttrInt(QStringLiteral("seconds"), HistoryElement(), 0);
-}
-void TVarnexSettings::SetHistorySeconds(int aValue)
-{
-    SetAttrInt(HistoryElement(), QStringLiteral("seconds"), aValue);
+    const TSettingRow& row = RowOf(aSetting);
+    const QString name = Literal(row.Attribute);
+    const pugi::xml_node element = GetElement(Literal(row.Element), true);
+    if constexpr (std::is_same_v<T, int>)
+        SetAttrInt(element, name, aValue);
+    else if constexpr (std::is_same_v<T, bool>)
+        SetAttrBool(element, name, aValue);
+    else if constexpr (std::is_same_v<T, QDateTime>)
+        SetAttrDateTime(element, name, aValue);
+    else
+        SetAttrString(element, name, aValue);
 }
 
-// --- Script ----------------------------------------------------------------------------
+template QString TVarnexSettings::Read<QString>(TSetting);
+template int TVarnexSettings::Read<int>(TSetting);
+template bool TVarnexSettings::Read<bool>(TSetting);
+template QDateTime TVarnexSettings::Read<QDateTime>(TSetting);
+template void TVarnexSettings::Write<QString>(TSetting, const QString&);
+template void TVarnexSettings::Write<int>(TSetting, const int&);
+template void TVarnexSettings::Write<bool>(TSetting, const bool&);
+template void TVarnexSettings::Write<QDateTime>(TSetting, const QDateTime&);
 
-QString TVarnexSettings::SendScriptFileName()
+bool TVarnexSettings::IsStored(TSetting aSetting)
 {
-    return GetAttrString(QStringLiteral("Filename"), ScriptElement(), QString());
-}
-void TVarnexSettings::SetSendScriptFileName(const QString& aValue)
-{
-    SetAttrString(ScriptElement(), QStringLiteral("Filename"), aValue);
-}
-bool TVarnexSettings::UseScript()
-{
-    return ReadBool(ScriptElement(), QStringLiteral("UseScript"), false);
-}
-void TVarnexSettings::SetUseScript(bool aValue)
-{
-    SetAttrBool(ScriptElement(), QStringLiteral("UseScript"), aValue);
-}
-QString TVarnexSettings::ReceiveScriptFileName()
-{
-    return GetAttrString(QStringLiteral("ReceiveScriptName"), ScriptElement(), QString());
-}
-void TVarnexSettings::SetReceiveScriptFileName(const QString& aValue)
-{
-    SetAttrString(ScriptElement(), QStringLiteral("ReceiveScriptName"), aValue);
-}
-bool TVarnexSettings::UseReceiveScript()
-{
-    return ReadBool(ScriptElement(), QStringLiteral("UseReceiveScript"), false);
-}
-void TVarnexSettings::SetUseReceiveScript(bool aValue)
-{
-    SetAttrBool(ScriptElement(), QStringLiteral("UseReceiveScript"), aValue);
-}
-int TVarnexSettings::ReceiveTriggerType()
-{
-    return GetAttrInt(QStringLiteral("ReceiveTriggerType"), ScriptElement(), 0);
-}
-void TVarnexSettings::SetReceiveTriggerType(int aValue)
-{
-    SetAttrInt(ScriptElement(), QStringLiteral("ReceiveTriggerType"), aValue);
-}
-int TVarnexSettings::ReceiveTriggerWaitTime()
-{
-    return GetAttrInt(QStringLiteral("ReceiveTriggerWaitTime"), ScriptElement(), 100);
-}
-void TVarnexSettings::SetReceiveTriggerWaitTime(int aValue)
-{
-    SetAttrInt(ScriptElement(), QStringLiteral("ReceiveTriggerWaitTime"), aValue);
-}
-QString TVarnexSettings::ReceiveTriggerChars()
-{
-    return GetAttrString(QStringLiteral("ReceiveTriggerChars"), ScriptElement(), QStringLiteral("\r\n"));
-}
-void TVarnexSettings::SetReceiveTriggerChars(const QString& aValue)
-{
-    SetAttrString(ScriptElement(), QStringLiteral("ReceiveTriggerChars"), aValue);
-}
-
-int TVarnexSettings::MaxRunTimeMs()
-{
-    return qMax(1, GetAttrInt(QStringLiteral("MaxRunTimeMs"), ScriptElement(), 5000));
+    const TSettingRow& row = RowOf(aSetting);
+    return HasAttribute(Literal(row.Attribute), GetElement(Literal(row.Element), true));
 }
 
 // --- Operations ------------------------------------------------------------------------
-
-bool TVarnexSettings::AutoUpdateEntryExists()
-{
-    return HasAttribute(QStringLiteral("AutoUpdate"), GeneralRoot());
-}
 
 QString TVarnexSettings::GetEncodedReceiveTriggerChars()
 {

@@ -39,50 +39,76 @@ public:
     }
     pugi::xml_node GetActionElement() { return GetElement(QStringLiteral("/Body/Actions"), true); }
 
-    QString NormalFontName();
-    void SetNormalFontName(const QString& aValue);
-    int NormalFontSize();
-    void SetNormalFontSize(int aValue);
-    QString DumpFontName();
-    void SetDumpFontName(const QString& aValue);
-    int DumpFontSize();
-    void SetDumpFontSize(int aValue);
-    bool AutoUpdate();
-    void SetAutoUpdate(bool aValue);
-    QDateTime LastAutoUpdate();
-    void SetLastAutoUpdate(const QDateTime& aValue);
-    QString LastSentFileName();
-    void SetLastSentFileName(const QString& aValue);
-    QString NextUpdateUrl();
-    void SetNextUpdateUrl(const QString& aValue);
+    // Every setting kept in one attribute, named as its accessors; where each lives and what it
+    // reads as when missing is the table in VarnexSettings.cpp, in this order.
+    enum class TSetting {
+        NormalFontName,
+        NormalFontSize,
+        DumpFontName,
+        DumpFontSize,
+        AutoUpdate,
+        LastAutoUpdate,
+        LastSentFileName,
+        NextUpdateUrl,
+        HistoryDir,
+        HistoryHoures,
+        HistoryMinutes,
+        HistorySeconds,
+        SendScriptFileName,
+        UseScript,
+        ReceiveScriptFileName,
+        UseReceiveScript,
+        ReceiveTriggerType,
+        ReceiveTriggerWaitTime,
+        ReceiveTriggerChars,
+        MaxRunTimeMs,
+    };
 
-    QString HistoryDir();
-    void SetHistoryDir(const QString& aValue);
-    int HistoryHoures();
-    void SetHistoryHoures(int aValue);
-    int HistoryMinutes();
-    void SetHistoryMinutes(int aValue);
-    int HistorySeconds();
-    void SetHistorySeconds(int aValue);
+    QString NormalFontName() { return Read<QString>(TSetting::NormalFontName); }
+    void SetNormalFontName(const QString& aValue) { Write(TSetting::NormalFontName, aValue); }
+    int NormalFontSize() { return Read<int>(TSetting::NormalFontSize); }
+    void SetNormalFontSize(int aValue) { Write(TSetting::NormalFontSize, aValue); }
+    QString DumpFontName() { return Read<QString>(TSetting::DumpFontName); }
+    void SetDumpFontName(const QString& aValue) { Write(TSetting::DumpFontName, aValue); }
+    int DumpFontSize() { return Read<int>(TSetting::DumpFontSize); }
+    void SetDumpFontSize(int aValue) { Write(TSetting::DumpFontSize, aValue); }
+    bool AutoUpdate() { return Read<bool>(TSetting::AutoUpdate); }
+    void SetAutoUpdate(bool aValue) { Write(TSetting::AutoUpdate, aValue); }
+    QDateTime LastAutoUpdate() { return Read<QDateTime>(TSetting::LastAutoUpdate); }
+    void SetLastAutoUpdate(const QDateTime& aValue) { Write(TSetting::LastAutoUpdate, aValue); }
+    QString LastSentFileName() { return Read<QString>(TSetting::LastSentFileName); }
+    void SetLastSentFileName(const QString& aValue) { Write(TSetting::LastSentFileName, aValue); }
+    QString NextUpdateUrl() { return Read<QString>(TSetting::NextUpdateUrl); }
+    void SetNextUpdateUrl(const QString& aValue) { Write(TSetting::NextUpdateUrl, aValue); }
 
-    QString SendScriptFileName();
-    void SetSendScriptFileName(const QString& aValue);
-    bool UseScript();
-    void SetUseScript(bool aValue);
-    QString ReceiveScriptFileName();
-    void SetReceiveScriptFileName(const QString& aValue);
-    bool UseReceiveScript();
-    void SetUseReceiveScript(bool aValue);
-    int ReceiveTriggerType();
-    void SetReceiveTriggerType(int aValue);
-    int ReceiveTriggerWaitTime();
-    void SetReceiveTriggerWaitTime(int aValue);
-    QString ReceiveTriggerChars();
-    void SetReceiveTriggerChars(const QString& aValue);
-    // How long one script run may take before it is stopped.
-    int MaxRunTimeMs();
+    QString HistoryDir() { return Read<QString>(TSetting::HistoryDir); }
+    void SetHistoryDir(const QString& aValue) { Write(TSetting::HistoryDir, aValue); }
+    int HistoryHoures() { return Read<int>(TSetting::HistoryHoures); }
+    void SetHistoryHoures(int aValue) { Write(TSetting::HistoryHoures, aValue); }
+    int HistoryMinutes() { return Read<int>(TSetting::HistoryMinutes); }
+    void SetHistoryMinutes(int aValue) { Write(TSetting::HistoryMinutes, aValue); }
+    int HistorySeconds() { return Read<int>(TSetting::HistorySeconds); }
+    void SetHistorySeconds(int aValue) { Write(TSetting::HistorySeconds, aValue); }
 
-    bool AutoUpdateEntryExists();
+    QString SendScriptFileName() { return Read<QString>(TSetting::SendScriptFileName); }
+    void SetSendScriptFileName(const QString& aValue) { Write(TSetting::SendScriptFileName, aValue); }
+    bool UseScript() { return Read<bool>(TSetting::UseScript); }
+    void SetUseScript(bool aValue) { Write(TSetting::UseScript, aValue); }
+    QString ReceiveScriptFileName() { return Read<QString>(TSetting::ReceiveScriptFileName); }
+    void SetReceiveScriptFileName(const QString& aValue) { Write(TSetting::ReceiveScriptFileName, aValue); }
+    bool UseReceiveScript() { return Read<bool>(TSetting::UseReceiveScript); }
+    void SetUseReceiveScript(bool aValue) { Write(TSetting::UseReceiveScript, aValue); }
+    int ReceiveTriggerType() { return Read<int>(TSetting::ReceiveTriggerType); }
+    void SetReceiveTriggerType(int aValue) { Write(TSetting::ReceiveTriggerType, aValue); }
+    int ReceiveTriggerWaitTime() { return Read<int>(TSetting::ReceiveTriggerWaitTime); }
+    void SetReceiveTriggerWaitTime(int aValue) { Write(TSetting::ReceiveTriggerWaitTime, aValue); }
+    QString ReceiveTriggerChars() { return Read<QString>(TSetting::ReceiveTriggerChars); }
+    void SetReceiveTriggerChars(const QString& aValue) { Write(TSetting::ReceiveTriggerChars, aValue); }
+    // How long one script run may take before it is stopped; never less than 1 ms, whatever the
+    // file says.
+    int MaxRunTimeMs() { return qMax(1, Read<int>(TSetting::MaxRunTimeMs)); }
+
+    bool AutoUpdateEntryExists() { return IsStored(TSetting::AutoUpdate); }
     QString GetEncodedReceiveTriggerChars();
     void InsertNewMRUString(const QString& aText);
     void SaveRecentFiles(const QString& aFileName, pugi::xml_node aElement);
@@ -107,6 +133,14 @@ protected:
     static TBaseXMLSettings* CreateInstance();
 
 private:
+    // T is the setting's type in the table: QString, int, bool or QDateTime.
+    template <class T>
+    T Read(TSetting aSetting);
+    template <class T>
+    void Write(TSetting aSetting, const T& aValue);
+    // Whether the file has the setting rather than leaving it to its default.
+    bool IsStored(TSetting aSetting);
+
     static QString sLastSaveError;
 };
 
