@@ -664,6 +664,95 @@ void TPascalEngineTest::compileErrors_data()
                                    << QStringLiteral("[Error] (3:5): Unbekannter Bezeichner 'b'");
     QTest::newRow("type too large") << QStringLiteral("var a: array[0..99999999] of Integer;\nbegin\nend.")
                                     << QStringLiteral("[Error] (1:14): Datentyp zu groß: mehr als 64 MB");
+    // built-ins whose arguments the compiler checks itself
+    QTest::newRow("built-in with too few arguments")
+        << QStringLiteral("var s: string;\nbegin\n  Delete(s, 1);\nend.")
+        << QStringLiteral("[Error] (3:3): Nicht genügend wirkliche Parameter");
+    QTest::newRow("built-in with too many arguments")
+        << QStringLiteral("var i: Integer;\nbegin\n  i := Abs(1, 2);\nend.")
+        << QStringLiteral("[Error] (3:15): Zu viele Parameter");
+    QTest::newRow("Min needs two arguments")
+        << QStringLiteral("var i: Integer;\nbegin\n  i := Min(1);\nend.")
+        << QStringLiteral("[Error] (3:8): Nicht genügend wirkliche Parameter");
+    QTest::newRow("DecodeTime takes four parts")
+        << QStringLiteral("var h, m, s: Word;\nbegin\n  DecodeTime(Now, h, m, s);\nend.")
+        << QStringLiteral("[Error] (3:3): Nicht genügend wirkliche Parameter");
+    QTest::newRow("Length of a number") << QStringLiteral("var i: Integer;\nbegin\n  i := Length(i);\nend.")
+                                        << QStringLiteral("[Error] (3:15): String oder Array erforderlich");
+    QTest::newRow("SetLength of a static array")
+        << QStringLiteral("var a: array[1..3] of Integer;\nbegin\n  SetLength(a, 5);\nend.")
+        << QStringLiteral("[Error] (3:13): String oder dynamisches Array erforderlich");
+    QTest::newRow("SetLength of an open array")
+        << QStringLiteral(
+               "procedure P(var a: array of Integer);\nbegin\n  SetLength(a, 5);\nend;\nbegin\nend.")
+        << QStringLiteral("[Error] (3:13): Die Länge eines offenen Array-Parameters ist fest");
+    QTest::newRow("SetLength beyond the dimensions")
+        << QStringLiteral("var a: array of Integer;\nbegin\n  SetLength(a, 2, 3);\nend.")
+        << QStringLiteral("[Error] (3:19): Zu viele Parameter");
+    QTest::newRow("High of a real") << QStringLiteral("var r: Double;\nbegin\n  r := High(r);\nend.")
+                                    << QStringLiteral("[Error] (3:13): Ordinaltyp oder Array erforderlich");
+    QTest::newRow("Inc of a real") << QStringLiteral("var r: Double;\nbegin\n  Inc(r);\nend.")
+                                   << QStringLiteral("[Error] (3:7): Ordinaltyp erforderlich");
+    QTest::newRow("Inc by a real") << QStringLiteral("var i: Integer;\nbegin\n  Inc(i, 0.5);\nend.")
+                                   << QStringLiteral(
+                                          "[Error] (3:10): Inkompatible Typen: 'Integer' und 'Double'");
+    QTest::newRow("Chr of a Char") << QStringLiteral("var c: Char;\nbegin\n  c := Chr(c);\nend.")
+                                   << QStringLiteral(
+                                          "[Error] (3:12): Inkompatible Typen: 'Integer' und 'Char'");
+    QTest::newRow("Abs of a string")
+        << QStringLiteral("var s: string;\nbegin\n  s := Abs(s);\nend.")
+        << QStringLiteral("[Error] (3:8): Operator ist auf diesen Operandentyp nicht anwendbar");
+    QTest::newRow("Copy of a string needs an index")
+        << QStringLiteral("var s: string;\nbegin\n  s := Copy(s);\nend.")
+        << QStringLiteral("[Error] (3:8): Nicht genügend wirkliche Parameter");
+    QTest::newRow("Format arguments in brackets")
+        << QStringLiteral("var s: string;\nbegin\n  s := Format('%d', 5);\nend.")
+        << QStringLiteral(
+               "[Error] (3:21): '[' erwartet: die Argumente von Format stehen in eckigen Klammern");
+    QTest::newRow("Include into a non-set")
+        << QStringLiteral("var i: Integer;\nbegin\n  Include(i, 1);\nend.")
+        << QStringLiteral("[Error] (3:11): Mengentyp erforderlich");
+    QTest::newRow("Include of a wrong element")
+        << QStringLiteral("type TE = (eA, eB);\nvar x: set of TE;\nbegin\n  Include(x, 1);\nend.")
+        << QStringLiteral("[Error] (4:14): Inkompatible Typen: 'TE' und 'Integer'");
+    QTest::newRow("TryStrToInt needs an Integer variable")
+        << QStringLiteral("var w: Word;\nbegin\n  if TryStrToInt('1', w) then ;\nend.")
+        << QStringLiteral("[Error] (3:23): Die Typen der tatsächlichen und formalen var-Parameter müssen "
+                          "übereinstimmen: 'Integer' und 'Word'");
+    QTest::newRow("TryStrToFloat needs a real variable")
+        << QStringLiteral("var i: Integer;\nbegin\n  if TryStrToFloat('1', i) then ;\nend.")
+        << QStringLiteral("[Error] (3:25): Inkompatible Typen: 'Double' und 'Integer'");
+    QTest::newRow("Val into a string")
+        << QStringLiteral("var s: string; code: Integer;\nbegin\n  Val('1', s, code);\nend.")
+        << QStringLiteral("[Error] (3:12): Val braucht eine Zahlenvariable und eine Integer-Variable");
+    QTest::newRow("Str of a string") << QStringLiteral("var s: string;\nbegin\n  Str(s, s);\nend.")
+                                     << QStringLiteral(
+                                            "[Error] (3:7): Inkompatible Typen: 'Integer' und 'string'");
+    QTest::newRow("Assigned of an integer")
+        << QStringLiteral("var i: Integer;\nbegin\n  if Assigned(i) then ;\nend.")
+        << QStringLiteral("[Error] (3:15): Objekt oder dynamisches Array erforderlich");
+    QTest::newRow("Hi of a real") << QStringLiteral("var b: Byte;\nbegin\n  b := Hi(1.5);\nend.")
+                                  << QStringLiteral("[Error] (3:11): Ordinaltyp erforderlich");
+    QTest::newRow("Swap of an Integer")
+        << QStringLiteral("var i: Integer;\nbegin\n  i := Swap(i);\nend.")
+        << QStringLiteral("[Error] (3:13): Swap wird nur für 16-Bit-Werte unterstützt");
+    QTest::newRow("FreeAndNil of an integer")
+        << QStringLiteral("var i: Integer;\nbegin\n  FreeAndNil(i);\nend.")
+        << QStringLiteral("[Error] (3:14): Objekt erforderlich");
+    QTest::newRow("DecodeDate into a string")
+        << QStringLiteral("var y, m: Word; d: string;\nbegin\n  DecodeDate(Now, y, m, d);\nend.")
+        << QStringLiteral("[Error] (3:25): Inkompatible Typen: 'Word' und 'string'");
+    QTest::newRow("Default of a value") << QStringLiteral("var i: Integer;\nbegin\n  i := Default(i);\nend.")
+                                        << QStringLiteral("[Error] (3:16): Typbezeichner erwartet");
+    QTest::newRow("FillChar of a record")
+        << QStringLiteral("var r: record a: Integer; end;\nbegin\n  FillChar(r, SizeOf(r), 0);\nend.")
+        << QStringLiteral(
+               "[Error] (3:12): FillChar gibt es hier nur für Strings und Arrays einfacher Elemente");
+    QTest::newRow("Break with parentheses")
+        << QStringLiteral("begin\n  while True do\n    Break();\nend.")
+        << QStringLiteral("[Error] (3:5): 'Break' ist hier nicht erlaubt");
+    QTest::newRow("Exit as a value") << QStringLiteral("var i: Integer;\nbegin\n  i := Exit;\nend.")
+                                     << QStringLiteral("[Error] (3:8): 'Exit' liefert keinen Wert");
 }
 
 void TPascalEngineTest::compileErrors()
