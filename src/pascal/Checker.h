@@ -140,12 +140,49 @@ private:
     PExpr CallBuiltinFunc(TSymbol* aSymbol, const std::vector<PAstExpr>& aArgs, TSourcePos aPos);
     PExpr FormatArgs(const TAstExpr& aArg, std::vector<PExpr>& aOut);
 
-    // CheckerBuiltin.cpp
+    // CheckerBuiltin.cpp: CheckMagic looks up the check of a built-in in its table and counts
+    // the arguments, so each check gets a call with a number of arguments it accepts
+    struct TMagicCall;
+    using TMagicCheck = PExpr (TChecker::*)(const TMagicCall& aCall);
     PExpr CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TSourcePos aPos, bool aStatement);
     bool ArgCount(const std::vector<PAstExpr>& aArgs, std::size_t aMin, std::size_t aMax, TSourcePos aPos);
     const TType* TypeArgument(const TAstExpr& aArg);
-    PExpr CheckHighLow(bool aHigh, const TAstExpr& aArg, TSourcePos aPos);
-    PExpr CheckIncDec(bool aInc, const std::vector<PAstExpr>& aArgs, TSourcePos aPos);
+    PExpr ConvertedArg(const TMagicCall& aCall, std::size_t aIndex, const TType* aType);
+    PExpr OptionalArg(const TMagicCall& aCall, std::size_t aIndex, const TType* aType);
+    PExpr OrdinalArg(const TMagicCall& aCall, bool aInteger);
+    PExpr FillCharTarget(const TAstExpr& aFirst, PExpr& aStart);
+    PExpr CheckLength(const TMagicCall& aCall);
+    PExpr CheckSetLength(const TMagicCall& aCall);
+    PExpr CheckHighLow(const TMagicCall& aCall);
+    PExpr CheckIncDec(const TMagicCall& aCall);
+    PExpr CheckOrd(const TMagicCall& aCall);
+    PExpr CheckChr(const TMagicCall& aCall);
+    PExpr CheckSuccPred(const TMagicCall& aCall);
+    PExpr CheckOdd(const TMagicCall& aCall);
+    PExpr CheckMath(const TMagicCall& aCall);
+    PExpr CheckRound(const TMagicCall& aCall);
+    PExpr CheckCopy(const TMagicCall& aCall);
+    PExpr CheckPos(const TMagicCall& aCall);
+    PExpr CheckDelete(const TMagicCall& aCall);
+    PExpr CheckInsert(const TMagicCall& aCall);
+    PExpr CheckConcat(const TMagicCall& aCall);
+    PExpr CheckFormat(const TMagicCall& aCall);
+    PExpr CheckSizeOf(const TMagicCall& aCall);
+    PExpr CheckFlowAsCall(const TMagicCall& aCall);
+    PExpr CheckIncludeExclude(const TMagicCall& aCall);
+    PExpr CheckRandom(const TMagicCall& aCall);
+    PExpr CheckAssert(const TMagicCall& aCall);
+    PExpr CheckTryStrTo(const TMagicCall& aCall);
+    PExpr CheckVal(const TMagicCall& aCall);
+    PExpr CheckStr(const TMagicCall& aCall);
+    PExpr CheckAssigned(const TMagicCall& aCall);
+    PExpr CheckIntToHex(const TMagicCall& aCall);
+    PExpr CheckHiLo(const TMagicCall& aCall);
+    PExpr CheckSwap(const TMagicCall& aCall);
+    PExpr CheckFreeAndNil(const TMagicCall& aCall);
+    PExpr CheckDecode(const TMagicCall& aCall);
+    PExpr CheckDefault(const TMagicCall& aCall);
+    PExpr CheckFillChar(const TMagicCall& aCall);
 
     TProgram& FProgram;
     TTypes& FTypes;
