@@ -6,7 +6,7 @@
 #include "scripting/VarnexScript.h"
 #include "settings/VarnexSettings.h"
 #include "terminal/MainWindow.h"
-#include "ui/Prompts.h"
+#include "base/Prompts.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -23,14 +23,13 @@ namespace {
 class TSilentPrompts final : public IPrompts
 {
 public:
-    void ShowMessage(QWidget*, const QString&) override {}
-    void ShowError(QWidget*, const QString&) override {}
-    TButton Ask(QWidget*, TKind, const QString&, const QList<TButton>& aButtons, const QString&,
+    void ShowMessage(const QString&) override {}
+    void ShowError(const QString&) override {}
+    TButton Ask(TKind, const QString&, const QList<TButton>& aButtons, const QString&,
                 std::optional<TButton>) override
     {
         return aButtons.isEmpty() ? TButton::Ok : aButtons.first();
     }
-    int ExecDialog(QDialog*) override { return QDialog::Rejected; }
 };
 
 const char* const kCrcProgram = R"(var T: array[0..255] of Word; i, j: Integer; crc: Word; s: string; c: Word;

@@ -2,7 +2,8 @@
 #include "serial/PortRegistry.h"
 #include "settings/VarnexSettings.h"
 #include "terminal/MainWindow.h"
-#include "ui/ErrorGuard.h"
+#include "base/ErrorGuard.h"
+#include "ui/WidgetServices.h"
 #include "VarnexVersion.h"
 
 #include <QApplication>
@@ -46,6 +47,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varnex"));
     QApplication::setApplicationVersion(QStringLiteral(VARNEX_VERSION_STRING));
+    InstallWidgetServices();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -63,7 +65,7 @@ int main(int argc, char* argv[])
 
     // Bindings: the stored ones first, then the environment, then the command line.
     TPortRegistry& registry = TPortRegistry::Instance();
-    Guarded(nullptr, [&] { VarnexSettings()->LoadPortBindings(registry); });
+    Guarded([&] { VarnexSettings()->LoadPortBindings(registry); });
     const QStringList rejected = registry.BindFromText(qEnvironmentVariable("VARNEX_PORTS"));
     for (const QString& entry : rejected)
         QTextStream(stderr) << "varnex: VARNEX_PORTS: Eintrag \"" << entry
@@ -74,14 +76,13 @@ int main(int argc, char* argv[])
         TfrmMainWindow window(StartPortFromArguments(parser.positionalArguments()));
         window.show();
         result = app.exec();
-        Guarded(&window, [&] { VarnexSettings()->SavePortBindings(registry); });
+        Guarded([&] { VarnexSettings()->SavePortBindings(registry); });
     }
     // The settings file is written once, here, after the window has put its state in.
     const QString settingsFile = VarnexSettings()->GetSettingsFilePath();
     TVarnexSettings::ReleaseInstance();
     if (!TVarnexSettings::LastSaveError().isEmpty())
-        Prompts().ShowError(nullptr,
-                            QStringLiteral("Die Einstellungen konnten nicht gespeichert werden (%1):\n%2")
+        Prompts().ShowError(QStringLiteral("Die Einstellungen konnten nicht gespeichert werden (%1):\n%2")
                                 .arg(settingsFile, TVarnexSettings::LastSaveError()));
     return result;
 }

@@ -4,10 +4,12 @@
 #include "commands/ParamHighlight.h"
 #include "commands/ShortCutEdit.h"
 #include "controls/MvEdit.h"
+#include "settings/FormPlacement.h"
 #include "settings/VarnexSettings.h"
 #include "settings/XMLGlobal.h"
-#include "ui/ErrorGuard.h"
-#include "ui/Prompts.h"
+#include "ui/Dialogs.h"
+#include "base/ErrorGuard.h"
+#include "base/Prompts.h"
 #include "ui_CommandEdit.h"
 
 #include <QAction>
@@ -48,7 +50,7 @@ TfrmCommandEdit::TfrmCommandEdit(QWidget* aParent)
     addAction(ui->acParamRefresh);
 
     auto guarded = [this](void (TfrmCommandEdit::*aHandler)()) {
-        return [this, aHandler] { Guarded(this, [&] { (this->*aHandler)(); }); };
+        return [this, aHandler] { Guarded([&] { (this->*aHandler)(); }); };
     };
     connect(ui->butOK, &QPushButton::clicked, this, guarded(&TfrmCommandEdit::butOKClick));
     connect(ui->butCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -64,7 +66,7 @@ TfrmCommandEdit::TfrmCommandEdit(QWidget* aParent)
             guarded(&TfrmCommandEdit::ActionList1Update));
     connect(ui->edCommand, &TCommandTextEdit::MouseUp, this, guarded(&TfrmCommandEdit::edCommandMouseUp));
     connect(ui->edCommand, &TCommandTextEdit::KeyUp, this,
-            [this](int aKey) { Guarded(this, [&] { edCommandKeyUp(aKey); }); });
+            [this](int aKey) { Guarded([&] { edCommandKeyUp(aKey); }); });
 
     ActionList1Update();
 }
@@ -95,7 +97,7 @@ bool TfrmCommandEdit::ShowCommandEdit()
                                                             ui->laCommand, ui->PageControl})
         control->setEnabled(command);
     acParamRefreshExecute();
-    return Prompts().ExecDialog(this) == QDialog::Accepted;
+    return ExecDialog(this) == QDialog::Accepted;
 }
 
 void TfrmCommandEdit::butOKClick()
@@ -180,7 +182,7 @@ int TfrmCommandEdit::CommandIndexFromPos(int aPosition) const
 void TfrmCommandEdit::acParamRefreshExecute()
 {
     // Quiet, because this runs on every keystroke; ReportParseErrors tells each problem once.
-    TParameterHandler handler(this);
+    TParameterHandler handler;
     handler.SetQuiet(true);
     handler.ParseForParameters(CommandText());
     FParamArray = handler.ParamArray();
@@ -213,7 +215,7 @@ void TfrmCommandEdit::ReportParseErrors(const QStringList& aErrors)
             fresh << aErrors[i];
     mReportedErrors = broken;
     if (!fresh.isEmpty())
-        Prompts().ShowMessage(this, fresh.join(u'\n'));
+        Prompts().ShowMessage(fresh.join(u'\n'));
 }
 
 bool TfrmCommandEdit::SelectionCutsParameter() const
@@ -246,10 +248,10 @@ void TfrmCommandEdit::acParamReplaceExecute()
 
 void TfrmCommandEdit::acParamTestExecute()
 {
-    TParameterHandler handler(this);
+    TParameterHandler handler;
     handler.SetName(ui->edName->text());
     const QString result = handler.CheckForParameter(ui->edCommand->Text());
-    Prompts().Ask(this, IPrompts::TKind::Information, result, {IPrompts::TButton::Ok},
+    Prompts().Ask(IPrompts::TKind::Information, result, {IPrompts::TButton::Ok},
                   QStringLiteral("Test für Parameter"));
 }
 
@@ -300,7 +302,7 @@ void TfrmCommandEdit::edCommandMouseUp()
 void TfrmCommandEdit::showEvent(QShowEvent* aEvent)
 {
     if (!aEvent->spontaneous())
-        Guarded(this, [this] { FormShow(); });
+        Guarded([this] { FormShow(); });
     QDialog::showEvent(aEvent);
 }
 
@@ -308,12 +310,12 @@ void TfrmCommandEdit::FormShow()
 {
     TVarnexSettings* settings = VarnexSettings();
     if (settings && settings->XMLEnabled())
-        settings->LoadForm(this, kFormName, true);
+        LoadForm(*settings, this, kFormName, true);
 }
 
 void TfrmCommandEdit::done(int aResult)
 {
-    Guarded(this, [this] { FormCloseQuery(); });
+    Guarded([this] { FormCloseQuery(); });
     QDialog::done(aResult);
 }
 
@@ -324,6 +326,6 @@ bool TfrmCommandEdit::FormCloseQuery()
         return true;
     TVarnexSettings* settings = VarnexSettings();
     if (settings && settings->XMLEnabled())
-        settings->SaveForm(this, kFormName);
+        SaveForm(*settings, this, kFormName);
     return true;
 }

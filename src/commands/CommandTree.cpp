@@ -2,7 +2,7 @@
 
 #include "commands/ShortCutText.h"
 #include "settings/XMLGlobal.h"
-#include "ui/VarnexError.h"
+#include "base/VarnexError.h"
 
 #include <QFile>
 

@@ -168,18 +168,6 @@ const TParamAttribute* TParamTokenizer::AttributeFor(TtkTokenKind aKind)
     return nullptr;
 }
 
-const TParamAttribute* TParamTokenizer::DefaultAttribute(TDefaultAttribute aIndex)
-{
-    switch (aIndex) {
-    case daComment: return AttributeFor(tkComment);
-    case daIdentifier: return AttributeFor(tkIdentifier);
-    case daKeyword: return AttributeFor(tkKey);
-    case daString: return AttributeFor(tkString);
-    case daWhitespace: break;
-    }
-    return nullptr;
-}
-
 const QList<TParamAttribute>& TParamTokenizer::Attributes()
 {
     return AttributeTable();

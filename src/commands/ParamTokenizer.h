@@ -38,9 +38,6 @@ public:
         bool operator==(const TToken&) const = default;
     };
 
-    // The editor asks for its default attributes by these indexes.
-    enum TDefaultAttribute { daComment, daIdentifier, daKeyword, daString, daWhitespace };
-
     void SetLine(const QString& aLine, TRangeState aRange = rsUnKnown);
     void Next();
     bool Eol() const { return FRun > FLine.size(); }
@@ -56,22 +53,10 @@ public:
 
     // The kind an identifier stands for; letter case does not matter.
     static TtkTokenKind IdentifierKind(QStringView aWord);
-    // The keyword list as the highlighter publishes it.
-    static QString Keywords() { return QStringLiteral("Default,Group,Hello,Name,Param"); }
 
     // The attribute a token kind is shown with; nullptr for tkNull.
     static const TParamAttribute* AttributeFor(TtkTokenKind aKind);
-    // nullptr for an index the highlighter has no attribute for.
-    static const TParamAttribute* DefaultAttribute(TDefaultAttribute aIndex);
     static const QList<TParamAttribute>& Attributes();
-
-    static QString LanguageName() { return QStringLiteral("Varnex"); }
-    static QString FriendlyLanguageName() { return QStringLiteral("Varnex"); }
-    static QString DefaultFilter() { return QStringLiteral("All files (*.*)|*.*"); }
-    static QString SampleSource()
-    {
-        return QStringLiteral("Sample source for: \r\nSyntax Parser/Highlighter");
-    }
 
 private:
     QChar At(qsizetype aPos) const { return aPos < FLine.size() ? FLine.at(aPos) : QChar(); }

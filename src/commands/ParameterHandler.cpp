@@ -1,14 +1,13 @@
 #include "commands/ParameterHandler.h"
 
-#include "commands/RecordInput.h"
-#include "settings/VarnexSettings.h"
+#include "base/Prompts.h"
+#include "commands/ParameterInput.h"
+#include "commands/RecordFields.h"
 #include "settings/XMLGlobal.h"
-#include "ui/Prompts.h"
 
 namespace {
 
 const QString kMarker = QStringLiteral("/Param");
-const QString kFormName = QStringLiteral("frmRecordInput");
 
 bool HasClosedRecord(const TTermParameters& aParams)
 {
@@ -26,10 +25,7 @@ QString TTermParam::Attribute(const char* aName, const QString& aDefault) const
     return attribute ? FromXml(attribute.value()) : aDefault;
 }
 
-TParameterHandler::TParameterHandler(QWidget* aDialogParent)
-    : FDialogParent(aDialogParent)
-{
-}
+TParameterHandler::TParameterHandler() = default;
 
 TParameterHandler::~TParameterHandler() = default;
 
@@ -75,7 +71,7 @@ void TParameterHandler::ReportParseError(const QString& aReason)
 {
     FParseErrors << aReason;
     if (!FQuiet)
-        Prompts().ShowMessage(FDialogParent, aReason);
+        Prompts().ShowMessage(aReason);
 }
 
 TTermParameters TParameterHandler::ParseText(const QString& aText)
@@ -123,12 +119,7 @@ QString TParameterHandler::ReplaceParameters(const QString& aText, const TTermPa
 
 QString TParameterHandler::AskParameterValues(const QString& aText, const TTermParameters& aParams)
 {
-    TfrmRecordInput dialog(FDialogParent);
-    TVarnexSettings* settings = VarnexSettings();
-    const bool keepPlacement = settings && settings->XMLEnabled();
-    if (keepPlacement)
-        settings->LoadForm(&dialog, kFormName, true);
-
+    TRecordFields fields;
     QStringList names;
     QStringList defaults;
     for (int i = 0; i < aParams.size(); ++i) {
@@ -139,19 +130,15 @@ QString TParameterHandler::AskParameterValues(const QString& aText, const TTermP
             continue;
         // Every grouped parameter brings its own heading, also under the same group.
         if (param.XMLElement.attribute("Group"))
-            dialog.AddItem(param.Attribute("Group", QString()));
-        dialog.AddItem(names[i], defaults[i], dtNumber);
+            fields.AddItem(param.Attribute("Group", QString()));
+        fields.AddItem(names[i], defaults[i], dtNumber);
     }
-
-    dialog.setWindowTitle(QStringLiteral("Input (%1)").arg(FName));
-    dialog.ShowRecord();
+    if (IParameterInput* input = ParameterInput())
+        input->AskRecord(QStringLiteral("Input (%1)").arg(FName), fields);
 
     // Parameters that share a name all take the value of the first item of that name.
     QStringList values;
     for (int i = 0; i < aParams.size(); ++i)
-        values << dialog.ValueByName(names[i], defaults[i]);
-
-    if (keepPlacement)
-        settings->SaveForm(&dialog, kFormName);
+        values << fields.ValueByName(names[i], defaults[i]);
     return ReplaceParameters(aText, aParams, values);
 }

@@ -8,8 +8,6 @@
 
 #include <memory>
 
-class QWidget;
-
 // One parameter found in a text:
 //   /Param Name="Baud" Group="Port" Default="9600" /Param
 // Positions are 1-based and count characters of the parsed text.
@@ -30,16 +28,15 @@ struct TTermParam
 
 using TTermParameters = QList<TTermParam>;
 
-// Finds parameter markup in a text that is about to be sent, asks for the values in the
-// input dialog and fills them in. One handler serves one text.
+// Finds parameter markup in a text that is about to be sent, asks for the values through the
+// installed parameter input (ParameterInput.h) and fills them in. One handler serves one text.
 //
 // An opening marker without a closing one is kept as plain text: it is listed (EndPos 0)
 // but never asked for and never replaced.
 class TParameterHandler
 {
 public:
-    // aDialogParent: parent of the message boxes and of the input dialog.
-    explicit TParameterHandler(QWidget* aDialogParent = nullptr);
+    TParameterHandler();
     ~TParameterHandler();
 
     TParameterHandler(const TParameterHandler&) = delete;
@@ -78,7 +75,6 @@ private:
     QString AskParameterValues(const QString& aText, const TTermParameters& aParams);
     void ReportParseError(const QString& aReason);
 
-    QWidget* FDialogParent = nullptr;
     QString FName;
     TTermParameters FParamArray;
     bool FQuiet = false;

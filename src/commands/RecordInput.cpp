@@ -4,8 +4,9 @@
 #include "controls/MvEdit.h"
 #include "log/Log.h"
 #include "settings/XMLGlobal.h"
-#include "ui/Prompts.h"
-#include "ui/VarnexError.h"
+#include "ui/Dialogs.h"
+#include "base/Prompts.h"
+#include "base/VarnexError.h"
 
 #include <QAbstractItemModel>
 #include <QCloseEvent>
@@ -20,112 +21,6 @@
 #include <cstring>
 #include <utility>
 #include <vector>
-
-namespace {
-
-const char* const kDataTypeNames[] = {"dtNone", "dtNumber", "dtString", "dtEnum"};
-
-bool IsHeading(pugi::xml_node aItem)
-{
-    return aItem.attribute("Title");
-}
-
-TPropDataType DataTypeOf(pugi::xml_node aItem)
-{
-    TPropDataType type = dtNone;
-    PropDataTypeFromName(GetAttrString(QStringLiteral("DataType"), aItem, QString()), type);
-    return type;
-}
-
-bool IsEditable(pugi::xml_node aItem)
-{
-    if (!aItem || IsHeading(aItem))
-        return false;
-    const TPropDataType type = DataTypeOf(aItem);
-    return type == dtNumber || type == dtString || type == dtEnum;
-}
-
-// The choice an enumeration item's "Value" points at; empty when it matches none.
-pugi::xml_node ChosenEnum(pugi::xml_node aItem)
-{
-    const pugi::xml_attribute value = aItem.attribute("Value");
-    if (!value)
-        return {};
-    for (pugi::xml_node choice : aItem.children("Enum")) {
-        const pugi::xml_attribute choiceValue = choice.attribute("Value");
-        if (choiceValue && std::strcmp(choiceValue.value(), value.value()) == 0)
-            return choice;
-    }
-    return {};
-}
-
-// Comma text as list boxes read it: entries end at a comma or a blank, a double-quoted entry
-// may hold both (a doubled quote stands for one), and a trailing comma adds an empty entry.
-QStringList SplitCommaText(const QString& aText)
-{
-    QStringList result;
-    const qsizetype size = aText.size();
-    qsizetype pos = 0;
-    auto skipBlanks = [&] {
-        while (pos < size && aText[pos] <= QLatin1Char(' '))
-            ++pos;
-    };
-    skipBlanks();
-    while (pos < size) {
-        QString entry;
-        if (aText[pos] == QLatin1Char('"')) {
-            ++pos;
-            while (pos < size) {
-                if (aText[pos] == QLatin1Char('"')) {
-                    if (pos + 1 < size && aText[pos + 1] == QLatin1Char('"')) {
-                        entry += QLatin1Char('"');
-                        pos += 2;
-                        continue;
-                    }
-                    ++pos;
-                    break;
-                }
-                entry += aText[pos++];
-            }
-        } else {
-            const qsizetype start = pos;
-            while (pos < size && aText[pos] > QLatin1Char(' ') && aText[pos] != QLatin1Char(','))
-                ++pos;
-            entry = aText.mid(start, pos - start);
-        }
-        result << entry;
-        skipBlanks();
-        if (pos < size && aText[pos] == QLatin1Char(',')) {
-            if (pos + 1 == size)
-                result << QString();
-            ++pos;
-            skipBlanks();
-        }
-    }
-    return result;
-}
-
-} // namespace
-
-QString PropDataTypeName(TPropDataType aType)
-{
-    return QString::fromLatin1(kDataTypeNames[std::clamp(int(aType), 0, int(dtEnum))]);
-}
-
-bool PropDataTypeFromName(const QString& aName, TPropDataType& aType)
-{
-    if (aName.isEmpty()) {
-        aType = dtNone;
-        return true;
-    }
-    for (int i = dtNone; i <= dtEnum; ++i) {
-        if (aName == QLatin1String(kDataTypeNames[i])) {
-            aType = TPropDataType(i);
-            return true;
-        }
-    }
-    return false;
-}
 
 // The Fields document as a tree: headings at the top level, every other item below the
 // heading before it, or at the top level while no heading has come yet.
@@ -143,13 +38,13 @@ public:
         for (pugi::xml_node item : aRoot.children("Item")) {
             const int id = int(FNodes.size());
             TNode node{item, -1, 0, {}};
-            QList<int>& siblings = IsHeading(item) || heading < 0 ? FTopLevel : FNodes[heading].Children;
-            if (!IsHeading(item) && heading >= 0)
+            QList<int>& siblings = TRecordFields::IsHeading(item) || heading < 0 ? FTopLevel : FNodes[heading].Children;
+            if (!TRecordFields::IsHeading(item) && heading >= 0)
                 node.Parent = heading;
             node.Row = int(siblings.size());
             siblings << id;
             FNodes.push_back(std::move(node));
-            if (IsHeading(item))
+            if (TRecordFields::IsHeading(item))
                 heading = id;
         }
         endResetModel();
@@ -195,16 +90,16 @@ public:
         if (aRole == Qt::DisplayRole) {
             if (aIndex.column() == 0)
                 return GetAttrString(QStringLiteral("Name"), item, QString());
-            if (IsHeading(item))
+            if (TRecordFields::IsHeading(item))
                 return {};
             // Painting must not throw; BuildTree has already reported unknown types.
             try {
-                return GetValueFromNode(item);
+                return TRecordFields::GetValueFromNode(item);
             } catch (const EVarnexError&) {
                 return {};
             }
         }
-        if (aRole == Qt::FontRole && aIndex.column() == 0 && IsHeading(item)) {
+        if (aRole == Qt::FontRole && aIndex.column() == 0 && TRecordFields::IsHeading(item)) {
             QFont font;
             font.setBold(true);
             font.setUnderline(true);
@@ -227,7 +122,7 @@ public:
         if (!aIndex.isValid())
             return Qt::NoItemFlags;
         Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        if (aIndex.column() == 1 && IsEditable(ItemOf(aIndex)))
+        if (aIndex.column() == 1 && TRecordFields::IsEditable(ItemOf(aIndex)))
             result |= Qt::ItemIsEditable;
         return result;
     }
@@ -290,7 +185,7 @@ public:
     {
         mNode = aIndex;
         mItemElement = static_cast<const TFieldsModel*>(aIndex.model())->ItemOf(aIndex);
-        const TPropDataType type = DataTypeOf(mItemElement);
+        const TPropDataType type = TRecordFields::DataTypeOf(mItemElement);
         if (type == dtNumber || type == dtString) {
             auto* edit = new TMvEdit(TMvEdit::TVariant::MvEdit, aParent);
             edit->SetNumMode(type == dtNumber);
@@ -315,7 +210,7 @@ public:
             // Typing replaces the old value; the arrow keys keep it.
             edit->selectAll();
         } else if (auto* list = qobject_cast<QComboBox*>(aEditor)) {
-            const pugi::xml_node chosen = ChosenEnum(mItemElement);
+            const pugi::xml_node chosen = TRecordFields::ChosenEnum(mItemElement);
             list->setCurrentIndex(
                 chosen ? list->findData(GetAttrString(QStringLiteral("Value"), chosen, QString())) : -1);
         }
@@ -400,7 +295,6 @@ TfrmRecordInput::TfrmRecordInput(QWidget* aOwner)
     , ui(std::make_unique<Ui::TfrmRecordInput>())
 {
     ui->setupUi(this);
-    InitDom();
 
     QTreeView* tree = ui->vtRecordInput;
     mModel = new TFieldsModel(this);
@@ -426,102 +320,20 @@ TfrmRecordInput::TfrmRecordInput(QWidget* aOwner)
 
 TfrmRecordInput::~TfrmRecordInput() = default;
 
-void TfrmRecordInput::InitDom()
-{
-    FDom.reset();
-    NewDocument(FDom, QStringLiteral("Fields"));
-}
-
-pugi::xml_node TfrmRecordInput::AppendItem(const QString& aName)
-{
-    pugi::xml_node item = FDom.document_element().append_child("Item");
-    SetAttrString(item, QStringLiteral("Name"), aName);
-    return item;
-}
-
-void TfrmRecordInput::AddItem(const QString& aName)
-{
-    SetAttrBool(AppendItem(aName), QStringLiteral("Title"), true);
-}
-
-void TfrmRecordInput::AddItem(const QString& aName, const QString& aValue, TPropDataType aDataType)
-{
-    pugi::xml_node item = AppendItem(aName);
-    SetAttrString(item, QStringLiteral("Value"), aValue);
-    SetAttrString(item, QStringLiteral("DataType"), PropDataTypeName(aDataType));
-}
-
-void TfrmRecordInput::AddEnum(const QString& aName, int aValue, const QString& aEnumValues)
-{
-    pugi::xml_node item = AppendItem(aName);
-    SetAttrInt(item, QStringLiteral("Value"), aValue);
-    SetAttrString(item, QStringLiteral("DataType"), PropDataTypeName(dtEnum));
-    const QStringList choices = SplitCommaText(aEnumValues);
-    for (int i = 0; i < choices.size(); ++i) {
-        pugi::xml_node choice = item.append_child("Enum");
-        SetAttrString(choice, QStringLiteral("Name"), choices[i]);
-        SetAttrInt(choice, QStringLiteral("Value"), i);
-    }
-}
-
-void TfrmRecordInput::AddEnum(const QString& aName, int aValue, const QMetaEnum& aEnum)
-{
-    std::vector<std::pair<int, QString>> choices;
-    for (int i = 0; i < aEnum.keyCount(); ++i)
-        choices.emplace_back(aEnum.value(i), QString::fromLatin1(aEnum.key(i)));
-    std::stable_sort(choices.begin(), choices.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-
-    pugi::xml_node item = AppendItem(aName);
-    SetAttrInt(item, QStringLiteral("Value"), aValue);
-    SetAttrString(item, QStringLiteral("DataType"), PropDataTypeName(dtEnum));
-    for (const auto& [value, key] : choices) {
-        pugi::xml_node choice = item.append_child("Enum");
-        SetAttrString(choice, QStringLiteral("Name"), key);
-        SetAttrInt(choice, QStringLiteral("Value"), value);
-    }
-}
-
 void TfrmRecordInput::BuildTree()
 {
     EndEdit();
-    const pugi::xml_node root = FDom.document_element();
     // An item the tree cannot show is reported once, here, instead of on every repaint.
-    for (pugi::xml_node item : root.children("Item"))
-        GetValueFromNode(item);
-    mModel->Rebuild(root);
+    FFields.CheckItems();
+    mModel->Rebuild(FFields.Root());
     ui->vtRecordInput->expandAll();
 }
 
 void TfrmRecordInput::ShowRecord()
 {
     BuildTree();
-    Prompts().ExecDialog(this);
-    qCDebug(lcCommands).noquote() << FormatXMLText(DocumentToXML(FDom), QStringLiteral("\t"));
-}
-
-QString TfrmRecordInput::ValueByName(const QString& aName, const QString& aDefault) const
-{
-    // Compared in code rather than through an XPath literal, so that names holding quotes
-    // or apostrophes find their items too.
-    const QByteArray name = ToXml(aName);
-    for (pugi::xml_node item : FDom.document_element().children("Item")) {
-        const pugi::xml_attribute itemName = item.attribute("Name");
-        if (IsHeading(item) || !itemName || name != itemName.value())
-            continue;
-        return GetAttrString(QStringLiteral("Value"), item, aDefault);
-    }
-    return aDefault;
-}
-
-QString TfrmRecordInput::GetValueFromNode(pugi::xml_node aItem)
-{
-    TPropDataType type = dtNone;
-    if (!PropDataTypeFromName(GetAttrString(QStringLiteral("DataType"), aItem, QString()), type))
-        throw EVarnexError(QStringLiteral("TfrmRecordInput.GetValueFromNode: Datentyp niht definiert."));
-    if (type == dtEnum)
-        return GetAttrString(QStringLiteral("Name"), ChosenEnum(aItem), QString());
-    return GetAttrString(QStringLiteral("Value"), aItem, QString());
+    ExecDialog(this);
+    qCDebug(lcCommands).noquote() << FormatXMLText(DocumentToXML(FFields.Dom()), QStringLiteral("\t"));
 }
 
 bool TfrmRecordInput::IsEditing() const
@@ -551,7 +363,7 @@ void TfrmRecordInput::showEvent(QShowEvent* aEvent)
     QDialog::showEvent(aEvent);
     QTreeView* tree = ui->vtRecordInput;
     for (QModelIndex node = mModel->index(0, 0, {}); node.isValid(); node = tree->indexBelow(node)) {
-        if (IsEditable(mModel->ItemOf(node))) {
+        if (TRecordFields::IsEditable(mModel->ItemOf(node))) {
             tree->selectionModel()->setCurrentIndex(
                 node, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             // The node may have been current already, which starts nothing.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commands/ShortCutText.h"
+#include "commands/ShortCutKeys.h"
 
 #include <QLineEdit>
 

@@ -1,8 +1,7 @@
 #include "commands/ShortCutText.h"
 
-#include <QKeyEvent>
-
 #include <array>
+#include <span>
 
 namespace {
 
@@ -12,8 +11,8 @@ struct TKeyName
     const char* Name;
 };
 
-// Keys with a fixed German name; letters, digits and F-keys are built, the rest comes from
-// the keyboard layout.
+// Keys with a fixed German name; letters, digits and F-keys are built, keys that type a
+// character are named by it.
 constexpr std::array<TKeyName, 17> kKeyNames{{
     {Qt::Key_Backspace, "Rück"},
     {Qt::Key_Tab, "Tab"},
@@ -35,6 +34,22 @@ constexpr std::array<TKeyName, 17> kKeyNames{{
     {Qt::Key_Backtab, "Tab"},
 }};
 
+// Other keys without a character, under the names key sequences have always been written
+// with.
+constexpr std::array<TKeyName, 6> kOtherKeyNames{{
+    {Qt::Key_Print, "Print"},
+    {Qt::Key_Pause, "Pause"},
+    {Qt::Key_SysReq, "SysReq"},
+    {Qt::Key_Clear, "Clear"},
+    {Qt::Key_Menu, "Menu"},
+    {Qt::Key_Help, "Help"},
+}};
+
+constexpr std::span<const TKeyName> kNameTables[] = {kKeyNames, kOtherKeyNames};
+
+// Keys below this code stand for the character of that code.
+constexpr int kFirstSpecialKey = 0x01000000;
+
 struct TPrefix
 {
     const char* Text;
@@ -47,6 +62,40 @@ constexpr std::array<TPrefix, 4> kPrefixes{{
     {"Alt+", Qt::AltModifier},
     {"^", Qt::ControlModifier},
 }};
+
+Qt::Key KeyFromName(const QString& aName)
+{
+    if (aName.isEmpty())
+        return Qt::Key_unknown;
+    if (aName.size() == 1) {
+        const QChar c = aName.at(0).toUpper();
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            return Qt::Key(Qt::Key_A + (c.unicode() - 'A'));
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            return Qt::Key(Qt::Key_0 + (c.unicode() - '0'));
+    }
+    if (aName.size() >= 2 && (aName.at(0) == QLatin1Char('F') || aName.at(0) == QLatin1Char('f'))) {
+        bool ok = false;
+        const int number = aName.mid(1).toInt(&ok);
+        if (ok && number >= 1 && number <= 24 && !aName.mid(1).startsWith(QLatin1Char('0')))
+            return Qt::Key(Qt::Key_F1 + number - 1);
+    }
+    for (std::span<const TKeyName> table : kNameTables)
+        for (const TKeyName& entry : table)
+            if (aName.compare(QString::fromUtf8(entry.Name), Qt::CaseInsensitive) == 0)
+                return entry.Key;
+    // A key that types one character; accepted only when it gives back the same name, so
+    // that composite texts are never taken for one key.
+    const QList<uint> codes = aName.toUcs4();
+    if (codes.size() == 1) {
+        const Qt::Key key = Qt::Key(QChar::toUpper(char32_t(codes[0])));
+        if (key < kFirstSpecialKey && KeyName(key).compare(aName, Qt::CaseInsensitive) == 0)
+            return key;
+    }
+    return Qt::Key_unknown;
+}
+
+} // namespace
 
 bool IsModifierKey(int aKey)
 {
@@ -67,39 +116,6 @@ bool IsModifierKey(int aKey)
     }
 }
 
-Qt::Key KeyFromName(const QString& aName)
-{
-    if (aName.isEmpty())
-        return Qt::Key_unknown;
-    if (aName.size() == 1) {
-        const QChar c = aName.at(0).toUpper();
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            return Qt::Key(Qt::Key_A + (c.unicode() - 'A'));
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-            return Qt::Key(Qt::Key_0 + (c.unicode() - '0'));
-    }
-    if (aName.size() >= 2 && (aName.at(0) == QLatin1Char('F') || aName.at(0) == QLatin1Char('f'))) {
-        bool ok = false;
-        const int number = aName.mid(1).toInt(&ok);
-        if (ok && number >= 1 && number <= 24 && !aName.mid(1).startsWith(QLatin1Char('0')))
-            return Qt::Key(Qt::Key_F1 + number - 1);
-    }
-    for (const TKeyName& entry : kKeyNames)
-        if (aName.compare(QString::fromUtf8(entry.Name), Qt::CaseInsensitive) == 0)
-            return entry.Key;
-    // A key that the layout names: accept its name only when it gives back the same name, so
-    // that "Ctrl+X" and other composite texts are never taken for one key.
-    const QKeySequence sequence = QKeySequence::fromString(aName, QKeySequence::NativeText);
-    if (sequence.count() == 1 && sequence[0].keyboardModifiers() == Qt::NoModifier) {
-        const Qt::Key key = sequence[0].key();
-        if (!IsModifierKey(key) && KeyName(key).compare(aName, Qt::CaseInsensitive) == 0)
-            return key;
-    }
-    return Qt::Key_unknown;
-}
-
-} // namespace
-
 QString KeyName(Qt::Key aKey)
 {
     if (aKey >= Qt::Key_F1 && aKey <= Qt::Key_F24)
@@ -108,17 +124,18 @@ QString KeyName(Qt::Key aKey)
         return QString(QChar(char16_t('A' + (aKey - Qt::Key_A))));
     if (aKey >= Qt::Key_0 && aKey <= Qt::Key_9)
         return QString(QChar(char16_t('0' + (aKey - Qt::Key_0))));
-    for (const TKeyName& entry : kKeyNames)
-        if (entry.Key == aKey)
-            return QString::fromUtf8(entry.Name);
-    if (aKey == Qt::Key_unknown || aKey == 0 || IsModifierKey(aKey))
+    for (std::span<const TKeyName> table : kNameTables)
+        for (const TKeyName& entry : table)
+            if (entry.Key == aKey)
+                return QString::fromUtf8(entry.Name);
+    if (aKey <= 0 || aKey >= kFirstSpecialKey || IsModifierKey(aKey))
         return {};
-    const QString name = QKeySequence(aKey).toString(QKeySequence::NativeText);
-    // Names Qt makes up for unknown codes ("0x1234", or broken surrogates for codes beyond
-    // Unicode such as dead keys) are no names.
-    if (name.isEmpty() || name.startsWith(QStringLiteral("0x")) || !name.isValidUtf16())
+    // A character key is named by its character, in capitals. Codes that are no printable
+    // character (dead keys, codes beyond Unicode) have no name.
+    const char32_t code = QChar::toUpper(char32_t(aKey));
+    if (code > QChar::LastValidCodePoint || !QChar::isPrint(code) || QChar::isSpace(code))
         return {};
-    return name;
+    return QString::fromUcs4(&code, 1);
 }
 
 QString ShortCutToText(QKeyCombination aKey)
@@ -135,13 +152,6 @@ QString ShortCutToText(QKeyCombination aKey)
     if (mods & Qt::AltModifier)
         text += QStringLiteral("Alt+");
     return text + name;
-}
-
-QString ShortCutToText(const QKeySequence& aSequence)
-{
-    if (aSequence.isEmpty())
-        return {};
-    return ShortCutToText(aSequence[0]);
 }
 
 QKeyCombination TextToShortCut(const QString& aText)
@@ -170,26 +180,4 @@ QKeyCombination TextToShortCut(const QString& aText)
     if (key == Qt::Key_Enter)
         return QKeyCombination(mods, Qt::Key_Return);
     return QKeyCombination(mods, key);
-}
-
-QKeySequence TextToKeySequence(const QString& aText)
-{
-    const QKeyCombination key = TextToShortCut(aText);
-    return IsShortCut(key) ? QKeySequence(key) : QKeySequence();
-}
-
-QKeyCombination KeyEventToShortCut(const QKeyEvent* aEvent)
-{
-    const int key = aEvent->key();
-    // A key without a name could never be stored or matched, and would wipe what a
-    // capture field holds.
-    if (key == 0 || key == Qt::Key_unknown || IsModifierKey(key) || KeyName(Qt::Key(key)).isEmpty())
-        return kNoShortCut;
-    Qt::KeyboardModifiers mods =
-        aEvent->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (key == Qt::Key_Backtab)
-        return QKeyCombination(mods | Qt::ShiftModifier, Qt::Key_Tab);
-    if (key == Qt::Key_Enter)
-        return QKeyCombination(mods, Qt::Key_Return);
-    return QKeyCombination(mods, Qt::Key(key));
 }

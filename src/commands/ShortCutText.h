@@ -1,10 +1,7 @@
 #pragma once
 
 #include <QKeyCombination>
-#include <QKeySequence>
 #include <QString>
-
-class QKeyEvent;
 
 // The text form of a key combination, as command elements, stored action shortcuts and the
 // key dispatch use it: "Umsch+", "Strg+", "Alt+" in this order, then the key name
@@ -20,18 +17,13 @@ inline bool IsShortCut(QKeyCombination aKey)
 
 // Keypad and Meta modifiers are dropped; a key without a name gives the empty text.
 QString ShortCutToText(QKeyCombination aKey);
-// The first combination of the sequence.
-QString ShortCutToText(const QKeySequence& aSequence);
 
 // Prefixes in any order and any case, "^" as another prefix for Ctrl, the key name in any
 // case. Anything else gives kNoShortCut.
 QKeyCombination TextToShortCut(const QString& aText);
-// An empty sequence for no shortcut.
-QKeySequence TextToKeySequence(const QString& aText);
 
-// The combination a key press stands for; kNoShortCut for a lone modifier key or a key
-// without a name.
-QKeyCombination KeyEventToShortCut(const QKeyEvent* aEvent);
+// Shift, Ctrl, Alt, the lock keys and their kin: keys that never make a shortcut alone.
+bool IsModifierKey(int aKey);
 
 // The key name alone ("F5", "Entf", "A"); empty when the key has none.
 QString KeyName(Qt::Key aKey);

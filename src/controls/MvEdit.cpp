@@ -1,8 +1,8 @@
 #include "controls/MvEdit.h"
 
-#include "ui/ErrorGuard.h"
-#include "ui/Prompts.h"
-#include "ui/VarnexError.h"
+#include "base/ErrorGuard.h"
+#include "base/Prompts.h"
+#include "base/VarnexError.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -238,7 +238,7 @@ void TMvEdit::DoValidate()
         FOldValue = entered;
     } else {
         if (!FInvalidInputMessage.isEmpty())
-            Prompts().ShowError(this, FInvalidInputMessage);
+            Prompts().ShowError(FInvalidInputMessage);
         if (OnInvalidInput)
             OnInvalidInput(this, entered);
         ReplaceTextKeepCaret(FOldValue);
@@ -272,14 +272,14 @@ void TMvEdit::DoValidate()
             OnInvalidRange(this, FMinValue, FMaxValue, AsFloat());
         SetAsFloat(FMinValue);
         if (!FInvalidRangeMessage.isEmpty())
-            Prompts().ShowError(this, FInvalidRangeMessage);
+            Prompts().ShowError(FInvalidRangeMessage);
     }
     if (FMaxValue != 0.0 && AsFloat() > FMaxValue) {
         if (OnInvalidRange)
             OnInvalidRange(this, FMinValue, FMaxValue, AsFloat());
         SetAsFloat(FMaxValue);
         if (!FInvalidRangeMessage.isEmpty())
-            Prompts().ShowError(this, FInvalidRangeMessage);
+            Prompts().ShowError(FInvalidRangeMessage);
     }
 
     FDecimalSeparatorPressed = text().contains(separator);
@@ -335,7 +335,7 @@ void TMvEdit::TextChanged()
     FDecimalSeparatorPressed = text().contains(DecimalSeparator());
     if (FNumMode) {
         if (FValidateMode == vmInput)
-            Guarded(this, [this] { Validate(); });
+            Guarded([this] { Validate(); });
     } else if (!FInfoText.isEmpty()) {
         SetTextColor(!hasFocus() && ShowsInfoText() ? InfoTextColor() : FNormalColor);
     }
@@ -345,7 +345,7 @@ void TMvEdit::keyPressEvent(QKeyEvent* aEvent)
 {
     if (FVariant == TVariant::NumEdit
         && (aEvent->key() == Qt::Key_Return || aEvent->key() == Qt::Key_Enter)) {
-        Guarded(this, [this] { Validate(); });
+        Guarded([this] { Validate(); });
         aEvent->accept();
         return;
     }
@@ -375,7 +375,7 @@ void TMvEdit::focusOutEvent(QFocusEvent* aEvent)
     if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
         if (FValidateMode == vmInput || FValidateMode == vmExit) {
             TValidateModeOverride exitOnly(FValidateMode, vmExit);
-            Guarded(this, [this] { Validate(); });
+            Guarded([this] { Validate(); });
         }
         FillInfoText();
     }

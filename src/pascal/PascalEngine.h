@@ -53,13 +53,16 @@ struct THostValue
 
 // The host's side of a registered routine: the arguments in declaration order (converted to
 // the declared parameter types), the result for a function (ignored for a procedure).
-// A host function may throw EVarnexError (ui/VarnexError.h); the run then ends with that
+// A host function may throw EVarnexError (base/VarnexError.h); the run then ends with that
 // message as its run-time error.
 using THostFunction = std::function<THostValue(const QList<THostValue>& aArguments)>;
 
 struct TEngineLimits
 {
     int MaxRunTimeMs = 5000;                   // a run that takes longer ends with an error
+    // Milliseconds that do not count toward MaxRunTimeMs (time the host spent waiting for
+    // its user), as a running total; only its growth during a run is subtracted.
+    std::function<qint64()> UncountedMs;
     int MaxCallDepth = 1000;                   // deeper recursion ends with an error
     qint64 MaxStringOrArrayBytes = 64ll << 20; // larger strings and arrays end with an error
 };

@@ -75,6 +75,7 @@ TRuntime::~TRuntime()
 void TRuntime::Start()
 {
     FTimer.start();
+    FUncountedAtStart = Limits.UncountedMs ? Limits.UncountedMs() : 0;
     char probe;
     const quintptr here = reinterpret_cast<quintptr>(&probe);
     const quintptr low = reinterpret_cast<quintptr>(StackLowEnd());
@@ -99,7 +100,7 @@ void TRuntime::HeapExhausted(void* aContext)
 void TRuntime::CheckTime(TSourcePos aPos)
 {
     Steps = kStepsPerCheck;
-    if (FTimer.elapsed() > Limits.MaxRunTimeMs)
+    if (ElapsedMs() > Limits.MaxRunTimeMs)
         TimeLimit(aPos);
 }
 

@@ -79,7 +79,11 @@ public:
             CheckTime(aPos);
     }
     void CheckTime(TSourcePos aPos);
-    qint64 ElapsedMs() const { return FTimer.elapsed(); }
+    // The run's time so far, without the time the host says does not count.
+    qint64 ElapsedMs() const
+    {
+        return FTimer.elapsed() - (Limits.UncountedMs ? Limits.UncountedMs() - FUncountedAtStart : 0);
+    }
 
     // Entering and leaving a script routine: recursion depth and the machine stack.
     void EnterCall(TSourcePos aPos)
@@ -113,6 +117,7 @@ private:
     static void HeapExhausted(void* aContext);
 
     QElapsedTimer FTimer;
+    qint64 FUncountedAtStart = 0;
     const char* FStackLimit = nullptr;
     THeapBudget FBudget;
     THeapBudget* FPreviousBudget = nullptr;

@@ -3,16 +3,91 @@
 #include "log/Log.h"
 #include "pascal/PascalEngine.h"
 #include "scripting/Crc.h"
-#include "ui/Prompts.h"
+#include "base/Prompts.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QRegularExpression>
 #include <QLocale>
 
+#include <vector>
+
 using pascal::THostValue;
 
 namespace {
+
+struct THostRoutine
+{
+    const char* Declaration;
+    THostValue (*Call)(TVarnexScript& aScript, const QList<THostValue>& aArgs);
+};
+
+QString Text(const QList<THostValue>& aArgs)
+{
+    return QString::fromLatin1(aArgs.value(0).String);
+}
+
+THostValue Line(TVarnexScript& aScript, TModemLineType aType)
+{
+    return THostValue::FromBoolean(aScript.OnGetModemLine ? aScript.OnGetModemLine(aType) : false);
+}
+
+void SetLine(TVarnexScript& aScript, TModemLineType aType, const QList<THostValue>& aArgs)
+{
+    if (aScript.OnSetModemLine)
+        aScript.OnSetModemLine(aType, aArgs.value(0).Boolean);
+}
+
+// The routines every script can call, declared as Pascal source.
+const std::vector<THostRoutine>& HostRoutines()
+{
+    static const std::vector<THostRoutine> routines = {
+        {"procedure Send(const aText: string);",
+         [](TVarnexScript& s, const QList<THostValue>& a) {
+             if (s.OnSendString)
+                 s.OnSendString(Text(a), QStringLiteral("From Script"));
+             return THostValue();
+         }},
+        {"procedure writeln(const aText: string);",
+         [](TVarnexScript& s, const QList<THostValue>& a) {
+             s.ScriptWriteln(Text(a));
+             return THostValue();
+         }},
+        {"procedure SetDTR(aSet: boolean);",
+         [](TVarnexScript& s, const QList<THostValue>& a) {
+             SetLine(s, mltDTR, a);
+             return THostValue();
+         }},
+        {"procedure SetRTS(aSet: boolean);",
+         [](TVarnexScript& s, const QList<THostValue>& a) {
+             SetLine(s, mltRTS, a);
+             return THostValue();
+         }},
+        {"function GetRTS: boolean;", [](TVarnexScript& s, const QList<THostValue>&) { return Line(s, mltRTS); }},
+        {"function GetCTS: boolean;", [](TVarnexScript& s, const QList<THostValue>&) { return Line(s, mltCTS); }},
+        {"function GetDSR: boolean;", [](TVarnexScript& s, const QList<THostValue>&) { return Line(s, mltDSR); }},
+        {"function GetDTR: boolean;", [](TVarnexScript& s, const QList<THostValue>&) { return Line(s, mltDTR); }},
+        {"function GetRing: boolean;",
+         [](TVarnexScript& s, const QList<THostValue>&) { return Line(s, mltRing); }},
+        {"procedure ShowMessage(const aMsg: string);",
+         [](TVarnexScript& s, const QList<THostValue>& a) {
+             if (s.OnShowMessage)
+                 s.OnShowMessage(Text(a));
+             else
+                 Prompts().ShowMessage(Text(a));
+             return THostValue();
+         }},
+        {"function CRC16(aInitCRC: cardinal; aText: String): WORD;",
+         [](TVarnexScript&, const QList<THostValue>& a) {
+             return THostValue::FromInteger(Crc16(quint32(a.value(0).Integer), a.value(1).String));
+         }},
+        {"function CRC32(aInitCRC: cardinal; aText: String): Cardinal;",
+         [](TVarnexScript&, const QList<THostValue>& a) {
+             return THostValue::FromInteger(Crc32(quint32(a.value(0).Integer), a.value(1).String));
+         }},
+    };
+    return routines;
+}
 
 QString LongTime(const QTime& aTime)
 {
@@ -26,20 +101,12 @@ QString LongTime(const QTime& aTime)
 
 const QStringList& TVarnexScript::HostDeclarations()
 {
-    static const QStringList declarations = {
-        QStringLiteral("procedure Send(const aText: string);"),
-        QStringLiteral("procedure writeln(const aText: string);"),
-        QStringLiteral("procedure SetDTR(aSet: boolean);"),
-        QStringLiteral("procedure SetRTS(aSet: boolean);"),
-        QStringLiteral("function GetRTS: boolean;"),
-        QStringLiteral("function GetCTS: boolean;"),
-        QStringLiteral("function GetDSR: boolean;"),
-        QStringLiteral("function GetDTR: boolean;"),
-        QStringLiteral("function GetRing: boolean;"),
-        QStringLiteral("procedure ShowMessage(const aMsg: string);"),
-        QStringLiteral("function CRC16(aInitCRC: cardinal; aText: String): WORD;"),
-        QStringLiteral("function CRC32(aInitCRC: cardinal; aText: String): Cardinal;"),
-    };
+    static const QStringList declarations = [] {
+        QStringList result;
+        for (const THostRoutine& routine : HostRoutines())
+            result << QString::fromLatin1(routine.Declaration);
+        return result;
+    }();
     return declarations;
 }
 
@@ -68,55 +135,12 @@ TVarnexScript::TOutcome TVarnexScript::ExecuteScript(const QString& aScript,
     pascal::TEngine engine;
     pascal::TEngineLimits limits;
     limits.MaxRunTimeMs = aMaxRunTimeMs;
+    limits.UncountedMs = &TUserWait::TotalMs;
     engine.SetLimits(limits);
 
-    auto noResult = [] { return THostValue(); };
-    auto text = [](const QList<THostValue>& aArgs) { return QString::fromLatin1(aArgs.value(0).String); };
-    auto line = [this](TModemLineType aType) {
-        return THostValue::FromBoolean(OnGetModemLine ? OnGetModemLine(aType) : false);
-    };
-    const QStringList& declarations = HostDeclarations();
-    const QList<pascal::THostFunction> functions = {
-        [this, text, noResult](const QList<THostValue>& a) {
-            if (OnSendString)
-                OnSendString(text(a), QStringLiteral("From Script"));
-            return noResult();
-        },
-        [this, text, noResult](const QList<THostValue>& a) {
-            ScriptWriteln(text(a));
-            return noResult();
-        },
-        [this, noResult](const QList<THostValue>& a) {
-            if (OnSetModemLine)
-                OnSetModemLine(mltDTR, a.value(0).Boolean);
-            return noResult();
-        },
-        [this, noResult](const QList<THostValue>& a) {
-            if (OnSetModemLine)
-                OnSetModemLine(mltRTS, a.value(0).Boolean);
-            return noResult();
-        },
-        [line](const QList<THostValue>&) { return line(mltRTS); },
-        [line](const QList<THostValue>&) { return line(mltCTS); },
-        [line](const QList<THostValue>&) { return line(mltDSR); },
-        [line](const QList<THostValue>&) { return line(mltDTR); },
-        [line](const QList<THostValue>&) { return line(mltRing); },
-        [this, text, noResult](const QList<THostValue>& a) {
-            if (OnShowMessage)
-                OnShowMessage(text(a));
-            else
-                Prompts().ShowMessage(nullptr, text(a));
-            return noResult();
-        },
-        [](const QList<THostValue>& a) {
-            return THostValue::FromInteger(Crc16(quint32(a.value(0).Integer), a.value(1).String));
-        },
-        [](const QList<THostValue>& a) {
-            return THostValue::FromInteger(Crc32(quint32(a.value(0).Integer), a.value(1).String));
-        },
-    };
-    for (qsizetype i = 0; i < declarations.size(); ++i)
-        engine.RegisterFunction(declarations[i], functions[i]);
+    for (const THostRoutine& routine : HostRoutines())
+        engine.RegisterFunction(QString::fromLatin1(routine.Declaration),
+                                [this, &routine](const QList<THostValue>& aArgs) { return routine.Call(*this, aArgs); });
     QByteArray storage = mText;
     engine.RegisterStringVariable(QStringLiteral("Text"), &storage);
 

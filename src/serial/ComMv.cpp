@@ -1,14 +1,11 @@
 #include "serial/ComMv.h"
 
-#include "serial/Einstellungen.h"
+#include "serial/PortDialogs.h"
 #include "serial/PortRegistry.h"
-#include "ui/Prompts.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLocale>
-#include <QScopeGuard>
 #include <QThread>
 
 #include <memory>
@@ -20,31 +17,25 @@ TComMv::TComMv(QObject* aOwner)
 
 bool TComMv::Eigenschaften()
 {
-    TEinstellungen dialog(*this, QApplication::activeWindow());
-    FEinstellungen = &dialog;
-    const auto release = qScopeGuard([this] { FEinstellungen = nullptr; });
-    dialog.setWindowTitle(CaptionForm());
-    dialog.SetPortCaption(CaptionPort());
-    dialog.SetPropertiesCaption(CaptionProperties());
-    dialog.SetOKCaption(CaptionOK());
-
+    IPortDialogs* dialogs = PortDialogs();
+    if (!dialogs)
+        return false;
     nPortAlt = Port();
     lBaudAlt = Baud();
     lDataBitsAlt = DataBits();
     lStopBitsAlt = StopBits();
     lParityAlt = Parity();
 
-    QStringList entries;
-    GetRegistryPortList(entries);
-    if (entries.isEmpty())
-        GetProbedPortList(entries);
+    QStringList texts;
+    GetRegistryPortList(texts);
+    if (texts.isEmpty())
+        GetProbedPortList(texts);
 
-    int widest = 0;
-    for (const QString& entry : std::as_const(entries)) {
-        widest = qMax(widest, dialog.TextWidth(entry));
+    QList<TPortEntry> entries;
+    for (const QString& text : std::as_const(texts)) {
         // Opening real devices can take a moment each; keep the window alive meanwhile.
         QCoreApplication::processEvents();
-        const int number = PortNumberFromEntry(entry);
+        const int number = PortNumberFromEntry(text);
         bool available = false;
         if (number >= 0) {
             std::unique_ptr<ISerialDevice> probe = TPortRegistry::Instance().CreateDevice(number);
@@ -55,12 +46,9 @@ bool TComMv::Eigenschaften()
         }
         // The port in use may well refuse a second open; it stays selectable all the same.
         const bool current = number >= 0 && number == Port();
-        dialog.AddEntry(entry, available || current, current);
+        entries << TPortEntry{text, available || current, current};
     }
-    dialog.ArrangeEntries(widest);
-
-    // There is nothing to cancel: every choice in the dialog has already taken effect.
-    Prompts().ExecDialog(&dialog);
+    dialogs->SelectPort(*this, entries);
     return true;
 }
 

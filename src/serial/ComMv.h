@@ -4,8 +4,6 @@
 
 #include <QByteArray>
 
-class QWidget;
-
 // Adds to the port the status texts, single-byte and block transfers, a message-pumping
 // delay and the captions of the port-selection dialog.
 class TComMv : public T_QCCom32
@@ -16,8 +14,8 @@ public:
 
     explicit TComMv(QObject* aOwner = nullptr);
 
-    // The port-selection dialog; true once it has been shown. A port chosen there is set
-    // at once and left closed.
+    // The port-selection dialog; true once it has been shown (false without a user
+    // interface). A port chosen there is set at once and left closed.
     virtual bool Eigenschaften();
 
     QString CommStatus() const;
@@ -43,7 +41,6 @@ public:
     void SetCaptionForm(const QString& a) { FFormCaption = a; }
     bool Locked() const { return FLocked; }
     void SetLocked(bool aLocked) { FLocked = aLocked; }
-    QWidget* frmProp() const { return FEinstellungen; }
 
 protected:
     QString FEigenschaftenCaption;
@@ -52,9 +49,7 @@ protected:
     QString FAktualisierenCaption;
     QString FRadioGBCaption;
     QString FFormCaption;
-    QWidget* FEinstellungen = nullptr;
     bool FLocked = false;
-    bool FWithCaption = false;
     // The line parameters as they were when the port-selection dialog opened.
     int nPortAlt = 0;
     int lBaudAlt = 0;

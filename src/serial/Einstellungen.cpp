@@ -1,7 +1,7 @@
 #include "serial/Einstellungen.h"
 
 #include "serial/ComMv.h"
-#include "ui/Prompts.h"
+#include "base/Prompts.h"
 #include "ui_Einstellungen.h"
 
 #include <QButtonGroup>
@@ -145,7 +145,7 @@ void TEinstellungen::butEigenschaftenClick()
     // evidently means to use it.
     if (!FPort.Opened() && !FPort.Open()) {
         const QString text = QStringLiteral("Port %1 steht im Moment nicht zu Verfügung").arg(FPort.Port());
-        Prompts().Ask(this, IPrompts::TKind::Warning, text, {IPrompts::TButton::Ok},
+        Prompts().Ask(IPrompts::TKind::Warning, text, {IPrompts::TButton::Ok},
                       QStringLiteral("Fehler beim Zugriff auf Schnittstelle"));
     }
     FPort.properties();

@@ -1,7 +1,7 @@
 #include "serial/LineSettingsDialog.h"
 
 #include "serial/FlowControl.h"
-#include "ui/Prompts.h"
+#include "base/Prompts.h"
 #include "ui_LineSettingsDialog.h"
 
 #include <QIntValidator>
@@ -63,7 +63,7 @@ TDeviceLineSettings TLineSettingsDialog::Settings() const
 void TLineSettingsDialog::accept()
 {
     if (ui->cbBaud->currentText().toInt() <= 0) {
-        Prompts().ShowMessage(this, QStringLiteral("Bitte eine Baudrate größer als 0 eingeben."));
+        Prompts().ShowMessage(QStringLiteral("Bitte eine Baudrate größer als 0 eingeben."));
         ui->cbBaud->setFocus();
         return;
     }

@@ -1,27 +1,10 @@
 #include "serial/PortRegistry.h"
 
 #include "serial/LoopbackDevice.h"
+#include "serial/PortNames.h"
 #include "serial/QtSerialDevice.h"
 
-#include <QFileInfo>
-#include <QRegularExpression>
 #include <QSerialPortInfo>
-
-namespace {
-
-struct TFixedRange
-{
-    const char* Prefix;
-    int First;
-};
-
-#if !defined(Q_OS_WIN)
-// Linux device families with fixed numbers; each family covers 32 numbers.
-constexpr TFixedRange kRanges[] = {{"/dev/ttyS", 1}, {"/dev/ttyUSB", 33}, {"/dev/ttyACM", 65}};
-constexpr int kRangeSize = 32;
-#endif
-
-} // namespace
 
 TPortRegistry& TPortRegistry::Instance()
 {
@@ -35,14 +18,7 @@ QString TPortRegistry::DevicePath(int aPort) const
         return {};
     if (aPort >= kFirstBoundPort)
         return FBindings.value(aPort);
-#if defined(Q_OS_WIN)
-    return aPort > 0 ? QStringLiteral("COM%1").arg(aPort) : QString();
-#else
-    for (const TFixedRange& range : kRanges)
-        if (aPort >= range.First && aPort < range.First + kRangeSize)
-            return QString::fromLatin1(range.Prefix) + QString::number(aPort - range.First);
-    return {};
-#endif
+    return PortNames::FixedDevicePath(aPort);
 }
 
 int TPortRegistry::PortNumberOf(const QString& aPath) const
@@ -50,23 +26,7 @@ int TPortRegistry::PortNumberOf(const QString& aPath) const
     for (auto it = FBindings.cbegin(); it != FBindings.cend(); ++it)
         if (it.value() == aPath)
             return it.key();
-#if defined(Q_OS_WIN)
-    static const QRegularExpression com(QStringLiteral("^(?:\\\\\\\\\\.\\\\)?COM(\\d+)$"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    const auto m = com.match(aPath);
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-#else
-    for (const TFixedRange& range : kRanges) {
-        const QString prefix = QString::fromLatin1(range.Prefix);
-        if (!aPath.startsWith(prefix))
-            continue;
-        bool ok = false;
-        const int index = aPath.mid(prefix.size()).toInt(&ok);
-        if (ok && index >= 0 && index < kRangeSize && QString::number(index) == aPath.mid(prefix.size()))
-            return range.First + index;
-    }
-    return -1;
-#endif
+    return PortNames::FixedPortNumber(aPath);
 }
 
 bool TPortRegistry::Bind(int aPort, const QString& aPath)
@@ -126,14 +86,10 @@ QStringList TPortRegistry::MachinePorts()
     QStringList result;
     const auto ports = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo& info : ports) {
-#if defined(Q_OS_WIN)
-        result << info.portName();
-#else
-        const QString path = info.systemLocation();
-        if (PortNumberOf(path) < 0)
-            Bind(path);
-        result << path;
-#endif
+        const QString name = PortNames::SystemName(info);
+        if (PortNumberOf(name) < 0)
+            Bind(name);
+        result << name;
     }
     return result;
 }

@@ -1,11 +1,11 @@
 #include "serial/QCCom32.h"
 
-#include "serial/LineSettingsDialog.h"
+#include "serial/PortDialogs.h"
+#include "serial/PortNames.h"
 #include "serial/PortRegistry.h"
-#include "ui/Prompts.h"
+#include "base/Prompts.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QThread>
 #include <QTimer>
 
@@ -20,9 +20,6 @@ constexpr int kMaxProbedPort = 255;
 T_QCCom32::T_QCCom32(QObject* aOwner)
     : QObject(aOwner)
 {
-#if defined(Q_OS_WIN)
-    FNT = true;
-#endif
     Timer = new QTimer(this);
     Timer->setInterval(kDefaultResponseMs);
     Timer->setSingleShot(false);
@@ -63,14 +60,14 @@ bool T_QCCom32::Open()
         }
         if (!boolShowErrors)
             return false;
-        const auto answer = Prompts().Ask(nullptr, IPrompts::TKind::Warning,
+        const auto answer = Prompts().Ask(IPrompts::TKind::Warning,
                                           QStringLiteral("Error opening COM%1: ").arg(nPort),
                                           {IPrompts::TButton::Abort, IPrompts::TButton::Retry});
         if (answer != IPrompts::TButton::Retry)
             return false;
     }
     if (!hPort->ApplySettings(DeviceSettings()))
-        Prompts().ShowMessage(nullptr, QStringLiteral("Error setting DCB"));
+        Prompts().ShowMessage(QStringLiteral("Error setting DCB"));
     // Lines requested off are left as the driver has them.
     if (FRTS)
         hPort->SetRts(true);
@@ -107,7 +104,7 @@ QString T_QCCom32::Read()
     QString result;
     if (boolInUse) {
         if (boolShowErrors)
-            Prompts().ShowMessage(nullptr, QStringLiteral("Port is in use -- operation aborted"));
+            Prompts().ShowMessage(QStringLiteral("Port is in use -- operation aborted"));
         return result;
     }
     boolInUse = true;
@@ -130,7 +127,7 @@ QString T_QCCom32::Read()
             QThread::msleep(1);
         }
         if (boolExpired && boolShowErrors)
-            Prompts().Ask(nullptr, IPrompts::TKind::Warning, QStringLiteral("Wrtite Timeout"),
+            Prompts().Ask(IPrompts::TKind::Warning, QStringLiteral("Wrtite Timeout"),
                           {IPrompts::TButton::Abort, IPrompts::TButton::Retry});
     }
     Timer->stop();
@@ -154,22 +151,21 @@ void T_QCCom32::Flush()
 
 bool T_QCCom32::properties()
 {
-    if (!Opened())
+    IPortDialogs* dialogs = PortDialogs();
+    if (!Opened() || !dialogs)
         return false;
     TDeviceLineSettings settings = DeviceSettings();
     settings.Flag = FFlag;
     if (lParity != paNone)
         settings.Flag |= DcbFlag::Parity;
-    TLineSettingsDialog dialog(QStringLiteral("Com%1").arg(nPort), settings);
-    if (Prompts().ExecDialog(&dialog) == 0)
+    if (!dialogs->EditLineSettings(QStringLiteral("Com%1").arg(nPort), settings))
         return false;
-    const TDeviceLineSettings chosen = dialog.Settings();
-    SetBaud(chosen.Baud);
-    SetStopBits(chosen.StopBits);
-    SetParity(chosen.Parity);
-    SetDataBits(chosen.DataBits);
-    if (chosen.Flag != FFlag) {
-        FFlag = chosen.Flag;
+    SetBaud(settings.Baud);
+    SetStopBits(settings.StopBits);
+    SetParity(settings.Parity);
+    SetDataBits(settings.DataBits);
+    if (settings.Flag != FFlag) {
+        FFlag = settings.Flag;
         RaiseParamChange();
         if (Opened())
             Reopen();
@@ -298,17 +294,18 @@ void T_QCCom32::GetRegistryPortList(QStringList& aList)
 {
     TPortRegistry& registry = TPortRegistry::Instance();
     QStringList values;
-#if defined(Q_OS_WIN)
-    values = registry.MachinePorts();
-#else
-    for (const QString& path : registry.MachinePorts())
-        values << QStringLiteral("COM%1").arg(registry.PortNumberOf(path));
-#endif
+    auto add = [&values](const QString& aValue) {
+        if (!values.contains(aValue))
+            values << aValue;
+    };
+    for (const QString& name : registry.MachinePorts()) {
+        const int number = registry.PortNumberOf(name);
+        add(number >= 0 ? QStringLiteral("COM%1").arg(number) : name);
+    }
     const QMap<int, QString> bound = registry.Bindings();
     for (auto it = bound.cbegin(); it != bound.cend(); ++it)
-        if (!values.contains(QStringLiteral("COM%1").arg(it.key())))
-            values << QStringLiteral("COM%1").arg(it.key());
-    values << QStringLiteral("COM%1").arg(TPortRegistry::kLoopbackPort);
+        add(QStringLiteral("COM%1").arg(it.key()));
+    add(QStringLiteral("COM%1").arg(TPortRegistry::kLoopbackPort));
     aList = SortPortNames(values);
     for (QString& entry : aList) {
         const int number = PortNumberFromEntry(entry);
@@ -316,14 +313,13 @@ void T_QCCom32::GetRegistryPortList(QStringList& aList)
             entry += QStringLiteral(" (Loopback)");
             continue;
         }
-#if !defined(Q_OS_WIN)
-        // The device name follows the number, so the number still parses from the
-        // fourth character on.
-        const QString path = registry.DevicePath(number);
-        if (number >= 0 && !path.isEmpty())
-            entry += QStringLiteral(" (%1)").arg(
-                number >= TPortRegistry::kFirstBoundPort ? path : QFileInfo(path).fileName());
-#endif
+        // The device name follows the number, so the number still parses from the fourth
+        // character on.
+        const QString detail = number < 0 ? QString()
+                                          : PortNames::EntryDetail(registry.DevicePath(number),
+                                                                   number >= TPortRegistry::kFirstBoundPort);
+        if (!detail.isEmpty())
+            entry += QStringLiteral(" (%1)").arg(detail);
     }
 }
 

@@ -98,8 +98,6 @@ protected:
 private:
     void TimerExpired();
 
-    // True on Windows NT systems; kept for the device name form there.
-    bool FNT = false;
     quint32 FFlag = 0;
     std::unique_ptr<ISerialDevice> hPort;
     int nPort = 1;

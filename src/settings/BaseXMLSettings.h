@@ -7,8 +7,6 @@
 
 #include <memory>
 
-class QWidget;
-
 // The process-wide store behind the settings file: one XML document, loaded from the file
 // on first use, handed out element by element (created on request), written back on save.
 // Reached only through the singleton (AccessInstance / the subclass's Instance).
@@ -34,8 +32,8 @@ public:
     pugi::xml_node GetElement(const QString& aSelPath, bool aCreate);
     pugi::xml_node GetFormsRoot();
 
-    pugi::xml_node LoadForm(QWidget* aForm, const QString& aName, bool aDialog);
-    virtual pugi::xml_node SaveForm(QWidget* aForm, const QString& aName);
+    // The placement element of the window called aName; none when it was never saved.
+    pugi::xml_node FindFormElement(const QString& aName);
 
     QString LoadMRU(pugi::xml_node aMRURootElement, int aElementIndex);
     pugi::xml_node SaveMRU(const QString& aMRUEntry, pugi::xml_node aMRURootElement, int aMRULength);
@@ -59,7 +57,6 @@ protected:
     explicit TBaseXMLSettings(bool aXMLEnabled = true);
     void AddNotice(const QString& aText);
     void UpgradeDocument();
-    pugi::xml_node FindFormElement(const QString& aName);
 
 private:
     void LoadDocument();

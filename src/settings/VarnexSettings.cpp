@@ -3,7 +3,7 @@
 #include "notation/StringEncoder.h"
 #include "serial/PortRegistry.h"
 #include "serial/TermCom.h"
-#include "ui/VarnexError.h"
+#include "base/VarnexError.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "settings/XMLGlobal.h"
 
-#include "ui/VarnexError.h"
+#include "base/VarnexError.h"
 
 #include <QFile>
 #include <QLocale>
@@ -175,6 +175,15 @@ pugi::xml_node SelectSingleNode(pugi::xml_node aContext, const QString& aPath)
         throw EVarnexError(
             QStringLiteral("Ungültiger XPath-Ausdruck '%1': %2").arg(aPath, QString::fromUtf8(e.what())));
     }
+}
+
+pugi::xml_node ChildByName(pugi::xml_node aParent, const char* aElement, const QString& aName)
+{
+    const QByteArray name = ToXml(aName);
+    for (pugi::xml_node child : aParent.children(aElement))
+        if (qstrcmp(child.attribute("Name").value(), name.constData()) == 0)
+            return child;
+    return {};
 }
 
 pugi::xml_node GetOrCreateElement(const QString& aPath, pugi::xml_document* aDocument,

@@ -37,6 +37,9 @@ bool TextToDateTime(const QString& aText, QDateTime& aValue);
 // The first node the XPath selects below aContext; raises EVarnexError for a bad path.
 pugi::xml_node SelectSingleNode(pugi::xml_node aContext, const QString& aPath);
 
+// The first child element aElement of aParent whose "Name" is aName; none when there is none.
+pugi::xml_node ChildByName(pugi::xml_node aParent, const char* aElement, const QString& aName);
+
 // Finds aPath below aContext (or the document); missing steps are created as elements.
 pugi::xml_node GetOrCreateElement(const QString& aPath, pugi::xml_document* aDocument,
                                   pugi::xml_node aContext = {});

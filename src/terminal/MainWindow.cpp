@@ -2,9 +2,10 @@
 #include "terminal/MainWindow.h"
 
 #include "serial/TermCom.h"
+#include "terminal/TerminalSession.h"
 #include "settings/VarnexSettings.h"
 #include "terminal/Token.h"
-#include "ui/ErrorGuard.h"
+#include "base/ErrorGuard.h"
 #include "ui_MainWindow.h"
 #include "VarnexVersion.h"
 
@@ -17,8 +18,6 @@
 
 namespace {
 constexpr int kPollIntervalMs = 50;
-// The largest piece one read takes from the port.
-constexpr qint64 kMaxReadBytes = 1 << 20;
 const QString kXmlEngineAddress = QStringLiteral("https://pugixml.org/");
 } // namespace
 
@@ -38,18 +37,16 @@ TfrmMainWindow::~TfrmMainWindow()
 
 void TfrmMainWindow::FormCreate()
 {
-    mCom = std::make_unique<TTermCom>();
-    mCom->SetMaxReadSize(kMaxReadBytes);
-    // Until the settings reach the wait-time field every read makes its own token.
-    mTokenList = std::make_unique<TTokenList>();
+    mSession = new TTerminalSession(this);
+    mCom = mSession->Com();
+    mTokenList = mSession->TokenList();
+    mSession->SetView(ui->memReceive);
     ui->paVersion->setText(QStringLiteral("Version: ") + QStringLiteral(VARNEX_VERSION_STRING));
 
     // The XML engine is built in; this only speaks when a store was made without it.
     if (!VarnexSettings()->XMLEnabled()) {
         QGuiApplication::clipboard()->setText(kXmlEngineAddress);
-        Prompts().ShowMessage(
-            this,
-            QStringLiteral("MsXML 4 ist nicht installiert.\r\nWeder die History der gesendeten "
+        Prompts().ShowMessage(QStringLiteral("MsXML 4 ist nicht installiert.\r\nWeder die History der gesendeten "
                            "Befehle noch das Wiederherstellen der Settigns wird funktionieren."
                            "\r\n\r\nDownload unter ")
                 + kXmlEngineAddress
@@ -84,6 +81,7 @@ void TfrmMainWindow::FormCreate()
     SetUpSendArea();
     SetUpScriptPanel();
     SetUpCommandTree();
+    ConnectSession();
     ConnectActions();
     ConnectCommandActions();
     // Command shortcuts see the window's keys before the focused control does.
@@ -102,7 +100,7 @@ void TfrmMainWindow::ConnectActions()
 {
     auto guarded = [this](void (TfrmMainWindow::*aHandler)()) {
         return [this, aHandler] {
-            Guarded(this, [this, aHandler] { (this->*aHandler)(); });
+            Guarded([this, aHandler] { (this->*aHandler)(); });
             ActionListUpdate();
         };
     };
@@ -138,10 +136,10 @@ void TfrmMainWindow::showEvent(QShowEvent* aEvent)
 
 void TfrmMainWindow::FormShow()
 {
-    Guarded(this, [this] { VarnexSettings()->LoadCom(mCom.get()); });
-    Guarded(this, [this] { LoadScriptPanel(); });
-    Guarded(this, [this] { UpdateFont(); });
-    Guarded(this, [this] { RefreshCommandTree(); });
+    Guarded([this] { VarnexSettings()->LoadCom(mCom); });
+    Guarded([this] { LoadScriptPanel(); });
+    Guarded([this] { UpdateFont(); });
+    Guarded([this] { RefreshCommandTree(); });
     // Wide enough for the command tree's tool bar; the receive view takes the rest. The
     // splitter has its real width only once the window is laid out.
     QTimer::singleShot(0, this, [this] {
@@ -162,7 +160,7 @@ void TfrmMainWindow::ShowSettingsNotices()
 {
     const QStringList notices = VarnexSettings()->TakeNotices();
     for (const QString& notice : notices)
-        Prompts().ShowMessage(this, notice);
+        Prompts().ShowMessage(notice);
 }
 
 void TfrmMainWindow::closeEvent(QCloseEvent* aEvent)
@@ -176,11 +174,12 @@ void TfrmMainWindow::FormDestroy()
     qApp->removeEventFilter(this);
     if (timerPollEvent)
         timerPollEvent->stop();
-    if (timerReceiveTrigger)
-        timerReceiveTrigger->stop();
-    Guarded(this, [this] { VarnexSettings()->SaveCom(mCom.get()); });
+    Guarded([this] { VarnexSettings()->SaveCom(mCom); });
     // Switches RTS off and closes the port.
-    mCom.reset();
+    delete mSession;
+    mSession = nullptr;
+    mCom = nullptr;
+    mTokenList = nullptr;
 }
 
 void TfrmMainWindow::acComOnExecute()

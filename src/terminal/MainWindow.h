@@ -3,13 +3,13 @@
 #include "notation/TermComOptions.h"
 #include "serial/SerialTypes.h"
 
+#include <QElapsedTimer>
 #include <QKeyCombination>
 #include <QMainWindow>
 #include <QModelIndex>
 
 #include <pugixml.hpp>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -25,6 +25,7 @@ class QPoint;
 class TCommandTreeModel;
 class TCommandTreeView;
 class TTermCom;
+class TTerminalSession;
 class TmvExpandingPanel;
 class TTokenList;
 
@@ -32,8 +33,8 @@ namespace Ui {
 class TfrmMainWindow;
 }
 
-// The terminal's main window: owns the port and the token list, polls the port every 50 ms,
-// shows what arrives and sends what the user types.
+// The terminal's main window: shows the terminal session (port, traffic, triggers, scripts)
+// and drives it: the 50 ms poll, the send field, the display buttons, the script panel.
 class TfrmMainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -42,8 +43,9 @@ public:
     explicit TfrmMainWindow(std::optional<int> aStartPort = std::nullopt, QWidget* aParent = nullptr);
     ~TfrmMainWindow() override;
 
-    TTermCom* Com() const { return mCom.get(); }
-    TTokenList* TokenList() const { return mTokenList.get(); }
+    TTerminalSession* Session() const { return mSession; }
+    TTermCom* Com() const { return mCom; }
+    TTokenList* TokenList() const { return mTokenList; }
 
     // Entry points named as the rest of the program calls them.
     void SendStringToCom(const QString& aText, const QString& aName, bool aCanUseScript);
@@ -55,14 +57,9 @@ public:
     void UpdateReceiveMemo();
     void UpdateFont();
     void SaveReceiveToFile(const QString& aFileName);
-    // One script run on one text; returns the text the script leaves (the text itself while
-    // no script runs). aRan tells whether a script ran. The send path hands slash notation,
-    // which the script gets decoded (aEncode); received data is handed over as it came.
+    // One script run on one text (see TTerminalSession::StartScript).
     QString StartScript(const QString& aText, const QString& aScriptToUse, bool* aRan = nullptr,
                         bool aEncode = true);
-    // Who runs scripts for StartScript: (text, script file, ran) -> text.
-    using TScriptRunner = std::function<QString(const QString&, const QString&, bool*)>;
-    void SetScriptRunner(TScriptRunner aRunner) { mScriptRunner = std::move(aRunner); }
     void SetModemLine(TModemLineType aModemLineType, bool aSet);
     bool GetModemLine(TModemLineType aModemLineType);
     void ActionListUpdate();
@@ -93,7 +90,7 @@ public:
     QAction* FindActionByShortCut(QKeyCombination aKey) const;
 
     // A rebuild of the view runs in slices; true until it has caught up with the tokens.
-    bool IsRebuilding() const { return mRebuild.Active; }
+    bool IsRebuilding() const;
 
     // Exposed for tests: one poll step and one silence-timer expiry as the timers run them.
     void timerPollEventTimer();
@@ -105,13 +102,6 @@ protected:
     void closeEvent(QCloseEvent* aEvent) override;
 
 private:
-    struct TRebuild
-    {
-        bool Active = false;
-        int Token = 0;
-        qint64 Offset = 0;
-    };
-
     void FormCreate();
     void FormShow();
     void FormDestroy();
@@ -147,9 +137,8 @@ private:
     void UpdateLeds();
     void AddSentText(const QString& aText);
     void ChooseFont(bool aDump);
-    void ContinueRebuild();
-    // Feeds one read into the token list and the trigger rules; returns the text to show.
-    QString FeedReceived(const QString& aDisplayText);
+    void ConnectSession();
+    void ShowCommunicationError();
     static void MoveToTop(QComboBox* aCombo);
 
     void SetUpCommandTree();
@@ -179,11 +168,11 @@ private:
     bool FormKeyDown(QKeyEvent* aEvent);
 
     std::unique_ptr<Ui::TfrmMainWindow> ui;
-    std::unique_ptr<TTermCom> mCom;
-    std::unique_ptr<TTokenList> mTokenList;
+    TTerminalSession* mSession = nullptr;
+    // The session's port and token list, under the names the rest of the window uses.
+    TTermCom* mCom = nullptr;
+    TTokenList* mTokenList = nullptr;
     QTimer* timerPollEvent = nullptr;
-    QTimer* timerReceiveTrigger = nullptr;
-    QTimer* mRebuildTimer = nullptr;
     QButtonGroup* mDumpStyleGroup = nullptr;
     QButtonGroup* mTriggerGroup = nullptr;
     QMenu* pmRecentFilesReceive = nullptr;
@@ -198,18 +187,9 @@ private:
     QLabel* mStatusPanel1 = nullptr;
     bool mAutoScroll = true;
     bool mShown = false;
-    bool mInPoll = false;
     bool mLoadingScriptPanel = false;
     std::optional<int> mStartPort;
-    TRebuild mRebuild;
-    TScriptRunner mScriptRunner;
-
-    // The receive-script settings the poll needs, kept here so the poll never reads the
-    // settings document.
-    bool mUseScript = false;
-    bool mUseReceiveScript = false;
-    int mReceiveTriggerType = 0;
-    QString mEncodedTriggerChars;
-    QString mReceiveScriptName;
-    int mMaxRunTimeMs = 5000;
+    QString mPrinterName;
+    bool mAnyPrinter = false;
+    QElapsedTimer mPrinterAge;
 };

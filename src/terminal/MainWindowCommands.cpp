@@ -8,7 +8,9 @@
 #include "commands/CommandTreeView.h"
 #include "serial/TermCom.h"
 #include "settings/VarnexSettings.h"
-#include "ui/ErrorGuard.h"
+#include "ui/Dialogs.h"
+#include "base/ErrorGuard.h"
+#include "ui/RecentFiles.h"
 #include "ui_MainWindow.h"
 
 #include <QApplication>
@@ -41,7 +43,7 @@ void TfrmMainWindow::SetUpCommandTree()
                          style->standardIcon(QStyle::SP_DirOpenIcon),
                          style->standardIcon(QStyle::SP_FileIcon));
     mTreeModel->OnNewShortCut = [this](pugi::xml_node aElement, const QString& aText) {
-        Guarded(this, [&] { vtSendNewShortCut(aElement, aText); });
+        Guarded([&] { vtSendNewShortCut(aElement, aText); });
     };
     tree->SetCommandModel(mTreeModel);
     QHeaderView* header = tree->header();
@@ -146,7 +148,7 @@ void TfrmMainWindow::ConnectCommandActions()
         return [this, aHandler] {
             // A tool button leaves the cell editor open; what it holds counts first.
             ui->vtSend->FinishEditing();
-            Guarded(this, aHandler);
+            Guarded(aHandler);
             ActionListUpdate();
         };
     };
@@ -169,19 +171,19 @@ void TfrmMainWindow::ConnectCommandActions()
             guarded([this] { acEditCellExecute(TCommandTreeModel::colShortCut); }));
     for (QMenu* menu : {pmRecentFilesLoad, pmRecentFileSave})
         connect(menu, &QMenu::aboutToShow, this,
-                [this, menu] { Guarded(this, [&] { pmRecentFilesLoadPopup(menu); }); });
+                [this, menu] { Guarded([&] { pmRecentFilesLoadPopup(menu); }); });
 
     TCommandTreeView* tree = ui->vtSend;
     connect(tree, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& aPos) { Guarded(this, [&] { pmTreePopup(aPos); }); });
+            [this](const QPoint& aPos) { Guarded([&] { pmTreePopup(aPos); }); });
     connect(tree, &QTreeView::expanded, this, [this](const QModelIndex& i) { vtSendExpanded(i, true); });
     connect(tree, &QTreeView::collapsed, this, [this](const QModelIndex& i) { vtSendExpanded(i, false); });
     connect(tree, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& aIndex) {
-        Guarded(this, [&] { vtSendDblClick(aIndex); });
+        Guarded([&] { vtSendDblClick(aIndex); });
         ActionListUpdate();
     });
     connect(tree, &TCommandTreeView::NodesDropped, this, [this](const QModelIndex& aTarget) {
-        Guarded(this, [&] { vtSendDragDrop(aTarget); });
+        Guarded([&] { vtSendDragDrop(aTarget); });
         ActionListUpdate();
     });
     connect(tree, &TCommandTreeView::EditingChanged, this, [this](bool aEditing) {
@@ -312,7 +314,7 @@ void TfrmMainWindow::acDeleteNodeExecute()
 
 void TfrmMainWindow::acDeleteAllExecute()
 {
-    if (Prompts().Ask(this, IPrompts::TKind::Question, QStringLiteral("Wirklich alle Kommandos löschen?"),
+    if (Prompts().Ask(IPrompts::TKind::Question, QStringLiteral("Wirklich alle Kommandos löschen?"),
                       {IPrompts::TButton::Yes, IPrompts::TButton::No},
                       QStringLiteral("Alle Kommandos Löschen"), IPrompts::TButton::No)
         != IPrompts::TButton::Yes)
@@ -335,7 +337,7 @@ void TfrmMainWindow::SaveCommandFile(const QString& aFileName)
     TVarnexSettings* settings = VarnexSettings();
     pugi::xml_document file;
     CommandTree::CopyTreeInto(settings->SendMRURoot(), file);
-    settings->SaveCom(mCom.get(), &file);
+    settings->SaveCom(mCom, &file);
     SaveXMLFile(file, aFileName);
     settings->SaveRecentFiles(aFileName, settings->RecentFilesMRU());
 }
@@ -347,13 +349,13 @@ void TfrmMainWindow::LoadCommandFile(const QString& aFileName)
     QString error;
     if (!CommandTree::ReadCommandFile(aFileName, file, &error)) {
         // Nothing is touched: the tree and the line settings stay as they were.
-        Prompts().ShowMessage(this, error);
+        Prompts().ShowMessage(error);
         return;
     }
     // A command file brings line settings but never switches the port.
     if (pugi::xml_node port = file.document_element().child("Interface"))
         SetAttrInt(port, QStringLiteral("Port"), mCom->Port());
-    settings->LoadCom(mCom.get(), &file);
+    settings->LoadCom(mCom, &file);
     ui->bRTS->setChecked(mCom->RTS());
     ui->bDTR->setChecked(mCom->DTR());
     ShowSettingsNotices();
@@ -380,53 +382,28 @@ void TfrmMainWindow::acSaveTreeExecute()
 
 QString TfrmMainWindow::AskForCommandFile(bool aSave)
 {
-    QFileDialog dialog(this, aSave ? QStringLiteral("Setting speichern") : QStringLiteral("Setting laden"));
-    dialog.setObjectName(aSave ? QStringLiteral("SaveDialogTree") : QStringLiteral("OpenDialogTree"));
-    dialog.setAcceptMode(aSave ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(aSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilters({QStringLiteral("Settings Dateien (*.xml)"), QStringLiteral("Alle Dateien (*)")});
-    dialog.setDefaultSuffix(QStringLiteral("xml"));
+    TFileDialogSetup setup;
+    setup.Title = aSave ? QStringLiteral("Setting speichern") : QStringLiteral("Setting laden");
+    setup.ObjectName = aSave ? QStringLiteral("SaveDialogTree") : QStringLiteral("OpenDialogTree");
+    setup.Save = aSave;
+    setup.Filters = {QStringLiteral("Settings Dateien (*.xml)"), QStringLiteral("Alle Dateien (*)")};
+    setup.Suffixes = {QStringLiteral("xml")};
     // Both start at the last command file used, else beside the program.
-    const QString preset = GetAttrString(QStringLiteral("Name"),
-                                         VarnexSettings()->RecentFilesMRU().child("RecentFile"), QString());
-    dialog.setDirectory(preset.isEmpty() ? QCoreApplication::applicationDirPath()
-                                         : QFileInfo(preset).absolutePath());
-    if (!preset.isEmpty())
-        dialog.selectFile(preset);
-    if (Prompts().ExecDialog(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    setup.Preset = NewestRecentFile(VarnexSettings()->RecentFilesMRU());
+    return AskForFile(this, setup);
 }
 
 void TfrmMainWindow::pmRecentFilesLoadPopup(QMenu* aMenu)
 {
-    aMenu->clear();
-    pugi::xml_node recent = VarnexSettings()->RecentFilesMRU();
-    for (pugi::xml_node entry = recent.child("RecentFile"); entry;) {
-        pugi::xml_node next = entry.next_sibling("RecentFile");
-        if (!QFileInfo::exists(GetAttrString(QStringLiteral("Name"), entry, QString())))
-            recent.remove_child(entry);
-        entry = next;
-    }
     const bool load = aMenu->property("Tag").toInt() == kTagLoad;
-    int number = 1;
-    for (pugi::xml_node entry : recent.children("RecentFile")) {
-        const QString name = GetAttrString(QStringLiteral("Name"), entry, QString());
-        QAction* item = aMenu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(name));
-        connect(item, &QAction::triggered, this, [this, item, load] {
-            // LoadDocumentHandler / SaveDocumentHandler: the file is the caption after its
-            // first blank. Saving from this menu overwrites without asking.
-            const QString caption = item->text();
-            const QString file = caption.mid(caption.indexOf(QLatin1Char(' ')) + 1);
-            Guarded(this, [&] {
-                if (load)
-                    LoadCommandFile(file);
-                else
-                    SaveCommandFile(file);
-            });
-            ActionListUpdate();
-        });
-    }
+    // Saving from this menu overwrites without asking.
+    FillRecentFilesMenu(aMenu, VarnexSettings()->RecentFilesMRU(), true, [this, load](const QString& aFile) {
+        if (load)
+            LoadCommandFile(aFile);
+        else
+            SaveCommandFile(aFile);
+        ActionListUpdate();
+    });
 }
 
 QModelIndex TfrmMainWindow::GetNodeAtCursor() const
@@ -470,7 +447,7 @@ void TfrmMainWindow::acHideParameterExecute()
 void TfrmMainWindow::ShowTreeDisplayErrors()
 {
     for (const QString& error : mTreeModel->TakeDisplayErrors())
-        Prompts().ShowMessage(this, error);
+        Prompts().ShowMessage(error);
 }
 
 void TfrmMainWindow::vtSendExpanded(const QModelIndex& aIndex, bool aExpanded)
@@ -497,5 +474,5 @@ void TfrmMainWindow::vtSendDragDrop(const QModelIndex& aTarget)
     const QString refused = CommandTree::MoveElements(elements, target);
     RefreshCommandTree();
     if (!refused.isEmpty())
-        Prompts().ShowMessage(this, refused);
+        Prompts().ShowMessage(refused);
 }

@@ -1,53 +1,51 @@
-// The 50 ms receive poll and the modem lines.
+// The 50 ms poll, the modem lines and what the terminal session reports to the window.
 #include "terminal/MainWindow.h"
 
+#include "base/Prompts.h"
 #include "serial/TermCom.h"
-#include "ui/Prompts.h"
-#include "ui/VarnexError.h"
+#include "terminal/TerminalSession.h"
 #include "ui_MainWindow.h"
 
-#include <QElapsedTimer>
+#include <QScrollBar>
 
 namespace {
 constexpr int kPollBudgetMs = 25;
 } // namespace
 
-#include "log/Log.h"
+void TfrmMainWindow::ConnectSession()
+{
+    connect(mSession, &TTerminalSession::CommunicationError, this, &TfrmMainWindow::ShowCommunicationError);
+    connect(mSession, &TTerminalSession::TextSent, this, [this] {
+        MoveToTop(ui->cbPrefix);
+        MoveToTop(ui->cbPostfix);
+    });
+    connect(mSession, &TTerminalSession::ModemLineSet, this, [this](TModemLineType aType, bool aOn) {
+        (aType == mltRTS ? ui->bRTS : ui->bDTR)->setChecked(aOn);
+    });
+    connect(mSession, &TTerminalSession::ScriptMessagesCleared, ui->edCompilerMsg, &QPlainTextEdit::clear);
+    connect(mSession, &TTerminalSession::ScriptMessage, this, &TfrmMainWindow::WriteLine);
+}
 
 void TfrmMainWindow::timerPollEventTimer()
 {
-    // A message box opened below runs its own event loop; the poll must not nest.
-    if (mInPoll)
-        return;
-    mInPoll = true;
-    try {
-        mCom->SetOptions(GetDisplayOptions());
-        mCom->SetRTS(ui->bRTS->isChecked());
-        mCom->SetDTR(ui->bDTR->isChecked());
-        UpdateLeds();
-        if (mCom->DeviceFailed())
-            throw EVarnexError(QStringLiteral("device failed"));
-        // Reads come in bounded pieces; a flood that outlasts the tick's budget is read on
-        // at the next tick, so the window stays responsive and nothing is lost.
-        QElapsedTimer budget;
-        budget.start();
-        while (mCom->InCount() > 0) {
-            const QString text = FeedReceived(mCom->Read());
-            // A running rebuild shows the new data when it reaches the tokens.
-            if (!mRebuild.Active)
-                AppendReceived(text);
-            if (budget.elapsed() >= kPollBudgetMs)
-                break;
-        }
-    } catch (const std::exception& e) {
-        qCWarning(lcPoll) << "closing the port:" << e.what();
-        mCom->Close();
-        UpdateLeds();
-        ActionListUpdate();
-        Prompts().ShowMessage(this, QStringLiteral("Kommunikationsfehler"));
-    }
-    mInPoll = false;
+    mSession->SetDisplayOptions(GetDisplayOptions());
+    mCom->SetRTS(ui->bRTS->isChecked());
+    mCom->SetDTR(ui->bDTR->isChecked());
+    UpdateLeds();
+    mSession->Poll(kPollBudgetMs);
     ActionListUpdate();
+}
+
+void TfrmMainWindow::ShowCommunicationError()
+{
+    UpdateLeds();
+    ActionListUpdate();
+    Prompts().ShowMessage(QStringLiteral("Kommunikationsfehler"));
+}
+
+void TfrmMainWindow::timerReceiveTriggerTimer()
+{
+    mSession->SilenceExpired();
 }
 
 void TfrmMainWindow::UpdateLeds()
@@ -66,28 +64,22 @@ void TfrmMainWindow::UpdateLeds()
 
 void TfrmMainWindow::SetModemLine(TModemLineType aModemLineType, bool aSet)
 {
-    switch (aModemLineType) {
-    case mltRTS:
-        mCom->SetRTS(aSet);
-        ui->bRTS->setChecked(aSet);
-        break;
-    case mltDTR:
-        mCom->SetDTR(aSet);
-        ui->bDTR->setChecked(aSet);
-        break;
-    default: break;
-    }
+    mSession->SetModemLine(aModemLineType, aSet);
 }
 
 bool TfrmMainWindow::GetModemLine(TModemLineType aModemLineType)
 {
-    switch (aModemLineType) {
-    case mltRTS: return mCom->RTS();
-    case mltDTR: return mCom->DTR();
-    case mltCTS: return mCom->CTS();
-    case mltDSR: return mCom->DSR();
-    case mltRing: return mCom->Ring();
-    case mltNone: break;
-    }
-    return false;
+    return mSession->GetModemLine(aModemLineType);
+}
+
+QString TfrmMainWindow::StartScript(const QString& aText, const QString& aScriptToUse, bool* aRan, bool aEncode)
+{
+    return mSession->StartScript(aText, aScriptToUse, aRan, aEncode);
+}
+
+void TfrmMainWindow::WriteLine(const QString& aMsg)
+{
+    ui->edCompilerMsg->appendPlainText(aMsg);
+    QScrollBar* bar = ui->edCompilerMsg->verticalScrollBar();
+    bar->setValue(bar->maximum());
 }

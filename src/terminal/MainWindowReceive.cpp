@@ -4,13 +4,14 @@
 
 #include "notation/StringDecoder.h"
 #include "settings/VarnexSettings.h"
-#include "terminal/Token.h"
-#include "ui/ErrorGuard.h"
+#include "terminal/TerminalSession.h"
+#include "ui/Dialogs.h"
+#include "base/ErrorGuard.h"
+#include "ui/RecentFiles.h"
 #include "ui_MainWindow.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -18,14 +19,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSaveFile>
-#include <QTimer>
-
-namespace {
-// A rebuild works in slices of this many characters or milliseconds, whichever comes first,
-// so the window keeps answering and the port keeps being read meanwhile.
-constexpr qint64 kRebuildSliceChars = 1 << 20;
-constexpr int kRebuildSliceMs = 25;
-} // namespace
 
 void TfrmMainWindow::SetUpReceiveTools()
 {
@@ -37,7 +30,7 @@ void TfrmMainWindow::SetUpReceiveTools()
     pmRecentFilesReceive->setObjectName(QStringLiteral("pmRecentFilesReceive"));
     ui->bSaveReceive->setMenu(pmRecentFilesReceive);
     connect(pmRecentFilesReceive, &QMenu::aboutToShow, this,
-            [this] { Guarded(this, [this] { pmRecentFilesReceivePopup(); }); });
+            [this] { Guarded([this] { pmRecentFilesReceivePopup(); }); });
     ui->memReceive->addActions({ui->acSetNormalFont, ui->acSetDumpFont});
 
     ui->bHelpDump->SetTitle(QStringLiteral("Dump"));
@@ -48,10 +41,8 @@ void TfrmMainWindow::SetUpReceiveTools()
         "Dezimalzahl\r\n\r\nWenn sich bereits Zeichen im Empfangsfenster befinden\r\nwerden "
         "diese auch neu decodiert."));
 
-    mRebuildTimer = new QTimer(this);
-    mRebuildTimer->setSingleShot(true);
-    mRebuildTimer->setInterval(0);
-    connect(mRebuildTimer, &QTimer::timeout, this, [this] { ContinueRebuild(); });
+    connect(ui->bEcho, &QToolButton::toggled, mSession, &TTerminalSession::SetEcho);
+    mSession->SetEcho(ui->bEcho->isChecked());
 }
 
 TTermComOptions TfrmMainWindow::GetDisplayOptions() const
@@ -84,48 +75,13 @@ void TfrmMainWindow::AppendReceived(const QString& aText)
 
 void TfrmMainWindow::UpdateReceiveMemo()
 {
-    ui->memReceive->Clear();
-    mRebuild = {true, 0, 0};
-    ContinueRebuild();
+    mSession->SetDisplayOptions(GetDisplayOptions());
+    mSession->StartRebuild();
 }
 
-void TfrmMainWindow::ContinueRebuild()
+bool TfrmMainWindow::IsRebuilding() const
 {
-    if (!mRebuild.Active)
-        return;
-    // The options are read per slice: a change restarts the rebuild anyway.
-    TStringDecoder decoder;
-    decoder.SetOptions(GetDisplayOptions());
-    const bool echo = ui->bEcho->isChecked();
-    QElapsedTimer clock;
-    clock.start();
-    qint64 budget = kRebuildSliceChars;
-    while (mRebuild.Token < mTokenList->Count() && budget > 0 && clock.elapsed() < kRebuildSliceMs) {
-        const TBaseToken* token = mTokenList->GetToken(mRebuild.Token);
-        if (token->ContentType() == ctSend) {
-            if (echo)
-                WriteSendEcho(token->Content());
-            ++mRebuild.Token;
-            continue;
-        }
-        const qint64 n = qMin(budget, token->Length() - mRebuild.Offset);
-        if (n > 0) {
-            AppendReceived(decoder.DecodeStringSymbol(token->Mid(mRebuild.Offset, n)));
-            mRebuild.Offset += n;
-            budget -= n;
-        }
-        // The newest token may still grow: it is finished only when nothing of it is left.
-        if (mRebuild.Offset >= token->Length()) {
-            ++mRebuild.Token;
-            mRebuild.Offset = 0;
-        }
-    }
-    if (mRebuild.Token >= mTokenList->Count()) {
-        // Caught up: from here on the poll and the send path append directly.
-        mRebuild = {};
-        return;
-    }
-    mRebuildTimer->start();
+    return mSession->IsRebuilding();
 }
 
 void TfrmMainWindow::UpdateFont()
@@ -163,17 +119,14 @@ void TfrmMainWindow::acAutoScrollExecute()
 
 void TfrmMainWindow::acDeleteReceiveExecute()
 {
-    mRebuild = {};
-    mRebuildTimer->stop();
-    ui->memReceive->Clear();
-    mTokenList->Clear();
+    mSession->ClearTraffic();
 }
 
 void TfrmMainWindow::ChooseFont(bool aDump)
 {
     QFontDialog dialog(ui->memReceive->font(), this);
     dialog.setWindowTitle(aDump ? QStringLiteral("Dumpschriftart") : QStringLiteral("Normalschriftart"));
-    if (Prompts().ExecDialog(&dialog) == QDialog::Accepted) {
+    if (ExecDialog(&dialog) == QDialog::Accepted) {
         const QFont chosen = dialog.selectedFont();
         TVarnexSettings* settings = VarnexSettings();
         if (aDump) {
@@ -199,39 +152,25 @@ void TfrmMainWindow::acSetDumpFontClick()
 
 void TfrmMainWindow::acSaveReceiveExecute()
 {
-    QFileDialog dialog(this, QStringLiteral("Text Speichern"));
-    dialog.setObjectName(QStringLiteral("SaveDialogReceive"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    const QStringList filters = {QStringLiteral("Rich Text (*.rtf)"), QStringLiteral("Text (*.txt)"),
-                                 QStringLiteral("Alle Dateien (*)")};
-    dialog.setNameFilters(filters);
-    dialog.setDefaultSuffix(QStringLiteral("rtf"));
-    // SaveDialogReceiveTypeChange: the default extension follows the chosen filter.
-    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filters](const QString& aFilter) {
-        const qsizetype index = filters.indexOf(aFilter);
-        dialog.setDefaultSuffix(index == 0       ? QStringLiteral("rtf")
-                                    : index == 1 ? QStringLiteral("txt")
-                                                 : QString());
-    });
-    QString preset;
+    TFileDialogSetup setup;
+    setup.Title = QStringLiteral("Text Speichern");
+    setup.ObjectName = QStringLiteral("SaveDialogReceive");
+    setup.Save = true;
+    setup.Filters = {QStringLiteral("Rich Text (*.rtf)"), QStringLiteral("Text (*.txt)"),
+                     QStringLiteral("Alle Dateien (*)")};
+    setup.Suffixes = {QStringLiteral("rtf"), QStringLiteral("txt"), QString()};
     TVarnexSettings* settings = VarnexSettings();
     if (settings->XMLEnabled())
-        preset = GetAttrString(QStringLiteral("Name"), settings->RecentFilesReceive().child("RecentFile"),
-                               QString());
-    if (!preset.isEmpty()) {
-        dialog.setDirectory(QFileInfo(preset).absolutePath());
-        dialog.selectFile(preset);
-    } else {
-        dialog.setDirectory(QCoreApplication::applicationDirPath());
-    }
-    if (Prompts().ExecDialog(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    SaveReceiveToFile(dialog.selectedFiles().first());
+        setup.Preset = NewestRecentFile(settings->RecentFilesReceive());
+    const QString file = AskForFile(this, setup);
+    if (!file.isEmpty())
+        SaveReceiveToFile(file);
 }
 
 void TfrmMainWindow::SaveReceiveToFile(const QString& aFileName)
 {
+    // A file holds everything received, not the part a running rebuild has shown so far.
+    mSession->FinishRebuild();
     QSaveFile file(aFileName);
     const bool rtf = QFileInfo(aFileName).suffix().compare(QLatin1String("rtf"), Qt::CaseInsensitive) == 0;
     bool written = file.open(QIODevice::WriteOnly);
@@ -250,26 +189,16 @@ void TfrmMainWindow::SaveReceiveToFile(const QString& aFileName)
 
 void TfrmMainWindow::pmRecentFilesReceivePopup()
 {
-    pmRecentFilesReceive->clear();
-    int position = 0;
-    for (pugi::xml_node entry : VarnexSettings()->RecentFilesReceive().children("RecentFile")) {
-        const QString name = GetAttrString(QStringLiteral("Name"), entry, QString());
-        QAction* item = pmRecentFilesReceive->addAction(QStringLiteral("&%1 %2").arg(++position).arg(name));
-        // SaveReceiveHandler: the file name is what follows the first blank of the caption.
-        connect(item, &QAction::triggered, this, [this, item] {
-            Guarded(this, [this, item] {
-                const QString caption = item->text();
-                SaveReceiveToFile(caption.mid(caption.indexOf(QLatin1Char(' ')) + 1));
-            });
-        });
-    }
+    FillRecentFilesMenu(pmRecentFilesReceive, VarnexSettings()->RecentFilesReceive(), false,
+                        [this](const QString& aFile) { SaveReceiveToFile(aFile); });
 }
 
 void TfrmMainWindow::acPrintReceiveExecute()
 {
     QPrinter printer;
     QPrintDialog dialog(&printer, this);
-    if (Prompts().ExecDialog(&dialog) != QDialog::Accepted)
+    if (ExecDialog(&dialog) != QDialog::Accepted)
         return;
+    mSession->FinishRebuild();
     ui->memReceive->Print(&printer, QCoreApplication::applicationFilePath());
 }

@@ -1,14 +1,9 @@
-// The send path: prefix and postfix with their histories, the send script, the write, the
-// send token, the echo; the script message area.
+// The send path: the send field, prefix and postfix with their histories.
 #include "terminal/MainWindow.h"
 
-#include "commands/ParameterHandler.h"
-#include "serial/TermCom.h"
 #include "settings/VarnexSettings.h"
-#include "terminal/Token.h"
+#include "terminal/TerminalSession.h"
 #include "ui_MainWindow.h"
-
-#include <QScrollBar>
 
 void TfrmMainWindow::SetUpSendArea()
 {
@@ -23,6 +18,10 @@ void TfrmMainWindow::SetUpSendArea()
         "Wiederholt werden. Um den Text 'A/B' zu senden\r\nmuss 'A//B' gesendet werden.\r\n"));
     ui->bHelpSend->SetShowDelayMs(50);
     ui->acSend->setToolTip(QStringLiteral("Sendet den eingegebenen Text über die Schnittstelle."));
+    connect(ui->cbPrefix, &QComboBox::editTextChanged, mSession, &TTerminalSession::SetPrefix);
+    connect(ui->cbPostfix, &QComboBox::editTextChanged, mSession, &TTerminalSession::SetPostfix);
+    mSession->SetPrefix(ui->cbPrefix->currentText());
+    mSession->SetPostfix(ui->cbPostfix->currentText());
 }
 
 void TfrmMainWindow::acSendExecute()
@@ -43,33 +42,12 @@ void TfrmMainWindow::AddSentText(const QString& aText)
 
 void TfrmMainWindow::SendStringToCom(const QString& aText, const QString& aName, bool aCanUseScript)
 {
-    QString text = ui->cbPrefix->currentText() + aText + ui->cbPostfix->currentText();
-    // Parameters may stand in the prefix and postfix too; the dialog is titled by the name.
-    TParameterHandler parameters(this);
-    parameters.SetName(aName);
-    text = parameters.CheckForParameter(text);
-    bool scriptRan = false;
-    if (aCanUseScript)
-        text = StartScript(text, VarnexSettings()->SendScriptFileName(), &scriptRan);
-    // A script works on the bytes already decoded from slash notation; decoding its result a
-    // second time would turn every slash it leaves into the start of a sequence.
-    mCom->Write(text, !scriptRan); // a closed port sends nothing and says nothing
-    mTokenList->AddContent(text, ctSend);
-    // During a rebuild the echo comes from the token when the rebuild reaches it.
-    if (ui->bEcho->isChecked() && !mRebuild.Active)
-        WriteSendEcho(text);
-    MoveToTop(ui->cbPrefix);
-    MoveToTop(ui->cbPostfix);
+    mSession->SendStringToCom(aText, aName, aCanUseScript);
 }
 
 void TfrmMainWindow::WriteSendEcho(const QString& aText)
 {
-    const qsizetype lines = ui->memReceive->LineCount();
-    QString echo;
-    if (lines > 0 && !ui->memReceive->Line(lines - 1).isEmpty())
-        echo = QStringLiteral("\r\n");
-    echo += QStringLiteral("Gesendet: ") + aText + QStringLiteral("\r\n");
-    AppendToReceive(echo, true);
+    mSession->WriteSendEcho(aText);
 }
 
 void TfrmMainWindow::MoveToTop(QComboBox* aCombo)
@@ -81,11 +59,4 @@ void TfrmMainWindow::MoveToTop(QComboBox* aCombo)
     aCombo->insertItem(0, text);
     aCombo->setCurrentIndex(0);
     aCombo->setEditText(text);
-}
-
-void TfrmMainWindow::WriteLine(const QString& aMsg)
-{
-    ui->edCompilerMsg->appendPlainText(aMsg);
-    QScrollBar* bar = ui->edCompilerMsg->verticalScrollBar();
-    bar->setValue(bar->maximum());
 }

@@ -6,10 +6,10 @@
 #include "commands/CommandTree.h"
 #include "commands/CommandTreeModel.h"
 #include "commands/CommandTreeView.h"
-#include "commands/ShortCutText.h"
+#include "commands/ShortCutKeys.h"
 #include "log/Log.h"
 #include "settings/VarnexSettings.h"
-#include "ui/ErrorGuard.h"
+#include "base/ErrorGuard.h"
 #include "ui_MainWindow.h"
 
 #include <QApplication>
@@ -80,7 +80,7 @@ void TfrmMainWindow::vtSendNewShortCut(pugi::xml_node aElement, const QString& a
         return;
     QTimer::singleShot(0, this, [this, action = QPointer<QAction>(clash), key, aText] {
         if (action)
-            Guarded(this, [&] { ConfirmShortCutConflict(action, key, aText); });
+            Guarded([&] { ConfirmShortCutConflict(action, key, aText); });
     });
 }
 
@@ -91,7 +91,7 @@ void TfrmMainWindow::ConfirmShortCutConflict(QAction* aAction, QKeyCombination a
                        "\r\nSoll der Shortcut für den Befehl deaktiviert und dem Kommando "
                        "zugewiesen werden?")
             .arg(aText, aAction->text());
-    if (Prompts().Ask(this, IPrompts::TKind::Question, question,
+    if (Prompts().Ask(IPrompts::TKind::Question, question,
                       {IPrompts::TButton::Yes, IPrompts::TButton::No})
         != IPrompts::TButton::Yes)
         return;
@@ -127,7 +127,7 @@ bool TfrmMainWindow::FormKeyDown(QKeyEvent* aEvent)
     if (!element)
         return false;
     qCDebug(lcCommands) << "Pressed key =" << text;
-    Guarded(this, [&] { SendElement(element); });
+    Guarded([&] { SendElement(element); });
     ActionListUpdate();
     return true;
 }

@@ -5,7 +5,6 @@
 #include "ui_MainWindow.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QPrinterInfo>
@@ -66,18 +65,15 @@ void TfrmMainWindow::ActionListUpdate()
     ui->acPortProp->setEnabled(open);
 
     // Asking the print system is slow; the printers rarely change while the program runs.
-    static QElapsedTimer printerAge;
-    static QString printer;
-    static bool anyPrinter = false;
-    if (!printerAge.isValid() || printerAge.elapsed() > kPrinterRefreshMs) {
-        printer = QPrinterInfo::defaultPrinterName();
-        anyPrinter = !QPrinterInfo::availablePrinterNames().isEmpty();
-        printerAge.start();
+    if (!mPrinterAge.isValid() || mPrinterAge.elapsed() > kPrinterRefreshMs) {
+        mPrinterName = QPrinterInfo::defaultPrinterName();
+        mAnyPrinter = !QPrinterInfo::availablePrinterNames().isEmpty();
+        mPrinterAge.start();
     }
-    ui->acPrintReceive->setEnabled(anyPrinter);
+    ui->acPrintReceive->setEnabled(mAnyPrinter);
     ui->acPrintReceive->setToolTip(
         QStringLiteral("Druckt das Empfangsfenster aus (%1)")
-            .arg(printer.isEmpty() ? QStringLiteral("Kein Drucker installiert") : printer));
+            .arg(mPrinterName.isEmpty() ? QStringLiteral("Kein Drucker installiert") : mPrinterName));
 
     ui->rgDumpStyle->setEnabled(dump);
     ui->acSetDumpFont->setEnabled(dump);

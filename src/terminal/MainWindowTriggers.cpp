@@ -1,26 +1,22 @@
-// Received data into the token list, the receive triggers and the script panel's controls.
+// The script panel: the send and receive scripts and the receive trigger.
 #include "terminal/MainWindow.h"
 
-#include "serial/TermCom.h"
 #include "settings/VarnexSettings.h"
-#include "terminal/Token.h"
-#include "ui/ErrorGuard.h"
+#include "terminal/TerminalSession.h"
+#include "ui/Dialogs.h"
+#include "base/ErrorGuard.h"
 #include "ui_MainWindow.h"
 #include "controls/MvExpandingPanel.h"
-#include "notation/StringEncoder.h"
 #include "scripting/HelpWindow.h"
-#include "scripting/VarnexScript.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kTriggerTime = 0;
-constexpr int kTriggerChars = 1;
+constexpr int kTriggerTime = TTerminalSession::kTriggerTime;
+constexpr int kTriggerChars = TTerminalSession::kTriggerChars;
 constexpr int kScriptPanelHeight = 220;
 } // namespace
 
@@ -37,17 +33,11 @@ void TfrmMainWindow::SetUpScriptPanel()
     paScriptPanel->SetExpandedHeight(kScriptPanelHeight);
     paScriptPanel->SetExpanded(false);
     connect(ui->bInfoScript, &QToolButton::clicked, this, [this] {
-        Guarded(this, [this] {
+        Guarded([this] {
             TfrmHelpWindow help(this);
-            Prompts().ExecDialog(&help);
+            ExecDialog(&help);
         });
     });
-
-    timerReceiveTrigger = new QTimer(this);
-    timerReceiveTrigger->setObjectName(QStringLiteral("timerReceiveTrigger"));
-    timerReceiveTrigger->setSingleShot(true);
-    connect(timerReceiveTrigger, &QTimer::timeout, this,
-            [this] { Guarded(this, [this] { timerReceiveTriggerTimer(); }); });
 
     mTriggerGroup = new QButtonGroup(this);
     mTriggerGroup->addButton(ui->rbTriggerTime, kTriggerTime);
@@ -56,41 +46,46 @@ void TfrmMainWindow::SetUpScriptPanel()
     ui->edTimeTriggerTime->SetVariant(TMvEdit::TVariant::NumEdit);
     ui->edTimeTriggerTime->SetNumMode(true);
     ui->edTimeTriggerTime->SetDecimals(0);
+    ui->edTimeTriggerTime->SetMaxValue(TTerminalSession::kMaxWaitTimeMs);
+    ui->edTimeTriggerTime->SetInvalidRangeMessage(
+        QStringLiteral("Die Wartezeit darf höchstens %1 Millisekunden (ein Tag) betragen.")
+            .arg(TTerminalSession::kMaxWaitTimeMs));
 
     auto changed = [this](QObject* aSender) {
         return [this, aSender] {
             if (!mLoadingScriptPanel)
-                Guarded(this, [this, aSender] { rgReceiveScriptTriggerClick(aSender); });
+                Guarded([this, aSender] { rgReceiveScriptTriggerClick(aSender); });
         };
     };
     connect(mTriggerGroup, &QButtonGroup::idClicked, this, changed(ui->rgReceiveScriptTrigger));
     connect(ui->edTimeTriggerTime, &QLineEdit::textChanged, this, changed(ui->edTimeTriggerTime));
     connect(ui->edTriggerChars, &QLineEdit::textChanged, this, changed(ui->edTriggerChars));
     connect(ui->cbUseScript, &QCheckBox::clicked, this,
-            [this] { Guarded(this, [this] { cbUseScriptClick(); }); });
+            [this] { Guarded([this] { cbUseScriptClick(); }); });
     connect(ui->edSendScriptFileName, &QLineEdit::textChanged, this, [this] {
         if (!mLoadingScriptPanel)
-            Guarded(this,
-                    [this] { VarnexSettings()->SetSendScriptFileName(ui->edSendScriptFileName->text()); });
+            Guarded([this] { VarnexSettings()->SetSendScriptFileName(ui->edSendScriptFileName->text()); });
     });
     connect(ui->bBrowseForScript, &QToolButton::clicked, this,
-            [this] { Guarded(this, [this] { BrowseForScript(ui->edSendScriptFileName); }); });
+            [this] { Guarded([this] { BrowseForScript(ui->edSendScriptFileName); }); });
     connect(ui->bBrowseForReceiveScript, &QToolButton::clicked, this,
-            [this] { Guarded(this, [this] { BrowseForScript(ui->edReceiveScriptName); }); });
+            [this] { Guarded([this] { BrowseForScript(ui->edReceiveScriptName); }); });
     connect(ui->cbUseReceiveScript, &QCheckBox::clicked, this,
-            [this] { Guarded(this, [this] { cbUseReceiveScriptClick(); }); });
+            [this] { Guarded([this] { cbUseReceiveScriptClick(); }); });
     connect(ui->edReceiveScriptName, &QLineEdit::textChanged, this, [this] {
         if (!mLoadingScriptPanel)
-            Guarded(this, [this] { edReceiveScriptNameChange(); });
+            Guarded([this] { edReceiveScriptNameChange(); });
     });
 }
 
 void TfrmMainWindow::LoadScriptPanel()
 {
     TVarnexSettings* settings = VarnexSettings();
+    // The session takes its part from the settings: switches, trigger, the silence timer and
+    // the token expiry, which follow the stored wait time.
+    mSession->LoadScriptSettings();
     mLoadingScriptPanel = true;
-    const int type = settings->ReceiveTriggerType();
-    if (QAbstractButton* button = mTriggerGroup->button(type))
+    if (QAbstractButton* button = mTriggerGroup->button(settings->ReceiveTriggerType()))
         button->setChecked(true);
     ui->edTriggerChars->setText(settings->ReceiveTriggerChars());
     ui->cbUseScript->setChecked(settings->UseScript());
@@ -98,45 +93,24 @@ void TfrmMainWindow::LoadScriptPanel()
     ui->edSendScriptFileName->setText(settings->SendScriptFileName());
     ui->cbUseReceiveScript->setChecked(settings->UseReceiveScript());
     ui->edReceiveScriptName->setText(settings->ReceiveScriptFileName());
+    ui->edTimeTriggerTime->setText(QString::number(mSession->WaitTime()));
     mLoadingScriptPanel = false;
-    // Loading the wait time counts as a change of the field: it sets the silence timer and
-    // the token expiry.
-    ui->edTimeTriggerTime->setText(QString::number(settings->ReceiveTriggerWaitTime()));
-    rgReceiveScriptTriggerClick(ui->edTimeTriggerTime);
-
-    mUseScript = settings->UseScript();
-    mUseReceiveScript = settings->UseReceiveScript();
-    mReceiveTriggerType = type;
-    mEncodedTriggerChars = settings->GetEncodedReceiveTriggerChars();
-    mReceiveScriptName = settings->ReceiveScriptFileName();
-    mMaxRunTimeMs = settings->MaxRunTimeMs();
 }
 
 void TfrmMainWindow::rgReceiveScriptTriggerClick(QObject* aSender)
 {
-    TVarnexSettings* settings = VarnexSettings();
-    if (aSender == ui->rgReceiveScriptTrigger) {
-        mReceiveTriggerType = mTriggerGroup->checkedId();
-        settings->SetReceiveTriggerType(mReceiveTriggerType);
-        timerReceiveTrigger->stop();
-        if (mReceiveTriggerType == kTriggerTime)
-            mTokenList->SetContentExpiredMs(settings->ReceiveTriggerWaitTime() + 1);
-    } else if (aSender == ui->edTimeTriggerTime) {
-        settings->SetReceiveTriggerWaitTime(ui->edTimeTriggerTime->AsInteger());
-        const int waitTime = settings->ReceiveTriggerWaitTime();
-        timerReceiveTrigger->setInterval(waitTime);
-        mTokenList->SetContentExpiredMs(waitTime + 1);
-    } else if (aSender == ui->edTriggerChars) {
-        settings->SetReceiveTriggerChars(ui->edTriggerChars->text());
-        mEncodedTriggerChars = settings->GetEncodedReceiveTriggerChars();
-    }
+    if (aSender == ui->rgReceiveScriptTrigger)
+        mSession->SetReceiveTriggerType(mTriggerGroup->checkedId());
+    else if (aSender == ui->edTimeTriggerTime)
+        mSession->SetWaitTime(ui->edTimeTriggerTime->AsInteger());
+    else if (aSender == ui->edTriggerChars)
+        mSession->SetTriggerChars(ui->edTriggerChars->text());
 }
 
 void TfrmMainWindow::cbUseScriptClick()
 {
-    mUseScript = ui->cbUseScript->isChecked();
-    VarnexSettings()->SetUseScript(mUseScript);
-    ui->paScriptMessages->setVisible(VarnexSettings()->UseScript());
+    mSession->SetUseScript(ui->cbUseScript->isChecked());
+    ui->paScriptMessages->setVisible(mSession->UseScript());
 }
 
 void TfrmMainWindow::BrowseForScript(QLineEdit* aTarget)
@@ -146,85 +120,16 @@ void TfrmMainWindow::BrowseForScript(QLineEdit* aTarget)
     dialog.setDefaultSuffix(QStringLiteral("pas"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    if (Prompts().ExecDialog(&dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+    if (ExecDialog(&dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         aTarget->setText(dialog.selectedFiles().first());
 }
 
 void TfrmMainWindow::cbUseReceiveScriptClick()
 {
-    mUseReceiveScript = ui->cbUseReceiveScript->isChecked();
-    VarnexSettings()->SetUseReceiveScript(mUseReceiveScript);
+    mSession->SetUseReceiveScript(ui->cbUseReceiveScript->isChecked());
 }
 
 void TfrmMainWindow::edReceiveScriptNameChange()
 {
-    mReceiveScriptName = ui->edReceiveScriptName->text();
-    VarnexSettings()->SetReceiveScriptFileName(mReceiveScriptName);
-}
-
-QString TfrmMainWindow::FeedReceived(const QString& aDisplayText)
-{
-    mTokenList->AddContent(mCom->OriginalRead(), ctReceive);
-    // The receive script needs the master switch too.
-    if (!mUseScript || !mUseReceiveScript)
-        return aDisplayText;
-    if (mReceiveTriggerType == kTriggerTime) {
-        timerReceiveTrigger->stop();
-        // A wait time of 0 switches the silence timer off.
-        if (timerReceiveTrigger->interval() > 0)
-            timerReceiveTrigger->start();
-    } else if (mReceiveTriggerType == kTriggerChars
-               && mTokenList->CurrentTokenContains(mEncodedTriggerChars)) {
-        // The whole token as the script leaves it takes the place of this read's text.
-        return StartScript(mTokenList->CurrentToken()->Content(), mReceiveScriptName, nullptr, false);
-    }
-    return aDisplayText;
-}
-
-void TfrmMainWindow::timerReceiveTriggerTimer()
-{
-    timerReceiveTrigger->stop();
-    if (mReceiveTriggerType != kTriggerTime)
-        return;
-    for (int i = mTokenList->Count() - 1; i >= 0; --i) {
-        const TBaseToken* token = mTokenList->GetToken(i);
-        if (token->ContentType() != ctReceive)
-            continue;
-        if (mUseScript && mUseReceiveScript)
-            StartScript(token->Content(), mReceiveScriptName, nullptr, false); // the view is not touched
-        return;
-    }
-}
-
-QString TfrmMainWindow::StartScript(const QString& aText, const QString& aScriptToUse, bool* aRan,
-                                    bool aEncode)
-{
-    if (aRan)
-        *aRan = false;
-    if (mScriptRunner)
-        return mScriptRunner(aText, aScriptToUse, aRan);
-    if (!mUseScript || !QFileInfo::exists(aScriptToUse))
-        return aText;
-    TVarnexScript script;
-    script.OnSendString = [this](const QString& aSent, const QString& aName) {
-        SendStringToCom(aSent, aName, false);
-    };
-    script.OnSetModemLine = [this](TModemLineType aType, bool aSet) { SetModemLine(aType, aSet); };
-    script.OnGetModemLine = [this](TModemLineType aType) { return GetModemLine(aType); };
-    script.OnWriteLn = [this](const QString& aMsg) { WriteLine(aMsg); };
-    script.OnShowMessage = [this](const QString& aMsg) { Prompts().ShowMessage(this, aMsg); };
-    script.SetText(aEncode ? TStringEncoder().EncodeString(aText) : aText);
-    TVarnexScript::TMessageOutput output;
-    output.Clear = [this] { ui->edCompilerMsg->clear(); };
-    output.Add = [this](const QString& aLines) {
-        QString lines = aLines;
-        lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        if (lines.endsWith(QLatin1Char('\n')))
-            lines.chop(1);
-        WriteLine(lines);
-    };
-    script.ExecuteScript(TVarnexScript::ReadScriptFile(aScriptToUse), &output, mMaxRunTimeMs);
-    if (aRan)
-        *aRan = true;
-    return script.Text();
+    mSession->SetReceiveScriptName(ui->edReceiveScriptName->text());
 }

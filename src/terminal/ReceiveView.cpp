@@ -198,6 +198,43 @@ void TReceiveView::Clear()
     viewport()->update();
 }
 
+bool TReceiveView::ReceiveAtLineStart() const
+{
+    return FParagraphs.isEmpty() || ParagraphEnd(FParagraphs.size() - 1) == FParagraphs.last();
+}
+
+void TReceiveView::TruncateTo(const TReceiveMark& aMark)
+{
+    if (aMark.Chars > FText.size() || aMark.Lines > FParagraphs.size() || aMark.Chars < 0 || aMark.Lines < 0)
+        return;
+    if (aMark.Lines == 0) {
+        Clear();
+        return;
+    }
+    FText.truncate(aMark.Chars);
+    if (!FWide.isEmpty())
+        FWide.removeIf([&aMark](QHash<qint64, char16_t>::iterator aEntry) { return aEntry.key() >= aMark.Chars; });
+    FParagraphs.resize(aMark.Lines);
+    while (FRuns.size() > 1 && FRuns.last().Start >= aMark.Chars)
+        FRuns.removeLast();
+    FPendingCr = aMark.PendingCr;
+    // The last kept paragraph may have lost its tail: wrap it again, drop the rows after it.
+    const qint32 last = qint32(aMark.Lines - 1);
+    const auto firstDropped = std::lower_bound(FRows.cbegin(), FRows.cend(), last,
+                                               [](const TRow& aRow, qint32 aPara) { return aRow.Paragraph < aPara; });
+    FRows.resize(firstDropped - FRows.cbegin());
+    WrapParagraph(last, FParagraphs[last]);
+    const qint64 length = DocumentLength();
+    FCaret = qMin(FCaret, length);
+    FAnchor = qMin(FAnchor, length);
+    UpdateScrollBars();
+    if (FAutoScroll) {
+        FCaret = FAnchor = length;
+        ScrollToEnd();
+    }
+    viewport()->update();
+}
+
 void TReceiveView::StartParagraph()
 {
     FParagraphs.append(FText.size());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "terminal/TerminalView.h"
+
 #include <QAbstractScrollArea>
 #include <QByteArray>
 #include <QHash>
@@ -19,7 +21,7 @@ class QPrinter;
 //
 // Positions count characters with one extra position per line break, so a position names
 // one place in the text unambiguously (end of a line vs. start of the next).
-class TReceiveView : public QAbstractScrollArea
+class TReceiveView : public QAbstractScrollArea, public ITerminalView
 {
     Q_OBJECT
 public:
@@ -28,6 +30,15 @@ public:
     // Appends aText; CR, LF and CR LF start a new paragraph, also across two appends.
     void AppendText(QStringView aText, bool aBold = false);
     void Clear();
+    // Cuts the text back to a mark taken with ReceiveEnd.
+    void TruncateTo(const TReceiveMark& aMark);
+
+    // As a terminal session's view.
+    void AppendToReceive(QStringView aText, bool aBold) override { AppendText(aText, aBold); }
+    void ClearReceive() override { Clear(); }
+    bool ReceiveAtLineStart() const override;
+    TReceiveMark ReceiveEnd() const override { return {FText.size(), FParagraphs.size(), FPendingCr}; }
+    void TruncateReceive(const TReceiveMark& aMark) override { TruncateTo(aMark); }
 
     // Paragraphs (lines between executed breaks); an empty view has none.
     qsizetype LineCount() const;

@@ -1,6 +1,6 @@
 #include "terminal/Token.h"
 
-#include "ui/VarnexError.h"
+#include "base/VarnexError.h"
 
 #include <QLatin1StringView>
 

@@ -2,7 +2,7 @@
 // the caret, and how parameters are composed, inserted, replaced and tried out.
 #include "commands/CommandEdit.h"
 
-#include "ScriptedPrompts.h"
+#include "ScriptedDialogs.h"
 #include "TempSettings.h"
 #include "commands/CommandTextEdit.h"
 #include "commands/RecordInput.h"
@@ -65,7 +65,7 @@ struct TEditor
         return QByteArray::fromStdString(out.str());
     }
 
-    TScriptedPrompts Prompts;
+    TScriptedDialogs Prompts;
     pugi::xml_document Doc;
     TfrmCommandEdit Form;
 };

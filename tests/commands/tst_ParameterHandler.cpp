@@ -2,9 +2,10 @@
 // the input dialog and putting them in the right places, and texts that only look like markup.
 #include "commands/ParameterHandler.h"
 
-#include "ScriptedPrompts.h"
+#include "ScriptedDialogs.h"
 #include "TempSettings.h"
 #include "commands/RecordInput.h"
+#include "settings/FormPlacement.h"
 
 #include <QApplication>
 #include <QtTest>
@@ -72,7 +73,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QString, expected);
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TParameterHandler handler;
         handler.SetQuiet(true);
         QCOMPARE(handler.GetTextWithDefaultValues(text), expected);
@@ -96,7 +97,7 @@ private slots:
     void ParseErrorsAreShownUnlessQuiet()
     {
         QFETCH(bool, quiet);
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TParameterHandler handler;
         handler.SetQuiet(quiet);
         handler.ParseForParameters(QStringLiteral("/Param Name=\"x /Param"));
@@ -116,7 +117,7 @@ private slots:
     {
         QFETCH(QString, text);
         TTempSettings settings;
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TParameterHandler handler;
         QCOMPARE(handler.CheckForParameter(text), text);
         QCOMPARE(prompts.DialogsShown, 0);
@@ -125,7 +126,7 @@ private slots:
     void ValueTypedInTheDialogIsSent()
     {
         TTempSettings settings;
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         QStringList shown;
         QString caption;
         prompts.DialogHandler = [&](QDialog* aDialog) {
@@ -176,7 +177,7 @@ private slots:
         QFETCH(QStringList, answers);
         QFETCH(QString, expected);
         TTempSettings settings;
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         QStringList shown;
         prompts.DialogHandler = [&](QDialog* aDialog) {
             shown = Items(aDialog);
@@ -192,7 +193,7 @@ private slots:
     void BadAttributesAreReportedThenAskedFor()
     {
         TTempSettings settings;
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         int messagesBeforeDialog = -1;
         QStringList shown;
         prompts.DialogHandler = [&](QDialog* aDialog) {
@@ -212,10 +213,10 @@ private slots:
     void DialogPlacementIsRestoredAndKept()
     {
         TTempSettings settings;
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         QWidget earlier;
         earlier.setGeometry(40, 30, 320, 240);
-        VarnexSettings()->SaveForm(&earlier, QStringLiteral("frmRecordInput"));
+        SaveForm(*VarnexSettings(), &earlier, QStringLiteral("frmRecordInput"));
         QPoint shownAt;
         prompts.DialogHandler = [&](QDialog* aDialog) {
             shownAt = aDialog->geometry().topLeft();
@@ -227,7 +228,7 @@ private slots:
         QCOMPARE(shownAt, QPoint(40, 30));
 
         QWidget later;
-        VarnexSettings()->LoadForm(&later, QStringLiteral("frmRecordInput"), false);
+        LoadForm(*VarnexSettings(), &later, QStringLiteral("frmRecordInput"), false);
         QCOMPARE(later.geometry().topLeft(), QPoint(70, 50));
     }
 };

@@ -2,9 +2,9 @@
 // place with the keyboard, closing without losing values, enumerations and name look-ups.
 #include "commands/RecordInput.h"
 
-#include "ScriptedPrompts.h"
+#include "ScriptedDialogs.h"
 #include "controls/MvEdit.h"
-#include "ui/VarnexError.h"
+#include "base/VarnexError.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -285,7 +285,7 @@ private slots:
 
     void UnknownDataTypeIsReportedBeforeShowing()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TfrmRecordInput dialog;
         AddItems(dialog, QStringLiteral("Baud=9600"));
         pugi::xml_node item = dialog.Dom().document_element().child("Item");

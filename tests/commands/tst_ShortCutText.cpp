@@ -1,6 +1,6 @@
 // The text form of key combinations both ways, and the key-capture field's recording rules.
 #include "commands/ShortCutEdit.h"
-#include "commands/ShortCutText.h"
+#include "commands/ShortCutKeys.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #include "controls/MvEdit.h"
 
-#include "ScriptedPrompts.h"
-#include "ui/VarnexError.h"
+#include "ScriptedDialogs.h"
+#include "base/VarnexError.h"
 
 #include <QLocale>
 #include <QSignalSpy>
@@ -368,7 +368,7 @@ void TstMvEdit::settingDecimalsValidatesAtOnce()
 
 void TstMvEdit::nothingHappensOutsideNumMode()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     TMvEdit edit;
     TEventLog log;
     log.Attach(edit);
@@ -397,7 +397,7 @@ void TstMvEdit::typedSeparatorStays()
 
 void TstMvEdit::invalidInputRestoresLastAcceptedText()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     TMvEdit edit;
     TEventLog log;
     log.Attach(edit);
@@ -426,7 +426,7 @@ void TstMvEdit::invalidInputRestoresLastAcceptedText()
 
 void TstMvEdit::invalidInputWithoutMessageIsSilent()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     TMvEdit edit;
     TEventLog log;
     log.Attach(edit);
@@ -443,7 +443,7 @@ void TstMvEdit::invalidInputWithoutMessageIsSilent()
 
 void TstMvEdit::signsAndEmptyPassAsInput()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     TMvEdit edit;
     TEventLog log;
     log.Attach(edit);
@@ -481,7 +481,7 @@ void TstMvEdit::zeroLimitsSwitchRangeOff()
 
 void TstMvEdit::minValueClamps()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     TMvEdit edit;
     TEventLog log;
     log.Attach(edit);
@@ -515,7 +515,7 @@ void TstMvEdit::minValueClamps()
 
 void TstMvEdit::maxValueClamps()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     TMvEdit edit;
     TEventLog log;
     log.Attach(edit);
@@ -635,7 +635,7 @@ void TstMvEdit::numEditReportsValidation()
 
 void TstMvEdit::numEditBareSignIsAnError()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     TMvEdit edit(TVariant::NumEdit);
     TEventLog log;
     log.Attach(edit);
@@ -703,7 +703,7 @@ void TstMvEdit::exitModeValidatesOnLeaving()
 
 void TstMvEdit::focusInRemembersShownValue()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     TFocusWindow w;
     TEventLog log;
     log.Attach(*w.Edit);
@@ -777,7 +777,7 @@ void TstMvEdit::infoTextMatchesAnyCase()
 
 void TstMvEdit::infoTextInNumericField()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     TFocusWindow w;
     TEventLog log;
     log.Attach(*w.Edit);

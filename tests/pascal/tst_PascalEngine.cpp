@@ -2,7 +2,7 @@
 // compiler, what programs print, the run-time errors with their positions, the limits that
 // keep a script from hanging or crashing the program, and the host's routines and variable.
 #include "pascal/PascalEngine.h"
-#include "ui/VarnexError.h"
+#include "base/VarnexError.h"
 
 #include <QElapsedTimer>
 #include <QtTest>

@@ -1,5 +1,5 @@
 // The script host around the engine: the host routines, Text in and out, messages, limits.
-#include "ScriptedPrompts.h"
+#include "ScriptedDialogs.h"
 
 #include "scripting/HelpWindow.h"
 #include "scripting/VarnexScript.h"
@@ -92,7 +92,7 @@ private slots:
 
     void hostRoutinesReachTheirHandlers()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TVarnexScript script;
         QStringList calls;
         bool rts = false;
@@ -132,7 +132,7 @@ private slots:
 
     void theHelpWindowsExampleRuns()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         const TRun run = Run(TfrmHelpWindow::ExampleScript(), QStringLiteral("abc"));
         QCOMPARE(run.Outcome, TVarnexScript::TOutcome::Succeeded);
         QCOMPARE(run.Text, QStringLiteral("abc") + QChar(char16_t(0x1E)) + QChar(char16_t(0xE4)));

@@ -1,5 +1,5 @@
 #include "FakeSerialDevice.h"
-#include "ScriptedPrompts.h"
+#include "ScriptedDialogs.h"
 
 #include "serial/ComMv.h"
 #include "serial/PortRegistry.h"
@@ -425,7 +425,7 @@ void TstSerialPort::settingsAtOpen()
 
 void TstSerialPort::refusedSettingsKeepPortOpen()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     auto state = UseFakeDevice();
     state->SettingsRefused = true;
     T_QCCom32 port;
@@ -445,7 +445,7 @@ void TstSerialPort::refusedSettingsKeepPortOpen()
 
 void TstSerialPort::openFailureIsQuiet()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     {
         auto state = UseFakeDevice();
         state->OpenFails = true;
@@ -470,7 +470,7 @@ void TstSerialPort::openFailureIsQuiet()
 
 void TstSerialPort::openFailureAsksAbortRetry()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     prompts.Answers = {TButton::Retry, TButton::Abort};
     auto state = UseFakeDevice();
     state->OpenFails = true;
@@ -551,7 +551,7 @@ void TstSerialPort::destructorDropsRtsAndCloses()
 
 void TstSerialPort::closedPortDoesNothing()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     auto state = UseFakeDevice();
     state->Modem = {true, true, true};
     TTermCom port;
@@ -761,7 +761,7 @@ void TstSerialPort::modemStatusPassesThrough()
 
 void TstSerialPort::modemStatusFailureReadsOff()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     auto state = UseFakeDevice();
     state->Modem = {true, true, true};
     state->ModemStatusFails = true;
@@ -888,7 +888,7 @@ void TstSerialPort::terminatorRead()
     QFETCH(QByteArray, later);
     QFETCH(QString, expected);
 
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     auto state = UseFakeDevice();
     TComMv port;
     port.SetEndOfResponse(terminator);
@@ -911,7 +911,7 @@ void TstSerialPort::terminatorRead()
 
 void TstSerialPort::terminatorTimeout()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     auto state = UseFakeDevice();
     TComMv port;
     port.SetEndOfResponse(QStringLiteral("OK"));
@@ -945,7 +945,7 @@ void TstSerialPort::terminatorTimeout()
 
 void TstSerialPort::propertiesNeedsOpenPort()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     prompts.DialogHandler = [](QDialog*) { return int(QDialog::Accepted); };
     UseFakeDevice();
     T_QCCom32 port;
@@ -955,7 +955,7 @@ void TstSerialPort::propertiesNeedsOpenPort()
 
 void TstSerialPort::propertiesAccepted()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     QString shownBaud;
     int shownFlow = -1;
     prompts.DialogHandler = [&](QDialog* aDialog) {
@@ -996,7 +996,7 @@ void TstSerialPort::propertiesAccepted()
 
 void TstSerialPort::propertiesRejected()
 {
-    TScriptedPrompts prompts;
+    TScriptedDialogs prompts;
     prompts.DialogHandler = [](QDialog* aDialog) {
         if (auto* baud = aDialog->findChild<QComboBox*>(QStringLiteral("cbBaud")))
             baud->setCurrentText(QStringLiteral("19200"));

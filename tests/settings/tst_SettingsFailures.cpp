@@ -3,7 +3,7 @@
 #include "TempSettings.h"
 
 #include "settings/VarnexSettings.h"
-#include "ui/VarnexError.h"
+#include "base/VarnexError.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // escaping through a file, element paths, new documents, the indented trace text and
 // environment variables in paths.
 #include "settings/XMLGlobal.h"
-#include "ui/VarnexError.h"
+#include "base/VarnexError.h"
 
 #include <QFile>
 #include <QLocale>

@@ -3,7 +3,7 @@
 // sent through a real pty.
 #include "FakeSerialDevice.h"
 #include "PtyPair.h"
-#include "ScriptedPrompts.h"
+#include "ScriptedDialogs.h"
 #include "TempSettings.h"
 #include "WindowTestKit.h"
 
@@ -129,7 +129,7 @@ private slots:
         QFETCH(QString, selected);
         QFETCH(bool, command);
         QFETCH(QString, expected);
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = MakeWindow(R"(<MRU Name="a" Text="A"/><MRU Name="G"><MRU Name="b" Text="B"/>)"
                                  R"(<MRU Name="c" Text="C"/></MRU><MRU Name="d" Text="D"/>)");
@@ -154,7 +154,7 @@ private slots:
 
     void editingAnElementWritesWhatTheEditorHolds()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = MakeWindow(R"(<MRU Name="a" Text="A" ShortCut="F2"/><MRU Name="b" Text="B"/>)");
         Select(*window, {"b"});
@@ -182,7 +182,7 @@ private slots:
 
     void deletingRemovesSelectedNodesAndAllAsksFirst()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = MakeWindow(R"(<MRU Name="G" Expanded="true"><MRU Name="b" Text=""/><MRU Name="H">)"
                                  R"(<MRU Name="c" Text=""/></MRU></MRU><MRU Name="d" Text=""/>)");
@@ -213,7 +213,7 @@ private slots:
 
     void commandFilesCarryTheTreeAndLineSettingsButNotThePort()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         const char* tree = R"(<MRU Name="G" Expanded="true"><MRU Name="a" Text="AT/cr/" ShortCut="F1"/>)"
                            R"(<MRU Name="H"><MRU Name="b" Text="" ShortCut="Strg+F2"/></MRU></MRU>)"
@@ -272,7 +272,7 @@ private slots:
     void aBrokenCommandFileChangesNothing()
     {
         QFETCH(QByteArray, content);
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = MakeWindow(R"(<MRU Name="keep" Text="k"/>)");
         const QString file = settings.DirPath() + QStringLiteral("/broken.xml");
@@ -292,7 +292,7 @@ private slots:
 
     void loadingTakesOnlyTheTopLevelCommandElements()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = MakeWindow(R"(<MRU Name="old" Text="o"/>)");
         const QString file = settings.DirPath() + QStringLiteral("/mixed.xml");
@@ -313,7 +313,7 @@ private slots:
 
     void recentFileMenusDropMissingFilesAndLoad()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = MakeWindow(R"(<MRU Name="a" Text="1"/>)");
         const QString first = settings.DirPath() + QStringLiteral("/first.xml");
@@ -345,7 +345,7 @@ private slots:
 
     void loadAndSaveDialogsStartAtTheLastFile()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = MakeWindow(R"(<MRU Name="a" Text="1"/>)");
         const QString file = settings.DirPath() + QStringLiteral("/dialog.xml");
@@ -373,7 +373,7 @@ private slots:
 
     void functionKeyShortcutSendsOnlyWithThePortOpenAndIsSwallowed()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = MakeWindow(R"(<MRU Name="G"><MRU Name="hit" Text="AT/cr/" ShortCut="F3"/></MRU>)"
                                  R"(<MRU Name="other" Text="X" ShortCut="F4"/>)",
@@ -395,7 +395,7 @@ private slots:
 
     void plainLetterShortcutFiresFromTheSendField()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = MakeWindow(R"(<MRU Name="q" Text="quit" ShortCut="Q"/>)", true);
         auto* edSend = FindChildOrDie<QLineEdit>(*window, "edSend");
@@ -408,7 +408,7 @@ private slots:
 
     void menuShortcutsAreParkedWhileACellIsEdited()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = MakeWindow(R"(<MRU Name="a" Text="1"/>)");
         QApplication::setActiveWindow(window.get());
@@ -439,7 +439,7 @@ private slots:
 
     void anOpenCellEditIsKeptWhenAToolRunsAndAnUntouchedOneWritesNothing()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = MakeWindow(R"(<MRU Text="unnamed"/><MRU Name="b" Text="B"/>)");
         QApplication::setActiveWindow(window.get());
@@ -464,7 +464,7 @@ private slots:
 
     void contextMenuEnablesEditingByTheNodeUnderThePointer()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = MakeWindow(R"(<MRU Name="G"/><MRU Name="c" Text=""/>)");
         TCommandTreeView* tree = Tree(*window);
@@ -502,7 +502,7 @@ private slots:
     void aClashWithAMenuShortcutIsAskedAndYesTakesItFromTheMenu()
     {
         QFETCH(IPrompts::TButton, answer);
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = MakeWindow(R"(<MRU Name="a" Text="1"/>)");
         QApplication::setActiveWindow(window.get());
@@ -551,7 +551,7 @@ private slots:
         QFETCH(QStringList, moved);
         QFETCH(QString, target);
         QFETCH(QString, expected);
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = MakeWindow(R"(<MRU Name="a" Text=""/><MRU Name="G" Expanded="true">)"
                                  R"(<MRU Name="b" Text=""/><MRU Name="c" Text=""/></MRU>)"
@@ -565,7 +565,7 @@ private slots:
 
     void dropEventsOnlyComeFromTheTreeItself()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = MakeWindow(R"(<MRU Name="a" Text=""/><MRU Name="b" Text=""/>)");
         TCommandTreeView* tree = Tree(*window);
@@ -578,7 +578,7 @@ private slots:
 
     void renumberingSkipsMenuShortcuts()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         QString xml;
         for (int i = 1; i <= 100; ++i)
@@ -599,7 +599,7 @@ private slots:
 
     void hiddenParametersShowTheirDefaults()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = MakeWindow(
             R"(<MRU Name="p" Text="AT/Param Name=&quot;x&quot; Default=&quot;5&quot; /Param/cr/"/>)"
@@ -621,7 +621,7 @@ private slots:
 
     void doubleClickSendsACommandUnderItsName()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = MakeWindow(R"(<MRU Text="plain"/><MRU Name="G"/>)", true);
         TCommandTreeView* tree = Tree(*window);
@@ -633,7 +633,7 @@ private slots:
 
     void expandingAGroupIsRemembered()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         // An unreadable flag leaves the group closed and breaks nothing.
         auto window = MakeWindow(R"(<MRU Name="G" Expanded="kaputt"><MRU Name="a" Text=""/></MRU>)");
@@ -649,7 +649,7 @@ private slots:
     {
         if (QStandardPaths::findExecutable(QStringLiteral("socat")).isEmpty())
             QFAIL("socat is needed for the pty tests (./test installs it)");
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         TPtyPair pair;
         QString why;

@@ -2,7 +2,7 @@
 // the display options, the modem lines, sending and the menu hints.
 #include "FakeSerialDevice.h"
 #include "WindowTestKit.h"
-#include "ScriptedPrompts.h"
+#include "ScriptedDialogs.h"
 #include "TempSettings.h"
 
 #include "controls/RoundLed.h"
@@ -55,7 +55,7 @@ private slots:
 
     void startsClosedWithTitleAndStatus()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         TfrmMainWindow window;
         window.show();
@@ -82,7 +82,7 @@ private slots:
 
     void commandLinePortIsSelectedNotOpened()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = FakeWindow();
         QCOMPARE(window->windowTitle(), QStringLiteral("Varnex [Port: 7 - Not Open]"));
@@ -91,7 +91,7 @@ private slots:
 
     void switchingOnAPortThatCannotOpenStaysOffSilently()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = FakeWindow();
         FState->OpenFails = true;
@@ -105,7 +105,7 @@ private slots:
 
     void switchingOnAndOff()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = FakeWindow();
         QAction* on = Find<QAction>(*window, "acComOn");
@@ -125,7 +125,7 @@ private slots:
 
     void dumpDisablesTheExecuteButtons()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = FakeWindow();
         auto* crlf = Find<QToolButton>(*window, "bExecuteCrlf");
@@ -155,7 +155,7 @@ private slots:
 
     void pollShowsReceivedDataDecoded()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = FakeWindow();
         Find<QAction>(*window, "acComOn")->trigger();
@@ -173,7 +173,7 @@ private slots:
 
     void aFloodIsReadInBoundedPiecesWithoutLoss()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = FakeWindow();
         Find<QAction>(*window, "acComOn")->trigger();
@@ -193,7 +193,7 @@ private slots:
 
     void failingDeviceGivesOneCommunicationErrorAndPollingGoesOn()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = FakeWindow();
         Find<QAction>(*window, "acComOn")->trigger();
@@ -220,7 +220,7 @@ private slots:
 
     void modemLinesFollowSwitchesAndInputs()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = FakeWindow();
         auto* bRts = Find<QToolButton>(*window, "bRTS");
@@ -253,7 +253,7 @@ private slots:
 
     void sendFieldWritesWithPrefixAndPostfixEncoded()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = FakeWindow();
         Find<QAction>(*window, "acComOn")->trigger();
@@ -275,7 +275,7 @@ private slots:
 
     void menuHintsGoToTheSecondStatusPanel()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = FakeWindow();
         auto* panel = Find<QLabel>(*window, "sbPanel1");
@@ -295,7 +295,7 @@ private slots:
 
     void portSettingsSurviveARestartAndTheCommandLineWins()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         {
             auto window = FakeWindow();
@@ -323,7 +323,7 @@ private slots:
 
     void unreadableStoredValueIsReportedOnceAndTheWindowStarts()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         QFile file(settings.FilePath());
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -343,7 +343,7 @@ private slots:
 
     void choosingAnotherPortInTheDialogClosesThePort()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = FakeWindow();
         Find<QAction>(*window, "acComOn")->trigger();
@@ -366,7 +366,7 @@ private slots:
 
     void taskBarTitleFollowsTheTitleField()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = FakeWindow();
         Find<QLineEdit>(*window, "edTitle")->setText(QStringLiteral("Prüfstand 2"));

@@ -2,7 +2,7 @@
 // value crosses unchanged in both directions, bytes from the peer show decoded in the main
 // window, and a device that vanishes closes the port with one message.
 #include "PtyPair.h"
-#include "ScriptedPrompts.h"
+#include "ScriptedDialogs.h"
 #include "TempSettings.h"
 
 #include "notation/StringDecoder.h"
@@ -90,7 +90,7 @@ private slots:
 
     void everyByteValueArrivesExactly()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         TTermCom com;
         com.SetPort(kPort);
@@ -124,7 +124,7 @@ private slots:
 
     void everyByteValueComesInAndModemLinesReadOff()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         TTermCom com;
         com.SetPort(kPort);
@@ -145,7 +145,7 @@ private slots:
 
     void peerBytesAppearDecodedInTheMainWindow()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         TfrmMainWindow window(kPort);
         window.show();
@@ -173,7 +173,7 @@ private slots:
 
     void sendFieldWithPrefixAndPostfixGoesOnTheWire()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         TfrmMainWindow window(kPort);
         window.show();
@@ -204,7 +204,7 @@ private slots:
 
     void vanishingDeviceClosesThePortOnceAndCanBeSwitchedOnAgain()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         TfrmMainWindow window(kPort);
         window.show();

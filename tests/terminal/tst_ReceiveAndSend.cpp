@@ -2,7 +2,7 @@
 // path, the receive triggers, rebuilding the view, the echo, the histories and saving.
 #include "FakeSerialDevice.h"
 #include "WindowTestKit.h"
-#include "ScriptedPrompts.h"
+#include "ScriptedDialogs.h"
 #include "TempSettings.h"
 
 #include "controls/MvEdit.h"
@@ -12,8 +12,9 @@
 #include "settings/VarnexSettings.h"
 #include "terminal/MainWindow.h"
 #include "terminal/ReceiveView.h"
+#include "terminal/TerminalSession.h"
 #include "terminal/Token.h"
-#include "ui/VarnexError.h"
+#include "base/VarnexError.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -56,10 +57,13 @@ private:
     {
         FNow = FNow.addMSecs(aAfterMs);
         FState->Incoming += aBytes;
-        aWindow.timerPollEventTimer();
+        // A tick reads for a limited time only; the rest waits for the next.
+        do
+            aWindow.timerPollEventTimer();
+        while (!FState->Incoming.isEmpty() && aWindow.Com()->Opened());
     }
 
-    void FinishRebuild(TfrmMainWindow& aWindow) { QTRY_VERIFY_WITH_TIMEOUT(!aWindow.IsRebuilding(), 20000); }
+    void FinishRebuild(TfrmMainWindow& aWindow) { aWindow.Session()->FinishRebuild(); }
 
     static QString Decoded(const QString& aRaw, TTermComOptions aOptions)
     {
@@ -73,7 +77,7 @@ private slots:
 
     void readsAndSendsMakeTokensByDirectionAndPause()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = OpenWindow();
         TTokenList* tokens = window->TokenList();
@@ -96,7 +100,7 @@ private slots:
 
     void waitTimeFieldSetsExpiryAndSilenceTimer()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = OpenWindow();
         auto* edit = Find<TMvEdit>(*window, "edTimeTriggerTime");
@@ -117,7 +121,7 @@ private slots:
 
     void timeTriggerRestartsOnDataAndStopsWhenSwitched()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         VarnexSettings()->SetUseScript(true);
         VarnexSettings()->SetUseReceiveScript(true);
@@ -142,9 +146,9 @@ private slots:
         QVERIFY(!timer->isActive());
     }
 
-    void characterTriggerReplacesTheReadWithTheWholeToken()
+    void characterTriggerWithoutAChangeShowsEachByteOnce()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         VarnexSettings()->SetUseScript(true);
         VarnexSettings()->SetUseReceiveScript(true);
@@ -152,31 +156,24 @@ private slots:
         auto window = OpenWindow();
         auto* view = Find<TReceiveView>(*window, "memReceive");
         Find<QToolButton>(*window, "bExecuteCrlf")->setChecked(false);
-        Receive(*window, "OK\r");
-        QCOMPARE(view->Text(), QStringLiteral("OK/cr/"));
-        // The LF completes the trigger: the whole token, raw, takes this read's place.
-        Receive(*window, "\n", 20);
-        QCOMPARE(view->Text(), QStringLiteral("OK/cr/OK\r\n"));
-        // The grown token triggers again.
-        Receive(*window, "DATA", 30);
-        QCOMPARE(view->Text(), QStringLiteral("OK/cr/OK\r\nOK\r\nDATA"));
-
-        // An empty trigger never matches: reads show decoded.
-        Find<QLineEdit>(*window, "edTriggerChars")->setText(QString());
-        Receive(*window, "\r\n", 30);
-        QVERIFY(view->Text().endsWith(QStringLiteral("DATA/cr//lf/")));
+        // A dialer's "ATZ" CR LF in two reads; no script file, so the text stays as it came.
+        Receive(*window, "AT");
+        Receive(*window, "Z\r\n", 20);
+        QCOMPARE(view->Text(), QStringLiteral("ATZ/cr//lf/"));
+        Receive(*window, "OK", 30);
+        QCOMPARE(view->Text(), QStringLiteral("ATZ/cr//lf/OK"));
     }
 
     void receiveScriptRunsOnTheRightTokenInBothModes()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         VarnexSettings()->SetUseScript(true);
         VarnexSettings()->SetUseReceiveScript(true);
         VarnexSettings()->SetReceiveScriptFileName(QStringLiteral("empfang.pas"));
         auto window = OpenWindow();
         QStringList runs;
-        window->SetScriptRunner([&runs](const QString& aText, const QString& aScript, bool* aRan) {
+        window->Session()->SetScriptRunner([&runs](const QString& aText, const QString& aScript, bool* aRan) {
             runs << aScript + QLatin1Char(':') + aText;
             if (aRan)
                 *aRan = true;
@@ -198,7 +195,8 @@ private slots:
         Find<QToolButton>(*window, "bExecuteCrlf")->setChecked(false);
         Receive(*window, "OK\r\n", 500);
         QCOMPARE(runs, QStringList{QStringLiteral("empfang.pas:OK\r\n")});
-        QVERIFY(Find<TReceiveView>(*window, "memReceive")->Text().endsWith(QStringLiteral("<OK\r\n>")));
+        // The script's text goes through the display decoding like any received data.
+        QVERIFY(Find<TReceiveView>(*window, "memReceive")->Text().endsWith(QStringLiteral("<OK/cr//lf/>")));
 
         // The master switch off: no receive script runs, even with its own switch on.
         Find<QCheckBox>(*window, "cbUseScript")->click();
@@ -210,10 +208,10 @@ private slots:
 
     void sendScriptResultIsWrittenWithoutASecondDecoding()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = OpenWindow();
-        window->SetScriptRunner([](const QString& aText, const QString&, bool* aRan) {
+        window->Session()->SetScriptRunner([](const QString& aText, const QString&, bool* aRan) {
             if (aRan)
                 *aRan = true;
             return aText + QStringLiteral("/13/");
@@ -227,7 +225,7 @@ private slots:
 
     void rebuildShowsTheSameDataInEveryDisplayAndKeepsEcho()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = OpenWindow();
         auto* view = Find<TReceiveView>(*window, "memReceive");
@@ -266,7 +264,7 @@ private slots:
 
     void dataArrivingDuringARebuildAppearsOnceAfterIt()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = OpenWindow();
         auto* view = Find<TReceiveView>(*window, "memReceive");
@@ -274,12 +272,17 @@ private slots:
         for (int i = 0; i < big.size(); i += 97)
             big[i] = char(i % 256);
         Receive(*window, big);
+        // The test runs the rebuild's slices itself, so data can come between them.
+        window->Session()->SetRebuildOnEventLoop(false);
         Find<QCheckBox>(*window, "cbDump")->click();
         QVERIFY(window->IsRebuilding());
         // More data joins the same token while the rebuild runs, and a new one after a pause.
         Receive(*window, "tail", 10);
+        window->Session()->ContinueRebuild();
         Receive(*window, "next", 500);
-        FinishRebuild(*window);
+        while (window->Session()->ContinueRebuild()) {
+        }
+        QVERIFY(!window->IsRebuilding());
         Receive(*window, "end", 500);
         const TTermComOptions options = window->GetDisplayOptions();
         QString expected;
@@ -291,7 +294,7 @@ private slots:
 
     void echoAndHistoriesOfTheSendPath()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = OpenWindow();
         auto* view = Find<TReceiveView>(*window, "memReceive");
@@ -321,7 +324,7 @@ private slots:
 
     void enterWithThePortClosedRecordsEchoesAndAddsToTheTree()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = OpenWindow();
         window->findChild<QAction*>(QStringLiteral("acComOn"))->trigger(); // off
@@ -352,7 +355,7 @@ private slots:
 
     void savesAsRtfOrTextByExtensionAndRemembersTheFile()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = OpenWindow();
         Find<QToolButton>(*window, "bEcho")->setChecked(true);

@@ -2,7 +2,7 @@
 // receive script in "Trigger" mode, and what the message area shows.
 #include "FakeSerialDevice.h"
 #include "WindowTestKit.h"
-#include "ScriptedPrompts.h"
+#include "ScriptedDialogs.h"
 #include "TempSettings.h"
 
 #include "scripting/Crc.h"
@@ -57,7 +57,7 @@ private slots:
 
     void sendScriptRewritesAndItsSendSkipsTheScript()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         UseFakePort();
         VarnexSettings()->SetUseScript(true);
@@ -96,7 +96,7 @@ private slots:
 
     void modemLinesFromAScriptOnTheLoopback()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         VarnexSettings()->SetUseScript(true);
         VarnexSettings()->SetSendScriptFileName(
@@ -117,7 +117,7 @@ private slots:
 
     void receiveScriptInTriggerModeReplacesTheView()
     {
-        TScriptedPrompts prompts;
+        TScriptedDialogs prompts;
         TTempSettings settings;
         UseFakePort();
         TVarnexSettings* s = VarnexSettings();
@@ -133,11 +133,11 @@ private slots:
         window->timerPollEventTimer();
         FState->Incoming = "\r\n";
         window->timerPollEventTimer();
-        // The script saw the raw token "abc" CR LF; its text stands in the view.
+        // The script saw the raw token "abc" CR LF; its text takes the whole token's place.
         const QString crc =
             QStringLiteral("%1").arg(Crc16(0, QByteArray("abc\r\n")), 4, 16, QLatin1Char('0')).toUpper();
         QCOMPARE(window->findChild<TReceiveView*>(QStringLiteral("memReceive"))->Text(),
-                 QStringLiteral("abc[%1]").arg(crc));
+                 QStringLiteral("[%1]").arg(crc));
     }
 };
 

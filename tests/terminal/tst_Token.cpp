@@ -1,5 +1,5 @@
 #include "terminal/Token.h"
-#include "ui/VarnexError.h"
+#include "base/VarnexError.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

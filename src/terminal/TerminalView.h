@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QStringView>
+#include <QtGlobal>
+
+// A place in what a receive view holds, taken at its end; each view reads its own fields.
+struct TReceiveMark
+{
+    qint64 Chars = 0;
+    qint64 Lines = 0;
+    bool PendingCr = false;
+};
+
+// Where a terminal session shows its traffic: received text and, in bold, the echo of sent
+// text. The window's receive view is one; tests use a plain text buffer.
+class ITerminalView
+{
+public:
+    virtual ~ITerminalView() = default;
+
+    virtual void AppendToReceive(QStringView aText, bool aBold) = 0;
+    virtual void ClearReceive() = 0;
+    // True when the view is empty or its last line is, so an echo needs no line break first.
+    virtual bool ReceiveAtLineStart() const = 0;
+    // The end of what the view holds now, and cutting the view back to such a mark (a mark
+    // from before a clear is ignored).
+    virtual TReceiveMark ReceiveEnd() const = 0;
+    virtual void TruncateReceive(const TReceiveMark& aMark) = 0;
+};
