@@ -23,7 +23,8 @@ public:
     // A question with the given buttons; returns the button chosen. An empty title means
     // the program's name; aDefault is the button Enter chooses (the box decides without it).
     virtual TButton Ask(TKind aKind, const QString& aText, const QList<TButton>& aButtons,
-                        const QString& aTitle = QString(), std::optional<TButton> aDefault = std::nullopt) = 0;
+                        const QString& aTitle = QString(),
+                        std::optional<TButton> aDefault = std::nullopt) = 0;
 };
 
 // The process-wide prompt service. Every call counts as time spent waiting for the user

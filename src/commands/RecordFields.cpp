@@ -89,7 +89,6 @@ QStringList TRecordFields::SplitCommaText(const QString& aText)
     return result;
 }
 
-
 QString PropDataTypeName(TPropDataType aType)
 {
     return QString::fromLatin1(kDataTypeNames[std::clamp(int(aType), 0, int(dtEnum))]);
@@ -194,4 +193,3 @@ QString TRecordFields::GetValueFromNode(pugi::xml_node aItem)
         return GetAttrString(QStringLiteral("Name"), ChosenEnum(aItem), QString());
     return GetAttrString(QStringLiteral("Value"), aItem, QString());
 }
-

@@ -38,7 +38,8 @@ public:
         for (pugi::xml_node item : aRoot.children("Item")) {
             const int id = int(FNodes.size());
             TNode node{item, -1, 0, {}};
-            QList<int>& siblings = TRecordFields::IsHeading(item) || heading < 0 ? FTopLevel : FNodes[heading].Children;
+            QList<int>& siblings =
+                TRecordFields::IsHeading(item) || heading < 0 ? FTopLevel : FNodes[heading].Children;
             if (!TRecordFields::IsHeading(item) && heading >= 0)
                 node.Parent = heading;
             node.Row = int(siblings.size());

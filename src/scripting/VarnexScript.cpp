@@ -63,10 +63,14 @@ const std::vector<THostRoutine>& HostRoutines()
              SetLine(s, mltRTS, a);
              return THostValue();
          }},
-        {"function GetRTS: boolean;", [](TVarnexScript& s, const QList<THostValue>&) { return Line(s, mltRTS); }},
-        {"function GetCTS: boolean;", [](TVarnexScript& s, const QList<THostValue>&) { return Line(s, mltCTS); }},
-        {"function GetDSR: boolean;", [](TVarnexScript& s, const QList<THostValue>&) { return Line(s, mltDSR); }},
-        {"function GetDTR: boolean;", [](TVarnexScript& s, const QList<THostValue>&) { return Line(s, mltDTR); }},
+        {"function GetRTS: boolean;",
+         [](TVarnexScript& s, const QList<THostValue>&) { return Line(s, mltRTS); }},
+        {"function GetCTS: boolean;",
+         [](TVarnexScript& s, const QList<THostValue>&) { return Line(s, mltCTS); }},
+        {"function GetDSR: boolean;",
+         [](TVarnexScript& s, const QList<THostValue>&) { return Line(s, mltDSR); }},
+        {"function GetDTR: boolean;",
+         [](TVarnexScript& s, const QList<THostValue>&) { return Line(s, mltDTR); }},
         {"function GetRing: boolean;",
          [](TVarnexScript& s, const QList<THostValue>&) { return Line(s, mltRing); }},
         {"procedure ShowMessage(const aMsg: string);",
@@ -139,8 +143,9 @@ TVarnexScript::TOutcome TVarnexScript::ExecuteScript(const QString& aScript,
     engine.SetLimits(limits);
 
     for (const THostRoutine& routine : HostRoutines())
-        engine.RegisterFunction(QString::fromLatin1(routine.Declaration),
-                                [this, &routine](const QList<THostValue>& aArgs) { return routine.Call(*this, aArgs); });
+        engine.RegisterFunction(
+            QString::fromLatin1(routine.Declaration),
+            [this, &routine](const QList<THostValue>& aArgs) { return routine.Call(*this, aArgs); });
     QByteArray storage = mText;
     engine.RegisterStringVariable(QStringLiteral("Text"), &storage);
 

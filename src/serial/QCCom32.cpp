@@ -60,9 +60,9 @@ bool T_QCCom32::Open()
         }
         if (!boolShowErrors)
             return false;
-        const auto answer = Prompts().Ask(IPrompts::TKind::Warning,
-                                          QStringLiteral("Error opening COM%1: ").arg(nPort),
-                                          {IPrompts::TButton::Abort, IPrompts::TButton::Retry});
+        const auto answer =
+            Prompts().Ask(IPrompts::TKind::Warning, QStringLiteral("Error opening COM%1: ").arg(nPort),
+                          {IPrompts::TButton::Abort, IPrompts::TButton::Retry});
         if (answer != IPrompts::TButton::Retry)
             return false;
     }
@@ -315,9 +315,9 @@ void T_QCCom32::GetRegistryPortList(QStringList& aList)
         }
         // The device name follows the number, so the number still parses from the fourth
         // character on.
-        const QString detail = number < 0 ? QString()
-                                          : PortNames::EntryDetail(registry.DevicePath(number),
-                                                                   number >= TPortRegistry::kFirstBoundPort);
+        const QString detail = number < 0
+            ? QString()
+            : PortNames::EntryDetail(registry.DevicePath(number), number >= TPortRegistry::kFirstBoundPort);
         if (!detail.isEmpty())
             entry += QStringLiteral(" (%1)").arg(detail);
     }

@@ -40,15 +40,26 @@ TQtSerialDevice::TQtSerialDevice(const QString& aPath)
     // Bounded, so a flood waits in the driver rather than in our memory; the window reads
     // far faster than any line delivers, so the reserve is never used up.
     FPort.setReadBufferSize(kReadBufferBytes);
-    QObject::connect(&FPort, &QSerialPort::errorOccurred, &FPort,
-                     [this](QSerialPort::SerialPortError aError) {
-                         // A vanished device (USB unplug, closed pty) shows up as a
-                         // resource error; everything else is answered where it happens.
-                         if (aError == QSerialPort::ResourceError && FPort.isOpen()) {
-                             qCWarning(lcSerialDevice) << FPort.portName() << FPort.errorString();
-                             FFailed = true;
-                         }
-                     });
+    QObject::connect(
+        &FPort, &QSerialPort::errorOccurred, &FPort, [this](QSerialPort::SerialPortError aError) {
+            if (!FPort.isOpen())
+                return;
+            // A vanished device (USB unplug) shows up as a resource error; everything else is
+            // answered where it happens.
+            if (aError == QSerialPort::ResourceError) {
+                qCWarning(lcSerialDevice) << FPort.portName() << FPort.errorString();
+                FFailed = true;
+                return;
+            }
+            // A tty whose other end went away (a pty whose master closed) reads as end of file,
+            // which comes as a plain read error; asking for the modem lines tells it apart from a
+            // passing fault, as it fails with a resource error then.
+            if (aError == QSerialPort::ReadError && !FProbing) {
+                FProbing = true;
+                FPort.pinoutSignals();
+                FProbing = false;
+            }
+        });
 }
 
 TQtSerialDevice::~TQtSerialDevice()

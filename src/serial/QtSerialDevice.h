@@ -30,6 +30,7 @@ public:
 private:
     QSerialPort FPort;
     bool FFailed = false;
+    bool FProbing = false;
     bool FModemStatusUnsupported = false;
     TOpenError FOpenError = TOpenError::None;
 };

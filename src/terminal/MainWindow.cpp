@@ -46,12 +46,13 @@ void TfrmMainWindow::FormCreate()
     // The XML engine is built in; this only speaks when a store was made without it.
     if (!VarnexSettings()->XMLEnabled()) {
         QGuiApplication::clipboard()->setText(kXmlEngineAddress);
-        Prompts().ShowMessage(QStringLiteral("MsXML 4 ist nicht installiert.\r\nWeder die History der gesendeten "
+        Prompts().ShowMessage(
+            QStringLiteral("MsXML 4 ist nicht installiert.\r\nWeder die History der gesendeten "
                            "Befehle noch das Wiederherstellen der Settigns wird funktionieren."
                            "\r\n\r\nDownload unter ")
-                + kXmlEngineAddress
-                + QStringLiteral(" und dann nach MSXML4 suchen. \r\nDie URL wurde in die "
-                                 "Zwischenablage kopiert"));
+            + kXmlEngineAddress
+            + QStringLiteral(" und dann nach MSXML4 suchen. \r\nDie URL wurde in die "
+                             "Zwischenablage kopiert"));
     }
 
     for (QAction* action : {ui->acSendFile, ui->acShowSettings, ui->acHelpOnline, ui->acReleaseNotes,

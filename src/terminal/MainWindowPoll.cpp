@@ -72,7 +72,8 @@ bool TfrmMainWindow::GetModemLine(TModemLineType aModemLineType)
     return mSession->GetModemLine(aModemLineType);
 }
 
-QString TfrmMainWindow::StartScript(const QString& aText, const QString& aScriptToUse, bool* aRan, bool aEncode)
+QString TfrmMainWindow::StartScript(const QString& aText, const QString& aScriptToUse, bool* aRan,
+                                    bool aEncode)
 {
     return mSession->StartScript(aText, aScriptToUse, aRan, aEncode);
 }

@@ -91,8 +91,7 @@ void TfrmMainWindow::ConfirmShortCutConflict(QAction* aAction, QKeyCombination a
                        "\r\nSoll der Shortcut für den Befehl deaktiviert und dem Kommando "
                        "zugewiesen werden?")
             .arg(aText, aAction->text());
-    if (Prompts().Ask(IPrompts::TKind::Question, question,
-                      {IPrompts::TButton::Yes, IPrompts::TButton::No})
+    if (Prompts().Ask(IPrompts::TKind::Question, question, {IPrompts::TButton::Yes, IPrompts::TButton::No})
         != IPrompts::TButton::Yes)
         return;
     // The action loses only this combination, active or parked, so it stays without it once

@@ -60,8 +60,7 @@ void TfrmMainWindow::SetUpScriptPanel()
     connect(mTriggerGroup, &QButtonGroup::idClicked, this, changed(ui->rgReceiveScriptTrigger));
     connect(ui->edTimeTriggerTime, &QLineEdit::textChanged, this, changed(ui->edTimeTriggerTime));
     connect(ui->edTriggerChars, &QLineEdit::textChanged, this, changed(ui->edTriggerChars));
-    connect(ui->cbUseScript, &QCheckBox::clicked, this,
-            [this] { Guarded([this] { cbUseScriptClick(); }); });
+    connect(ui->cbUseScript, &QCheckBox::clicked, this, [this] { Guarded([this] { cbUseScriptClick(); }); });
     connect(ui->edSendScriptFileName, &QLineEdit::textChanged, this, [this] {
         if (!mLoadingScriptPanel)
             Guarded([this] { VarnexSettings()->SetSendScriptFileName(ui->edSendScriptFileName->text()); });

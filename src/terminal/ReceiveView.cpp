@@ -213,15 +213,17 @@ void TReceiveView::TruncateTo(const TReceiveMark& aMark)
     }
     FText.truncate(aMark.Chars);
     if (!FWide.isEmpty())
-        FWide.removeIf([&aMark](QHash<qint64, char16_t>::iterator aEntry) { return aEntry.key() >= aMark.Chars; });
+        FWide.removeIf(
+            [&aMark](QHash<qint64, char16_t>::iterator aEntry) { return aEntry.key() >= aMark.Chars; });
     FParagraphs.resize(aMark.Lines);
     while (FRuns.size() > 1 && FRuns.last().Start >= aMark.Chars)
         FRuns.removeLast();
     FPendingCr = aMark.PendingCr;
     // The last kept paragraph may have lost its tail: wrap it again, drop the rows after it.
     const qint32 last = qint32(aMark.Lines - 1);
-    const auto firstDropped = std::lower_bound(FRows.cbegin(), FRows.cend(), last,
-                                               [](const TRow& aRow, qint32 aPara) { return aRow.Paragraph < aPara; });
+    const auto firstDropped =
+        std::lower_bound(FRows.cbegin(), FRows.cend(), last,
+                         [](const TRow& aRow, qint32 aPara) { return aRow.Paragraph < aPara; });
     FRows.resize(firstDropped - FRows.cbegin());
     WrapParagraph(last, FParagraphs[last]);
     const qint64 length = DocumentLength();

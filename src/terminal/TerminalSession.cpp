@@ -211,7 +211,8 @@ void TTerminalSession::RunCharTrigger()
                 FCharTriggerQueued = false;
                 const TBaseToken* token = FTokenList->CurrentToken();
                 if (FUseScript && FUseReceiveScript && FTriggerType == kTriggerChars && token
-                    && token->ContentType() == ctReceive && FTokenList->CurrentTokenContains(FEncodedTriggerChars))
+                    && token->ContentType() == ctReceive
+                    && FTokenList->CurrentTokenContains(FEncodedTriggerChars))
                     RunCharTrigger();
             });
         }
@@ -341,7 +342,8 @@ void TTerminalSession::RunQueued()
 
 // --- Scripts -------------------------------------------------------------------------------
 
-QString TTerminalSession::StartScript(const QString& aText, const QString& aScriptToUse, bool* aRan, bool aEncode)
+QString TTerminalSession::StartScript(const QString& aText, const QString& aScriptToUse, bool* aRan,
+                                      bool aEncode)
 {
     TBusy busy(*this);
     if (aRan)
@@ -351,7 +353,9 @@ QString TTerminalSession::StartScript(const QString& aText, const QString& aScri
     if (!FUseScript || !QFileInfo::exists(aScriptToUse))
         return aText;
     TVarnexScript script;
-    script.OnSendString = [this](const QString& aSent, const QString& aName) { SendFromScript(aSent, aName); };
+    script.OnSendString = [this](const QString& aSent, const QString& aName) {
+        SendFromScript(aSent, aName);
+    };
     script.OnSetModemLine = [this](TModemLineType aType, bool aSet) { SetModemLine(aType, aSet); };
     script.OnGetModemLine = [this](TModemLineType aType) { return GetModemLine(aType); };
     script.OnWriteLn = [this](const QString& aMsg) { emit ScriptMessage(aMsg); };

@@ -59,9 +59,10 @@ QString AskForFile(QWidget* aParent, const TFileDialogSetup& aSetup)
         return aSetup.Suffixes.value(aFilter, aSetup.Suffixes.last());
     };
     dialog.setDefaultSuffix(suffixFor(0));
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &aSetup, suffixFor](const QString& aFilter) {
-        dialog.setDefaultSuffix(suffixFor(aSetup.Filters.indexOf(aFilter)));
-    });
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, &aSetup, suffixFor](const QString& aFilter) {
+                         dialog.setDefaultSuffix(suffixFor(aSetup.Filters.indexOf(aFilter)));
+                     });
     if (aSetup.Preset.isEmpty()) {
         dialog.setDirectory(QCoreApplication::applicationDirPath());
     } else {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "serial/ISerialDevice.h"
+#include "serial/PortRegistry.h"
 
 #include <QByteArray>
 #include <QList>
@@ -104,3 +105,12 @@ public:
 private:
     std::shared_ptr<TFakeDeviceState> FState;
 };
+
+// Puts a fake device behind every port number; returns the state the test controls.
+inline std::shared_ptr<TFakeDeviceState> InstallFakePorts()
+{
+    auto state = std::make_shared<TFakeDeviceState>();
+    TPortRegistry::Instance().SetDeviceFactory(
+        [state](int) { return std::make_unique<TFakeSerialDevice>(state); });
+    return state;
+}

@@ -13,7 +13,7 @@ public:
     {
         if (aText.isEmpty())
             return;
-        Text += aBold ? QStringLiteral("<b>") + aText + QStringLiteral("</b>") : aText.toString();
+        Text += aBold ? QStringLiteral("<b>") + aText.toString() + QStringLiteral("</b>") : aText.toString();
     }
     void ClearReceive() override
     {

@@ -93,6 +93,41 @@ private slots:
         QVERIFY(whole.RowCount() > rowsBefore);
     }
 
+    // Cutting back to a mark leaves the view as it was when the mark was taken: text, wide
+    // characters, bold runs, wrapped rows and a CR still waiting for its LF.
+    void truncatingToAMarkRestoresTheViewAsItWas()
+    {
+        TReceiveView cut;
+        TReceiveView fresh;
+        for (TReceiveView* view : {&cut, &fresh}) {
+            view->resize(120, 200);
+            view->AppendText(QStringLiteral("first line that wraps more than once\r\nzwei \u20AC"));
+            view->AppendText(QStringLiteral("Gesendet: x\r"), true);
+        }
+        const TReceiveMark mark = cut.ReceiveEnd();
+        cut.AppendText(QStringLiteral("\u20ACtail that wraps as well, longer than a row\r\nmore"));
+        cut.TruncateReceive(mark);
+        QCOMPARE(cut.Text(), fresh.Text());
+        QCOMPARE(cut.RowStarts(), fresh.RowStarts());
+        // Both go on alike: the LF completes the CR, bold stays where it was.
+        for (TReceiveView* view : {&cut, &fresh})
+            view->AppendText(QStringLiteral("\nweiter"));
+        QCOMPARE(cut.Text(), fresh.Text());
+        QCOMPARE(cut.LineCount(), 3);
+        cut.SelectAll();
+        fresh.SelectAll();
+        QBuffer cutRtf;
+        QBuffer freshRtf;
+        cutRtf.open(QIODevice::WriteOnly);
+        freshRtf.open(QIODevice::WriteOnly);
+        QVERIFY(cut.SaveRtf(&cutRtf) && fresh.SaveRtf(&freshRtf));
+        QCOMPARE(cutRtf.data(), freshRtf.data());
+        // A mark from before a clear means nothing.
+        cut.Clear();
+        cut.TruncateReceive(mark);
+        QCOMPARE(cut.Text(), QString());
+    }
+
     // Positions count one extra place per line break; selection and copy work across
     // wrapped rows, bold runs and paragraphs.
     void selectionAndCopyAcrossRowsRunsAndParagraphs()

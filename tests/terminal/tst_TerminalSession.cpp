@@ -1,0 +1,369 @@
+// The terminal without a window: reading and showing, the token log, both receive triggers,
+// the send path, the rebuild with data arriving meanwhile, a device that fails, and one
+// script at a time while scripts pump events. Against the fake device and a socat pty.
+#include "FakeSerialDevice.h"
+#include "PtyPair.h"
+#include "ScriptedPrompts.h"
+#include "TempSettings.h"
+#include "TextView.h"
+
+#include "notation/StringDecoder.h"
+#include "serial/TermCom.h"
+#include "settings/VarnexSettings.h"
+#include "settings/XMLGlobal.h"
+#include "terminal/TerminalSession.h"
+#include "terminal/Token.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QtTest>
+
+#include <climits>
+#include <unistd.h>
+#include <memory>
+
+class TstTerminalSession : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TScriptedPrompts> FPrompts;
+    std::unique_ptr<TTempSettings> FSettings;
+    std::shared_ptr<TFakeDeviceState> FState;
+    std::unique_ptr<TTerminalSession> FSession;
+    TTextView FView;
+    QDateTime FNow;
+    // What the test's script runner was handed, and how deeply runs nested.
+    QStringList FRuns;
+    int FDepth = 0;
+    int FMaxDepth = 0;
+
+    TTerminalSession& Session() { return *FSession; }
+
+    // An open session on the fake port with a clock the test moves.
+    void Open()
+    {
+        FState = InstallFakePorts();
+        FSession = std::make_unique<TTerminalSession>();
+        FSession->SetView(&FView);
+        FSession->LoadScriptSettings();
+        FNow = QDateTime(QDate(2026, 12, 9), QTime(12, 0));
+        FSession->TokenList()->SetClock([this] { return FNow; });
+        FSession->Com()->SetPort(7);
+        QVERIFY(FSession->Com()->Open());
+    }
+
+    void Receive(const QByteArray& aBytes, int aAfterMs = 0)
+    {
+        FNow = FNow.addMSecs(aAfterMs);
+        FState->Incoming += aBytes;
+        FSession->Poll(-1);
+    }
+
+    void UseReceiveScript(int aTriggerType)
+    {
+        Session().SetUseScript(true);
+        Session().SetUseReceiveScript(true);
+        Session().SetReceiveScriptName(QStringLiteral("empfang.pas"));
+        Session().SetReceiveTriggerType(aTriggerType);
+    }
+
+    // Every script run goes to aScript (text in, text out), counted and checked for nesting.
+    void RunScriptsWith(std::function<QString(const QString&)> aScript)
+    {
+        Session().SetScriptRunner([this, aScript](const QString& aText, const QString&, bool* aRan) {
+            FRuns << aText;
+            FMaxDepth = qMax(FMaxDepth, ++FDepth);
+            const QString result = aScript(aText);
+            --FDepth;
+            if (aRan)
+                *aRan = true;
+            return result;
+        });
+    }
+
+    QString ScriptFile(const QString& aName, const QByteArray& aSource)
+    {
+        const QString path = FSettings->DirPath() + QLatin1Char('/') + aName;
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot write %s", qPrintable(path));
+        file.write(aSource);
+        return path;
+    }
+
+private slots:
+    void init()
+    {
+        FPrompts = std::make_unique<TScriptedPrompts>();
+        FSettings = std::make_unique<TTempSettings>();
+        FRuns.clear();
+        FDepth = FMaxDepth = 0;
+        FView = TTextView();
+        Open();
+    }
+
+    void cleanup()
+    {
+        FSession.reset();
+        TPortRegistry::Instance().SetDeviceFactory({});
+        FSettings.reset();
+        FPrompts.reset();
+    }
+
+    void pollShowsDecodedDataAndLogsTokensByPause()
+    {
+        QCOMPARE(Session().TokenList()->ContentExpiredMs(), 101); // the stored wait time 100, plus one
+        Receive("A\r");
+        Receive("B", 50);
+        Receive("C", 150);
+        QCOMPARE(FView.Text, QStringLiteral("A/cr/BC"));
+        QCOMPARE(Session().TokenList()->GetAllContent(), QStringLiteral("A\rB\r\nC"));
+    }
+
+    void aFailedDeviceIsReadToTheEndThenClosedOnce()
+    {
+        QSignalSpy errors(&Session(), &TTerminalSession::CommunicationError);
+        FState->Incoming = "letzte Worte";
+        FState->Failed = true;
+        Session().Poll(25);
+        QCOMPARE(FView.Text, QStringLiteral("letzte Worte"));
+        QVERIFY(!Session().Com()->Opened());
+        Session().Poll(25);
+        QCOMPARE(errors.count(), 1);
+    }
+
+    void waitTimeIsBoundedSoTheTokenExpiryStaysPositive()
+    {
+        Session().SetWaitTime(INT_MAX);
+        QCOMPARE(Session().WaitTime(), TTerminalSession::kMaxWaitTimeMs);
+        QCOMPARE(VarnexSettings()->ReceiveTriggerWaitTime(), TTerminalSession::kMaxWaitTimeMs);
+        QCOMPARE(Session().TokenList()->ContentExpiredMs(), TTerminalSession::kMaxWaitTimeMs + 1);
+        Receive("a");
+        Receive("b", 10);
+        QCOMPARE(Session().TokenList()->Count(), 1);
+        Session().SetWaitTime(-5);
+        QCOMPARE(Session().WaitTime(), 0);
+    }
+
+    void characterTriggerLeavesTheDataAsItCameWhenTheScriptKeepsIt()
+    {
+        UseReceiveScript(TTerminalSession::kTriggerChars);
+        RunScriptsWith([](const QString& aText) { return aText; });
+        // A dialer's "ATZ" CR LF in two reads: each byte shows once.
+        Receive("AT");
+        Receive("Z\r\n", 20);
+        QCOMPARE(FRuns, QStringList{QStringLiteral("ATZ\r\n")});
+        QCOMPARE(FView.Text, QStringLiteral("ATZ/cr//lf/"));
+    }
+
+    void characterTriggerShowsAChangedTextInPlaceOfTheWholeToken()
+    {
+        UseReceiveScript(TTerminalSession::kTriggerChars);
+        RunScriptsWith(
+            [](const QString& aText) { return QStringLiteral("<") + aText + QStringLiteral(">"); });
+        Receive("vorher", 0);
+        Receive("AT", 500);
+        QCOMPARE(FRuns, QStringList());
+        Receive("Z\r\n", 20);
+        // Decoded like received data; the earlier token stays as it was.
+        QCOMPARE(FView.Text, QStringLiteral("vorher<ATZ/cr//lf/>"));
+        // The grown token triggers again and takes its place again.
+        Receive("OK", 20);
+        QCOMPARE(FRuns.last(), QStringLiteral("ATZ\r\nOK"));
+        QCOMPARE(FView.Text, QStringLiteral("vorher<ATZ/cr//lf/OK>"));
+    }
+
+    void timeTriggerRunsOnceOnTheNewestReceiveTokenAndLeavesTheView()
+    {
+        UseReceiveScript(TTerminalSession::kTriggerTime);
+        RunScriptsWith([](const QString&) { return QStringLiteral("ignored"); });
+        Receive("first");
+        Receive("second", 500);
+        QVERIFY(Session().SilenceTimer()->isActive());
+        QCOMPARE(Session().SilenceTimer()->interval(), 100);
+        Session().SendStringToCom(QStringLiteral("cmd"), QString(), false);
+        Session().SilenceExpired();
+        QCOMPARE(FRuns, QStringList{QStringLiteral("second")});
+        QCOMPARE(FView.Text, QStringLiteral("firstsecond"));
+        // Switching to "Trigger" stops a counting timer.
+        Receive("more", 10);
+        Session().SetReceiveTriggerType(TTerminalSession::kTriggerChars);
+        QVERIFY(!Session().SilenceTimer()->isActive());
+    }
+
+    void sendFramesWritesLogsAndEchoes()
+    {
+        QSignalSpy sent(&Session(), &TTerminalSession::TextSent);
+        Session().SetPrefix(QStringLiteral("AT"));
+        Session().SetPostfix(QStringLiteral("/cr//lf/"));
+        Session().SetEcho(true);
+        Receive("x");
+        Session().SendStringToCom(QStringLiteral("I"), QStringLiteral("Direkt"), true);
+        QCOMPARE(FState->Written, QByteArray("ATI\r\n"));
+        QCOMPARE(Session().TokenList()->CurrentToken()->Content(), QStringLiteral("ATI/cr//lf/"));
+        QCOMPARE(FView.Text, QStringLiteral("x<b>\r\nGesendet: ATI/cr//lf/\r\n</b>"));
+        QCOMPARE(sent.count(), 1);
+
+        // A send script's result is written as it stands, without a second decoding.
+        RunScriptsWith([](const QString& aText) { return aText + QStringLiteral("/13/"); });
+        Session().SetPrefix(QString());
+        Session().SetPostfix(QString());
+        FState->Written.clear();
+        Session().SendStringToCom(QStringLiteral("a"), QString(), true);
+        Session().SendStringToCom(QStringLiteral("b/13/"), QString(), false);
+        QCOMPARE(FState->Written, QByteArray("a/13/b\r"));
+    }
+
+    void rebuildShowsDataArrivingMeanwhileOnce()
+    {
+        Session().SetEcho(true);
+        Session().SetRebuildOnEventLoop(false);
+        Session().SetRebuildSlice(1000, -1);
+        QByteArray big(10000, 'a');
+        for (int i = 0; i < big.size(); i += 97)
+            big[i] = char(i % 256);
+        Receive(big);
+        Session().SendStringToCom(QStringLiteral("hi"), QString(), false);
+        Receive("Z", 200);
+        Session().SetDisplayOptions(TTermComOptions{coHexDump});
+        Session().StartRebuild();
+        QVERIFY(Session().IsRebuilding());
+        // Into the same token while the rebuild runs, then a new one after a pause.
+        Receive("tail", 10);
+        QVERIFY(Session().ContinueRebuild());
+        Receive("next", 500);
+        while (Session().ContinueRebuild()) {
+        }
+        Receive("end", 500);
+
+        TStringDecoder decoder;
+        decoder.SetOptions(Session().DisplayOptions());
+        QString expected;
+        for (int i = 0; i < Session().TokenList()->Count(); ++i) {
+            const TBaseToken* token = Session().TokenList()->GetToken(i);
+            expected += token->ContentType() == ctSend
+                ? QStringLiteral("<b>\r\nGesendet: %1\r\n</b>").arg(token->Content())
+                : decoder.DecodeStringSymbol(token->Content());
+        }
+        QCOMPARE(FView.Text, expected);
+        QCOMPARE(FView.Clears, 1);
+    }
+
+    void aSendAskedForDuringAScriptWaitsForItsEnd()
+    {
+        // The user presses Enter while the send script sleeps (and pumps events).
+        bool pressed = false;
+        QByteArray writtenMeanwhile;
+        RunScriptsWith([this, &pressed, &writtenMeanwhile](const QString& aText) {
+            if (!pressed) {
+                pressed = true;
+                Session().SendStringToCom(QStringLiteral("B"), QStringLiteral("Direkt"), true);
+                writtenMeanwhile = FState->Written;
+            }
+            return aText;
+        });
+        Session().SendStringToCom(QStringLiteral("A"), QStringLiteral("Direkt"), true);
+        QCOMPARE(writtenMeanwhile, QByteArray());
+        QCOMPARE(FState->Written, QByteArray("AB"));
+        QCOMPARE(FRuns, (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+        QCOMPARE(FMaxDepth, 1);
+    }
+
+    void aTriggerMatchingDuringAScriptRunsAfterItWhileThePollShowsData()
+    {
+        UseReceiveScript(TTerminalSession::kTriggerChars);
+        QString shownMeanwhile;
+        RunScriptsWith([this, &shownMeanwhile](const QString& aText) {
+            if (FRuns.size() == 1) {
+                // The script sleeps; the poll keeps reading, and the grown token matches again.
+                Receive("B\r\n", 10);
+                shownMeanwhile = FView.Text;
+            }
+            return aText;
+        });
+        Receive("A\r\n");
+        QCOMPARE(shownMeanwhile, QStringLiteral("A/cr//lf/B/cr//lf/"));
+        QCOMPARE(FRuns, (QStringList{QStringLiteral("A\r\n"), QStringLiteral("A\r\nB\r\n")}));
+        QCOMPARE(FMaxDepth, 1);
+    }
+
+    void silencePeriodsDuringAScriptStartItOnceAfterwards()
+    {
+        UseReceiveScript(TTerminalSession::kTriggerTime);
+        RunScriptsWith([this](const QString& aText) {
+            if (FRuns.size() == 1) {
+                Receive("more", 10);
+                Session().SilenceExpired();
+                Receive("again", 10);
+                Session().SilenceExpired();
+            }
+            return aText;
+        });
+        Receive("data");
+        Session().SilenceExpired();
+        QCOMPARE(FRuns, (QStringList{QStringLiteral("data"), QStringLiteral("datamoreagain")}));
+        QCOMPARE(FMaxDepth, 1);
+    }
+
+    void timeSpentOnAMessageDoesNotCountTowardTheScriptLimit()
+    {
+        SetAttrInt(VarnexSettings()->ScriptElement(), QStringLiteral("MaxRunTimeMs"), 300);
+        Session().SetUseScript(true);
+        Session().LoadScriptSettings();
+        VarnexSettings()->SetSendScriptFileName(
+            ScriptFile(QStringLiteral("pruefsumme.pas"),
+                       "var i, n: Integer;\r\nbegin\r\n  ShowMessage('Pruefsumme folgt');\r\n"
+                       "  for i := 1 to 200000 do n := n + i;\r\n  Text := Text + '#';\r\nend.\r\n"));
+        // The user reads the message for longer than the script may run.
+        FPrompts->OnMessage = [](const QString&) { QThread::msleep(600); };
+        Session().SendStringToCom(QStringLiteral("A"), QString(), true);
+        QCOMPARE(FPrompts->Messages, QStringList{QStringLiteral("Pruefsumme folgt")});
+        QCOMPARE(FState->Written, QByteArray("A#"));
+    }
+
+    void throughAPtyDataShowsAndAVanishingDeviceKeepsItsLastBytes()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("socat")).isEmpty())
+            QFAIL("socat is needed for the pty tests (./test installs it)");
+        FSession.reset();
+        TPortRegistry::Instance().SetDeviceFactory({});
+        TPtyPair pair;
+        QString why;
+        QVERIFY2(pair.Start(&why), qPrintable(why));
+        const int port = TPortRegistry::Instance().Bind(pair.ProgramEnd());
+        FSession = std::make_unique<TTerminalSession>();
+        FSession->SetView(&FView);
+        FSession->LoadScriptSettings();
+        FSession->Com()->SetPort(port);
+        QVERIFY(FSession->Com()->Open());
+        QSignalSpy errors(FSession.get(), &TTerminalSession::CommunicationError);
+
+        const int peer = pair.OpenPeer();
+        QVERIFY(peer >= 0);
+        QCOMPARE(::write(peer, "Messwert 42\r\n", 13), 13);
+        QTRY_COMPARE((FSession->Poll(-1), FView.Text), QStringLiteral("Messwert 42/cr//lf/"));
+
+        // Gone, as with a USB unplug: what arrived before is still shown, then the port
+        // closes and says so once.
+        QCOMPARE(::write(peer, "Ende", 4), 4);
+        QTRY_COMPARE(FSession->Com()->InCount(), qint64(4));
+        ::close(peer);
+        pair.Stop();
+        QTRY_VERIFY(FSession->Com()->DeviceFailed());
+        FSession->Poll(25);
+        QVERIFY(!FSession->Com()->Opened());
+        FSession->Poll(25);
+        QCOMPARE(FView.Text, QStringLiteral("Messwert 42/cr//lf/Ende"));
+        QCOMPARE(errors.count(), 1);
+        TPortRegistry::Instance().Unbind(port);
+    }
+};
+
+QTEST_MAIN(TstTerminalSession)
+#include "tst_TerminalSession.moc"
