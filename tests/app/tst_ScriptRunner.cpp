@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-class tst_ScriptRunner : public QObject
+class TstScriptRunner : public QObject
 {
     Q_OBJECT
 
@@ -69,5 +69,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_ScriptRunner)
+QTEST_GUILESS_MAIN(TstScriptRunner)
 #include "tst_ScriptRunner.moc"

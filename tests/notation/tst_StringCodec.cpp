@@ -40,7 +40,7 @@ QString RandomText(QRandomGenerator& aRandom, qsizetype aLength, quint32 aHighes
 
 } // namespace
 
-class TStringCodecTest : public QObject
+class TstStringCodec : public QObject
 {
     Q_OBJECT
 
@@ -60,7 +60,7 @@ private slots:
     void roundTripRandomText();
 };
 
-void TStringCodecTest::integerSyntax_data()
+void TstStringCodec::integerSyntax_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("valid");
@@ -106,7 +106,7 @@ void TStringCodecTest::integerSyntax_data()
     QTest::newRow("many leading zeros") << "000000000000000000013" << true << 13;
 }
 
-void TStringCodecTest::integerSyntax()
+void TstStringCodec::integerSyntax()
 {
     QFETCH(QString, text);
     QFETCH(bool, valid);
@@ -118,7 +118,7 @@ void TStringCodecTest::integerSyntax()
         QCOMPARE(parsed, value);
 }
 
-void TStringCodecTest::tokenToCode_data()
+void TstStringCodec::tokenToCode_data()
 {
     QTest::addColumn<QString>("token");
     QTest::addColumn<int>("code");
@@ -155,14 +155,14 @@ void TStringCodecTest::tokenToCode_data()
     QTest::newRow("empty") << "" << 0;
 }
 
-void TStringCodecTest::tokenToCode()
+void TstStringCodec::tokenToCode()
 {
     QFETCH(QString, token);
     QFETCH(int, code);
     QCOMPARE(TStringEncoder::TokenToCode(token), code);
 }
 
-void TStringCodecTest::everyControlNameEncodes()
+void TstStringCodec::everyControlNameEncodes()
 {
     for (int code = 0; code < 32; ++code) {
         const QString name = QString::fromLatin1(TStringEncoder::ControlNames[std::size_t(code)]);
@@ -172,7 +172,7 @@ void TStringCodecTest::everyControlNameEncodes()
     }
 }
 
-void TStringCodecTest::encodeString_data()
+void TstStringCodec::encodeString_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
@@ -221,14 +221,14 @@ void TStringCodecTest::encodeString_data()
         << QStringView(u"\u20AC/cr/\u20AC").toString() << Chars({0x20AC, 13, 0x20AC});
 }
 
-void TStringCodecTest::encodeString()
+void TstStringCodec::encodeString()
 {
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QCOMPARE(Encode(text), expected);
 }
 
-void TStringCodecTest::decodeString_data()
+void TstStringCodec::decodeString_data()
 {
     QTest::addColumn<TTermComOptions>("options");
     QTest::addColumn<QString>("text");
@@ -272,7 +272,7 @@ void TStringCodecTest::decodeString_data()
         << TTermComOptions{coAsciiDump} << Chars({0xC4, 0x20AC}) << "196 8364 ";
 }
 
-void TStringCodecTest::decodeString()
+void TstStringCodec::decodeString()
 {
     QFETCH(TTermComOptions, options);
     QFETCH(QString, text);
@@ -280,7 +280,7 @@ void TStringCodecTest::decodeString()
     QCOMPARE(Decode(text, options), expected);
 }
 
-void TStringCodecTest::decodeLongTextMatchesPerCharacter_data()
+void TstStringCodec::decodeLongTextMatchesPerCharacter_data()
 {
     QTest::addColumn<TTermComOptions>("options");
     QTest::newRow("text") << TTermComOptions{};
@@ -291,7 +291,7 @@ void TStringCodecTest::decodeLongTextMatchesPerCharacter_data()
     QTest::newRow("ascii") << TTermComOptions{coAsciiDump};
 }
 
-void TStringCodecTest::decodeLongTextMatchesPerCharacter()
+void TstStringCodec::decodeLongTextMatchesPerCharacter()
 {
     // The whole-buffer path must agree with decoding one character at a time, including
     // characters beyond a byte in the middle of a long run.
@@ -307,7 +307,7 @@ void TStringCodecTest::decodeLongTextMatchesPerCharacter()
     QCOMPARE(Decode(text, options), expected);
 }
 
-void TStringCodecTest::roundTripSingleCharacters()
+void TstStringCodec::roundTripSingleCharacters()
 {
     for (char16_t code = 0; code < 256; ++code) {
         const QString text = Chars({code});
@@ -315,7 +315,7 @@ void TStringCodecTest::roundTripSingleCharacters()
     }
 }
 
-void TStringCodecTest::roundTripRandomText()
+void TstStringCodec::roundTripRandomText()
 {
     QRandomGenerator random(4711);
     for (int round = 0; round < 50; ++round) {
@@ -327,5 +327,5 @@ void TStringCodecTest::roundTripRandomText()
     QCOMPARE(Encode(Decode(dense)), dense);
 }
 
-QTEST_APPLESS_MAIN(TStringCodecTest)
+QTEST_APPLESS_MAIN(TstStringCodec)
 #include "tst_StringCodec.moc"

@@ -180,7 +180,7 @@ struct TFpcBuild
 
 } // namespace
 
-class TPascalCorpusTest : public QObject
+class TstPascalCorpus : public QObject
 {
     Q_OBJECT
 
@@ -203,7 +203,7 @@ private:
     QHash<QString, TFpcBuild> FBuilds;
 };
 
-QByteArray TPascalCorpusTest::ReadSource(const QString& aName)
+QByteArray TstPascalCorpus::ReadSource(const QString& aName)
 {
     QFile file(FCorpus.filePath(aName));
     if (!file.open(QIODevice::ReadOnly))
@@ -211,7 +211,7 @@ QByteArray TPascalCorpusTest::ReadSource(const QString& aName)
     return file.readAll();
 }
 
-void TPascalCorpusTest::initTestCase()
+void TstPascalCorpus::initTestCase()
 {
     const QString corpus = QFINDTESTDATA("corpus");
     QVERIFY2(!corpus.isEmpty() && QFileInfo(corpus).isDir(),
@@ -239,7 +239,7 @@ void TPascalCorpusTest::initTestCase()
 
 // Compiles every program with fpc, ParallelCompilations at a time, each in its own
 // directory of the test's temporary directory.
-void TPascalCorpusTest::CompileAllWithFpc()
+void TstPascalCorpus::CompileAllWithFpc()
 {
     struct TJob
     {
@@ -307,14 +307,14 @@ void TPascalCorpusTest::CompileAllWithFpc()
     }
 }
 
-void TPascalCorpusTest::sameOutputAsFreePascal_data()
+void TstPascalCorpus::sameOutputAsFreePascal_data()
 {
     QTest::addColumn<QString>("name");
     for (const QString& name : std::as_const(FPrograms))
         QTest::newRow(qPrintable(QFileInfo(name).completeBaseName())) << name;
 }
 
-void TPascalCorpusTest::sameOutputAsFreePascal()
+void TstPascalCorpus::sameOutputAsFreePascal()
 {
     QFETCH(QString, name);
     const QByteArray source = ReadSource(name);
@@ -362,14 +362,14 @@ void TPascalCorpusTest::sameOutputAsFreePascal()
     }
 }
 
-void TPascalCorpusTest::errorPrograms_data()
+void TstPascalCorpus::errorPrograms_data()
 {
     QTest::addColumn<QString>("name");
     for (const QString& name : std::as_const(FErrorPrograms))
         QTest::newRow(qPrintable(QFileInfo(name).completeBaseName())) << name;
 }
 
-void TPascalCorpusTest::errorPrograms()
+void TstPascalCorpus::errorPrograms()
 {
     QFETCH(QString, name);
     const QByteArray source = ReadSource(name);
@@ -437,5 +437,5 @@ void TPascalCorpusTest::errorPrograms()
     QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("output before the error: ") + difference));
 }
 
-QTEST_GUILESS_MAIN(TPascalCorpusTest)
+QTEST_GUILESS_MAIN(TstPascalCorpus)
 #include "tst_PascalCorpus.moc"

@@ -106,7 +106,7 @@ quint16 Crc16Ccitt(const QByteArray& aData)
 
 } // namespace
 
-class TPascalEngineTest : public QObject
+class TstPascalEngine : public QObject
 {
     Q_OBJECT
 
@@ -155,7 +155,7 @@ private slots:
 
 // ---- lexer -------------------------------------------------------------------------------
 
-void TPascalEngineTest::lexer_data()
+void TstPascalEngine::lexer_data()
 {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QByteArray>("output");
@@ -194,7 +194,7 @@ void TPascalEngineTest::lexer_data()
                                      << QByteArray("3228\n");
 }
 
-void TPascalEngineTest::lexer()
+void TstPascalEngine::lexer()
 {
     QFETCH(QString, source);
     QFETCH(QByteArray, output);
@@ -204,7 +204,7 @@ void TPascalEngineTest::lexer()
 
 // ---- what programs do --------------------------------------------------------------------
 
-void TPascalEngineTest::programs_data()
+void TstPascalEngine::programs_data()
 {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QByteArray>("output");
@@ -461,7 +461,7 @@ void TPascalEngineTest::programs_data()
                                << QByteArray("code 7\n");
 }
 
-void TPascalEngineTest::programs()
+void TstPascalEngine::programs()
 {
     QFETCH(QString, source);
     QFETCH(QByteArray, output);
@@ -471,7 +471,7 @@ void TPascalEngineTest::programs()
 
 // ---- integers wrap as Free Pascal's do ---------------------------------------------------
 
-void TPascalEngineTest::integerWrap_data()
+void TstPascalEngine::integerWrap_data()
 {
     QTest::addColumn<QString>("statements");
     QTest::addColumn<QString>("result");
@@ -529,7 +529,7 @@ void TPascalEngineTest::integerWrap_data()
     QTest::newRow("value parameter wraps") << QStringLiteral("r := TakeByte(513);") << QStringLiteral("1");
 }
 
-void TPascalEngineTest::integerWrap()
+void TstPascalEngine::integerWrap()
 {
     QFETCH(QString, statements);
     QFETCH(QString, result);
@@ -543,7 +543,7 @@ void TPascalEngineTest::integerWrap()
 
 // ---- compile errors ----------------------------------------------------------------------
 
-void TPascalEngineTest::compileErrors_data()
+void TstPascalEngine::compileErrors_data()
 {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("error");
@@ -755,7 +755,7 @@ void TPascalEngineTest::compileErrors_data()
                                      << QStringLiteral("[Error] (3:8): 'Exit' liefert keinen Wert");
 }
 
-void TPascalEngineTest::compileErrors()
+void TstPascalEngine::compileErrors()
 {
     QFETCH(QString, source);
     QFETCH(QString, error);
@@ -765,7 +765,7 @@ void TPascalEngineTest::compileErrors()
     QVERIFY(!s.Engine.Run());
 }
 
-void TPascalEngineTest::severalErrorsAreReported()
+void TstPascalEngine::severalErrorsAreReported()
 {
     TScript s;
     QVERIFY(
@@ -776,7 +776,7 @@ void TPascalEngineTest::severalErrorsAreReported()
                           QStringLiteral("[Error] (5:8): Inkompatible Typen: 'string' und 'Integer'")}));
 }
 
-void TPascalEngineTest::hintsAndWarnings_data()
+void TstPascalEngine::hintsAndWarnings_data()
 {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QStringList>("messages");
@@ -801,7 +801,7 @@ void TPascalEngineTest::hintsAndWarnings_data()
         << QStringList();
 }
 
-void TPascalEngineTest::hintsAndWarnings()
+void TstPascalEngine::hintsAndWarnings()
 {
     QFETCH(QString, source);
     QFETCH(QStringList, messages);
@@ -810,7 +810,7 @@ void TPascalEngineTest::hintsAndWarnings()
     QCOMPARE(s.Engine.Messages(), messages);
 }
 
-void TPascalEngineTest::cleanProgramHasNoMessages()
+void TstPascalEngine::cleanProgramHasNoMessages()
 {
     TScript s;
     QVERIFY(s.Compile(kCrc16Script));
@@ -819,7 +819,7 @@ void TPascalEngineTest::cleanProgramHasNoMessages()
 
 // ---- run-time errors ---------------------------------------------------------------------
 
-void TPascalEngineTest::runErrors_data()
+void TstPascalEngine::runErrors_data()
 {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("error");
@@ -873,7 +873,7 @@ void TPascalEngineTest::runErrors_data()
                             << QStringLiteral("kaputt (2:3)");
 }
 
-void TPascalEngineTest::runErrors()
+void TstPascalEngine::runErrors()
 {
     QFETCH(QString, source);
     QFETCH(QString, error);
@@ -883,7 +883,7 @@ void TPascalEngineTest::runErrors()
     QCOMPARE(s.Engine.RunError(), error);
 }
 
-void TPascalEngineTest::runErrorsAreCatchable_data()
+void TstPascalEngine::runErrorsAreCatchable_data()
 {
     QTest::addColumn<QString>("statement");
     QTest::addColumn<QString>("output");
@@ -901,7 +901,7 @@ void TPascalEngineTest::runErrorsAreCatchable_data()
                                << QStringLiteral("EStackOverflow: Rekursion zu tief");
 }
 
-void TPascalEngineTest::runErrorsAreCatchable()
+void TstPascalEngine::runErrorsAreCatchable()
 {
     QFETCH(QString, statement);
     QFETCH(QString, output);
@@ -916,7 +916,7 @@ void TPascalEngineTest::runErrorsAreCatchable()
 
 // ---- limits ------------------------------------------------------------------------------
 
-void TPascalEngineTest::timeLimitEndsEndlessLoop()
+void TstPascalEngine::timeLimitEndsEndlessLoop()
 {
     TEngineLimits limits;
     limits.MaxRunTimeMs = 200;
@@ -929,7 +929,7 @@ void TPascalEngineTest::timeLimitEndsEndlessLoop()
     QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
 }
 
-void TPascalEngineTest::timeLimitIsNotCatchable()
+void TstPascalEngine::timeLimitIsNotCatchable()
 {
     TEngineLimits limits;
     limits.MaxRunTimeMs = 200;
@@ -941,7 +941,7 @@ void TPascalEngineTest::timeLimitIsNotCatchable()
     QCOMPARE(out, QByteArray("!run: Zeitlimit von 200 ms überschritten (5:5)"));
 }
 
-void TPascalEngineTest::timeLimitStopsSlowSearch()
+void TstPascalEngine::timeLimitStopsSlowSearch()
 {
     // a search that would compare for hours is stopped in the middle, not after it ends
     TEngineLimits limits;
@@ -956,7 +956,7 @@ void TPascalEngineTest::timeLimitStopsSlowSearch()
     QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
 }
 
-void TPascalEngineTest::sleepCountsTowardTimeLimit()
+void TstPascalEngine::sleepCountsTowardTimeLimit()
 {
     TEngineLimits limits;
     limits.MaxRunTimeMs = 300;
@@ -971,7 +971,7 @@ void TPascalEngineTest::sleepCountsTowardTimeLimit()
     QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
 }
 
-void TPascalEngineTest::recursionLimit()
+void TstPascalEngine::recursionLimit()
 {
     TScript s;
     const QString decls = QStringLiteral("var depth: Integer;\nfunction R(n: Integer): Integer;\nbegin\n  "
@@ -984,7 +984,7 @@ void TPascalEngineTest::recursionLimit()
              QByteArray("1000\n"));
 }
 
-void TPascalEngineTest::deepRecursionStaysOnTheStack()
+void TstPascalEngine::deepRecursionStaysOnTheStack()
 {
     // With the count limit out of the way, the machine stack is what stops the recursion.
     TEngineLimits limits;
@@ -1000,7 +1000,7 @@ void TPascalEngineTest::deepRecursionStaysOnTheStack()
     QCOMPARE(out, QByteArray("Rekursion zu tief\n"));
 }
 
-void TPascalEngineTest::deepNestingIsACompileError_data()
+void TstPascalEngine::deepNestingIsACompileError_data()
 {
     QTest::addColumn<QString>("source");
 
@@ -1022,7 +1022,7 @@ void TPascalEngineTest::deepNestingIsACompileError_data()
                                               QStringLiteral("var i: Integer;"));
 }
 
-void TPascalEngineTest::deepNestingIsACompileError()
+void TstPascalEngine::deepNestingIsACompileError()
 {
     QFETCH(QString, source);
     TScript s;
@@ -1030,7 +1030,7 @@ void TPascalEngineTest::deepNestingIsACompileError()
     QVERIFY2(s.FirstError().contains(QStringLiteral("verschachtelt")), qPrintable(s.FirstError()));
 }
 
-void TPascalEngineTest::sizeLimit_data()
+void TstPascalEngine::sizeLimit_data()
 {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("error");
@@ -1056,7 +1056,7 @@ void TPascalEngineTest::sizeLimit_data()
         << QStringLiteral("Zu wenig Arbeitsspeicher: das Skript belegt mehr als 256 MB (3:21)");
 }
 
-void TPascalEngineTest::sizeLimit()
+void TstPascalEngine::sizeLimit()
 {
     QFETCH(QString, source);
     QFETCH(QString, error);
@@ -1068,7 +1068,7 @@ void TPascalEngineTest::sizeLimit()
 
 // ---- the host ----------------------------------------------------------------------------
 
-void TPascalEngineTest::hostFunctions()
+void TstPascalEngine::hostFunctions()
 {
     TScript s;
     QByteArray sent;
@@ -1103,7 +1103,7 @@ void TPascalEngineTest::hostFunctions()
     QCOMPARE(crcArgs.at(1).String, QByteArray("abc"));
 }
 
-void TPascalEngineTest::hostResultIsTruncated()
+void TstPascalEngine::hostResultIsTruncated()
 {
     TScript s;
     s.Engine.RegisterFunction(QStringLiteral("function Big: WORD;"),
@@ -1119,7 +1119,7 @@ void TPascalEngineTest::hostResultIsTruncated()
              QByteArray("4464 4294967295 True[]\n"));
 }
 
-void TPascalEngineTest::hostErrorEndsRun()
+void TstPascalEngine::hostErrorEndsRun()
 {
     TScript s;
     s.Engine.RegisterFunction(
@@ -1130,7 +1130,7 @@ void TPascalEngineTest::hostErrorEndsRun()
              QByteArray("a\n!run: Port zu: COM3 (3:3)"));
 }
 
-void TPascalEngineTest::hostErrorIsCatchable()
+void TstPascalEngine::hostErrorIsCatchable()
 {
     TScript s;
     s.Engine.RegisterFunction(QStringLiteral("procedure Fail;"), [](const QList<THostValue>&) -> THostValue {
@@ -1141,7 +1141,7 @@ void TPascalEngineTest::hostErrorIsCatchable()
              QByteArray("caught kaputt\n"));
 }
 
-void TPascalEngineTest::hostNameIsReserved()
+void TstPascalEngine::hostNameIsReserved()
 {
     TScript s;
     s.Engine.RegisterFunction(QStringLiteral("procedure Send(const aText: string);"),
@@ -1152,7 +1152,7 @@ void TPascalEngineTest::hostNameIsReserved()
     QCOMPARE(s.FirstError(), QStringLiteral("[Error] (1:5): Bezeichner doppelt deklariert: 'Text'"));
 }
 
-void TPascalEngineTest::badHostDeclaration()
+void TstPascalEngine::badHostDeclaration()
 {
     TEngine e;
     const auto none = [](const QList<THostValue>&) { return THostValue(); };
@@ -1162,7 +1162,7 @@ void TPascalEngineTest::badHostDeclaration()
     QVERIFY(!e.Compile(QStringLiteral("begin end.")));
 }
 
-void TPascalEngineTest::textVariable()
+void TstPascalEngine::textVariable()
 {
     TScript s;
     s.Text = "abc";
@@ -1172,7 +1172,7 @@ void TPascalEngineTest::textVariable()
     QCOMPARE(s.Text, QByteArray("ABC\0\xFF", 5));
 }
 
-void TPascalEngineTest::textVariableWrittenAfterError()
+void TstPascalEngine::textVariableWrittenAfterError()
 {
     TScript s;
     s.Text = "in";
@@ -1181,7 +1181,7 @@ void TPascalEngineTest::textVariableWrittenAfterError()
     QCOMPARE(s.Text, QByteArray("in-out"));
 }
 
-void TPascalEngineTest::runTwiceStartsFresh()
+void TstPascalEngine::runTwiceStartsFresh()
 {
     TScript s;
     QVERIFY(s.Compile(Program(
@@ -1193,7 +1193,7 @@ void TPascalEngineTest::runTwiceStartsFresh()
     QCOMPARE(s.Output, QByteArray("110\n110\n"));
 }
 
-void TPascalEngineTest::runInsideRunIsRefused()
+void TstPascalEngine::runInsideRunIsRefused()
 {
     TScript s;
     QString nestedError;
@@ -1208,7 +1208,7 @@ void TPascalEngineTest::runInsideRunIsRefused()
     QCOMPARE(nestedError, QStringLiteral("Das Skript läuft bereits"));
 }
 
-void TPascalEngineTest::runWithoutCompile()
+void TstPascalEngine::runWithoutCompile()
 {
     TEngine e;
     QVERIFY(!e.Run());
@@ -1219,7 +1219,7 @@ void TPascalEngineTest::runWithoutCompile()
 
 // ---- the CRC scripts a user would write --------------------------------------------------
 
-void TPascalEngineTest::crc16Script()
+void TstPascalEngine::crc16Script()
 {
     TScript s;
     QVERIFY2(s.Compile(kCrc16Script), qPrintable(s.Errors()));
@@ -1231,7 +1231,7 @@ void TPascalEngineTest::crc16Script()
     QCOMPARE(Crc16Ccitt("123456789"), quint16(0x31C3));
 }
 
-void TPascalEngineTest::crc16ScriptIsFast()
+void TstPascalEngine::crc16ScriptIsFast()
 {
     // Compiling and running the script over 1 KB, as the send path does per line, takes far
     // less than a millisecond; a loose bound keeps slow test machines green.
@@ -1251,7 +1251,7 @@ void TPascalEngineTest::crc16ScriptIsFast()
     QVERIFY2(ms < 5.0, qPrintable(QString::number(ms)));
 }
 
-void TPascalEngineTest::crcOverOneMegabyte()
+void TstPascalEngine::crcOverOneMegabyte()
 {
     TScript s;
     QVERIFY(s.Compile(QStringLiteral(R"(
@@ -1271,5 +1271,5 @@ end.
     QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
 }
 
-QTEST_GUILESS_MAIN(TPascalEngineTest)
+QTEST_GUILESS_MAIN(TstPascalEngine)
 #include "tst_PascalEngine.moc"

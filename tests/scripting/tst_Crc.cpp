@@ -3,7 +3,7 @@
 
 #include <QtTest>
 
-class tst_Crc : public QObject
+class TstCrc : public QObject
 {
     Q_OBJECT
 
@@ -51,5 +51,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(tst_Crc)
+QTEST_APPLESS_MAIN(TstCrc)
 #include "tst_Crc.moc"

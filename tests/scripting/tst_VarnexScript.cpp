@@ -6,7 +6,7 @@
 
 #include <QtTest>
 
-class tst_VarnexScript : public QObject
+class TstVarnexScript : public QObject
 {
     Q_OBJECT
 
@@ -140,5 +140,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_VarnexScript)
+QTEST_MAIN(TstVarnexScript)
 #include "tst_VarnexScript.moc"

@@ -52,7 +52,7 @@ QString Shape(pugi::xml_node aParent)
 
 } // namespace
 
-class tst_CommandLibrary : public QObject
+class TstCommandLibrary : public QObject
 {
     Q_OBJECT
 
@@ -702,5 +702,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_CommandLibrary)
+QTEST_MAIN(TstCommandLibrary)
 #include "tst_CommandLibrary.moc"

@@ -25,7 +25,7 @@
 #include <QToolButton>
 #include <QtTest>
 
-class tst_MainWindow : public QObject
+class TstMainWindow : public QObject
 {
     Q_OBJECT
 
@@ -375,5 +375,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_MainWindow)
+QTEST_MAIN(TstMainWindow)
 #include "tst_MainWindow.moc"

@@ -35,7 +35,7 @@ QString AllByteValues()
 
 } // namespace
 
-class tst_PtyEndToEnd : public QObject
+class TstPtyEndToEnd : public QObject
 {
     Q_OBJECT
 
@@ -232,5 +232,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_PtyEndToEnd)
+QTEST_MAIN(TstPtyEndToEnd)
 #include "tst_PtyEndToEnd.moc"

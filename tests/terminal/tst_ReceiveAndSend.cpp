@@ -27,7 +27,7 @@
 #include <QToolButton>
 #include <QtTest>
 
-class tst_ReceiveAndSend : public QObject
+class TstReceiveAndSend : public QObject
 {
     Q_OBJECT
 
@@ -391,5 +391,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_ReceiveAndSend)
+QTEST_MAIN(TstReceiveAndSend)
 #include "tst_ReceiveAndSend.moc"

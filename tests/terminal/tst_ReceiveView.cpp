@@ -14,7 +14,7 @@
 #include <QScrollBar>
 #include <QtTest>
 
-class tst_ReceiveView : public QObject
+class TstReceiveView : public QObject
 {
     Q_OBJECT
 
@@ -258,5 +258,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_ReceiveView)
+QTEST_MAIN(TstReceiveView)
 #include "tst_ReceiveView.moc"

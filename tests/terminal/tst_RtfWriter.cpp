@@ -139,7 +139,7 @@ QString Range(char16_t aFirst, char16_t aLast)
 
 } // namespace
 
-class tst_RtfWriter : public QObject
+class TstRtfWriter : public QObject
 {
     Q_OBJECT
 
@@ -355,5 +355,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_RtfWriter)
+QTEST_GUILESS_MAIN(TstRtfWriter)
 #include "tst_RtfWriter.moc"

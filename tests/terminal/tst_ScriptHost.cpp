@@ -19,7 +19,7 @@
 #include <QToolButton>
 #include <QtTest>
 
-class tst_ScriptHost : public QObject
+class TstScriptHost : public QObject
 {
     Q_OBJECT
 
@@ -141,5 +141,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_ScriptHost)
+QTEST_MAIN(TstScriptHost)
 #include "tst_ScriptHost.moc"

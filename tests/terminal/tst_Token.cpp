@@ -44,7 +44,7 @@ const QString kEuro = QStringLiteral("€");
 
 Q_DECLARE_METATYPE(TStep)
 
-class TTokenTest : public QObject
+class TstToken : public QObject
 {
     Q_OBJECT
 
@@ -64,7 +64,7 @@ private slots:
     void triggerSearchMatchesFullSearch();
 };
 
-void TTokenTest::appendRule_data()
+void TstToken::appendRule_data()
 {
     QTest::addColumn<int>("expiryMs");
     QTest::addColumn<QList<TStep>>("steps");
@@ -96,7 +96,7 @@ void TTokenTest::appendRule_data()
         << 101 << QList<TStep>{r(0, ""), r(10, "A")} << QStringList{"R:A"};
 }
 
-void TTokenTest::appendRule()
+void TstToken::appendRule()
 {
     QFETCH(int, expiryMs);
     QFETCH(QList<TStep>, steps);
@@ -131,7 +131,7 @@ void TTokenTest::appendRule()
     QCOMPARE(Describe(bytes), tokens);
 }
 
-void TTokenTest::stampsFollowTheClock()
+void TstToken::stampsFollowTheClock()
 {
     TFakeClock clock;
     const QDateTime start = clock.Time;
@@ -170,7 +170,7 @@ void TTokenTest::stampsFollowTheClock()
     QCOMPARE(own.Created(), clock.Time);
 }
 
-void TTokenTest::getAllContent_data()
+void TstToken::getAllContent_data()
 {
     QTest::addColumn<QStringList>("contents");
     QTest::addColumn<QString>("all");
@@ -186,7 +186,7 @@ void TTokenTest::getAllContent_data()
         << QString(QStringLiteral("a\u00ff\r\n") + kEuro + QStringLiteral("1\r\nz"));
 }
 
-void TTokenTest::getAllContent()
+void TstToken::getAllContent()
 {
     QFETCH(QStringList, contents);
     QFETCH(QString, all);
@@ -198,7 +198,7 @@ void TTokenTest::getAllContent()
     QCOMPARE(list.GetAllContent(), all);
 }
 
-void TTokenTest::clearDeleteAndGetToken()
+void TstToken::clearDeleteAndGetToken()
 {
     TTokenList list;
     QCOMPARE(list.CurrentToken(), nullptr);
@@ -232,7 +232,7 @@ void TTokenTest::clearDeleteAndGetToken()
     QCOMPARE(list.GetAllContent(), QString());
 }
 
-void TTokenTest::unknownTokenTypeRaises()
+void TstToken::unknownTokenTypeRaises()
 {
     TTokenList list;
     list.AddNewToken("A", ctReceive);
@@ -250,7 +250,7 @@ void TTokenTest::unknownTokenTypeRaises()
     QCOMPARE(list.Count(), 1);
 }
 
-void TTokenTest::latin1StorageAndSwitchToWide()
+void TstToken::latin1StorageAndSwitchToWide()
 {
     QString everyByte;
     QByteArray everyByteRaw;
@@ -298,7 +298,7 @@ void TTokenTest::latin1StorageAndSwitchToWide()
     QCOMPARE(wide.Content(), kEuro);
 }
 
-void TTokenTest::bufferGrowthIsGeometric()
+void TstToken::bufferGrowthIsGeometric()
 {
     // A long session must not cost much more than one byte per received byte, and the
     // buffer must not be reallocated on every poll.
@@ -330,7 +330,7 @@ void TTokenTest::bufferGrowthIsGeometric()
     }
 }
 
-void TTokenTest::mid_data()
+void TstToken::mid_data()
 {
     QTest::addColumn<qsizetype>("position");
     QTest::addColumn<qsizetype>("count");
@@ -345,7 +345,7 @@ void TTokenTest::mid_data()
     QTest::newRow("empty slice") << qsizetype(3) << qsizetype(0);
 }
 
-void TTokenTest::mid()
+void TstToken::mid()
 {
     QFETCH(qsizetype, position);
     QFETCH(qsizetype, count);
@@ -365,7 +365,7 @@ void TTokenTest::mid()
     QCOMPARE(wide.Mid(position, count), wideText.mid(position, count));
 }
 
-void TTokenTest::triggerSearchBasics()
+void TstToken::triggerSearchBasics()
 {
     TTokenList list;
     list.SetContentExpiredMs(1000000);
@@ -405,7 +405,7 @@ void TTokenTest::triggerSearchBasics()
     QVERIFY(!list.CurrentTokenContains("ABCD"));
 }
 
-void TTokenTest::triggerSearchMatchesFullSearch()
+void TstToken::triggerSearchMatchesFullSearch()
 {
     // Random small appends, the trigger often straddling two of them, checked against a
     // plain search of the whole text after every append.
@@ -475,5 +475,5 @@ void TTokenTest::triggerSearchMatchesFullSearch()
     QVERIFY(wideTokens > 0);
 }
 
-QTEST_GUILESS_MAIN(TTokenTest)
+QTEST_GUILESS_MAIN(TstToken)
 #include "tst_Token.moc"
