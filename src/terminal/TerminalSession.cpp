@@ -144,7 +144,7 @@ void TTerminalSession::Poll(int aBudgetMs)
     if (FInPoll)
         return;
     bool failed = false;
-    bool triggered = false;
+    TBaseToken* triggered = nullptr;
     {
         const QScopedValueRollback<bool> inPoll(FInPoll, true);
         try {
@@ -156,7 +156,8 @@ void TTerminalSession::Poll(int aBudgetMs)
             QElapsedTimer clock;
             clock.start();
             while (FCom->InCount() > 0) {
-                triggered = FeedReceived(FCom->Read()) || triggered;
+                if (FeedReceived(FCom->Read()))
+                    triggered = FTokenList->CurrentToken();
                 if (failed)
                     continue;
                 if (triggered || (aBudgetMs >= 0 && clock.elapsed() >= aBudgetMs))
@@ -173,7 +174,7 @@ void TTerminalSession::Poll(int aBudgetMs)
         FCom->Close();
     }
     if (triggered)
-        RunCharTrigger();
+        RunCharTrigger(triggered);
     if (failed)
         emit CommunicationError();
 }
@@ -201,29 +202,26 @@ bool TTerminalSession::FeedReceived(const QString& aDisplayText)
     return FTriggerType == kTriggerChars && FTokenList->CurrentTokenContains(FEncodedTriggerChars);
 }
 
-void TTerminalSession::RunCharTrigger()
+void TTerminalSession::RunCharTrigger(TBaseToken* aToken)
 {
     if (FBusy > 0) {
-        // Runs after the script that is running now, if the trigger still holds then.
-        if (!FCharTriggerQueued) {
-            FCharTriggerQueued = true;
-            Enqueue([this] {
-                FCharTriggerQueued = false;
-                const TBaseToken* token = FTokenList->CurrentToken();
-                if (FUseScript && FUseReceiveScript && FTriggerType == kTriggerChars && token
-                    && token->ContentType() == ctReceive
-                    && FTokenList->CurrentTokenContains(FEncodedTriggerChars))
-                    RunCharTrigger();
+        // Runs after the script that is running now, on the token that matched, even when
+        // something was sent meanwhile; a clear of the traffic drops it.
+        if (FQueuedTriggerToken != aToken) {
+            FQueuedTriggerToken = aToken;
+            Enqueue([this, aToken, generation = FGeneration] {
+                if (FQueuedTriggerToken == aToken)
+                    FQueuedTriggerToken = nullptr;
+                if (generation == FGeneration && FUseScript && FUseReceiveScript
+                    && FTriggerType == kTriggerChars)
+                    RunCharTrigger(aToken);
             });
         }
         return;
     }
     TBusy busy(*this);
-    TBaseToken* token = FTokenList->CurrentToken();
-    if (!token || token->ContentType() != ctReceive)
-        return;
     const quint64 generation = FGeneration;
-    const QString content = token->Content();
+    const QString content = aToken->Content();
     const QString result = StartScript(content, FReceiveScriptName, nullptr, false);
     // A script that left the text alone changes nothing: the data is on show already.
     if (result == content || !FView)
@@ -231,11 +229,11 @@ void TTerminalSession::RunCharTrigger()
     if (FRebuild.Active)
         FinishRebuild();
     // The view shows the token from its mark to the end, unless the traffic moved on.
-    if (generation != FGeneration || token != FTokenList->CurrentToken() || token != FMarkedToken)
+    if (generation != FGeneration || aToken != FTokenList->CurrentToken() || aToken != FMarkedToken)
         return;
     FView->TruncateReceive(FTokenMark);
     // Data that came while the script ran follows the script's text.
-    Show(Decoded(result) + Decoded(token->Mid(content.size())), false);
+    Show(Decoded(result) + Decoded(aToken->Mid(content.size())), false);
 }
 
 void TTerminalSession::SilenceExpired()

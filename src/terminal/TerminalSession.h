@@ -132,7 +132,7 @@ private:
 
     // Logs one read and shows it; true when the trigger text is now in the current token.
     bool FeedReceived(const QString& aDisplayText);
-    void RunCharTrigger();
+    void RunCharTrigger(TBaseToken* aToken);
     void RunSilenceScript();
     void SendFramed(const QString& aText, const QString& aName, bool aCanUseScript);
     void SendFromScript(const QString& aText, const QString& aName);
@@ -168,7 +168,7 @@ private:
     int FBusy = 0;
     bool FRunningQueue = false;
     std::deque<std::function<void()>> FQueue;
-    bool FCharTriggerQueued = false;
+    const TBaseToken* FQueuedTriggerToken = nullptr;
     bool FSilenceQueued = false;
 
     TRebuild FRebuild;

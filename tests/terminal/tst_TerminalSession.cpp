@@ -293,6 +293,19 @@ private slots:
         QCOMPARE(FMaxDepth, 1);
     }
 
+    void aTriggerMatchingDuringASendScriptRunsOnItsTokenAfterTheSend()
+    {
+        UseReceiveScript(TTerminalSession::kTriggerChars);
+        RunScriptsWith([this](const QString& aText) {
+            if (FRuns.size() == 1)
+                Receive("OK\r\n", 10); // the answer comes while the send script sleeps
+            return aText;
+        });
+        Session().SendStringToCom(QStringLiteral("cmd"), QString(), true);
+        QCOMPARE(FRuns, (QStringList{QStringLiteral("cmd"), QStringLiteral("OK\r\n")}));
+        QCOMPARE(FState->Written, QByteArray("cmd"));
+    }
+
     void silencePeriodsDuringAScriptStartItOnceAfterwards()
     {
         UseReceiveScript(TTerminalSession::kTriggerTime);
