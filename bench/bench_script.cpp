@@ -1,12 +1,12 @@
 // Script engine figures: the help window's example on a 1 KB text (compile and run), a CRC16
 // loop over 1 MB next to the same program compiled by Free Pascal -O2, and what StartScript
 // costs per send in the main window.
+#include "base/Prompts.h"
 #include "pascal/PascalEngine.h"
 #include "scripting/HelpWindow.h"
 #include "scripting/VarnexScript.h"
 #include "settings/VarnexSettings.h"
 #include "terminal/MainWindow.h"
-#include "base/Prompts.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,8 +1,8 @@
 // Varnex: a terminal for serial ports.
+#include "base/ErrorGuard.h"
 #include "serial/PortRegistry.h"
 #include "settings/VarnexSettings.h"
 #include "terminal/MainWindow.h"
-#include "base/ErrorGuard.h"
 #include "ui/WidgetServices.h"
 #include "VarnexVersion.h"
 

@@ -1,5 +1,7 @@
 #include "commands/CommandEdit.h"
 
+#include "base/ErrorGuard.h"
+#include "base/Prompts.h"
 #include "commands/CommandTextEdit.h"
 #include "commands/ParamHighlight.h"
 #include "commands/ShortCutEdit.h"
@@ -8,8 +10,6 @@
 #include "settings/VarnexSettings.h"
 #include "settings/XMLGlobal.h"
 #include "ui/Dialogs.h"
-#include "base/ErrorGuard.h"
-#include "base/Prompts.h"
 #include "ui_CommandEdit.h"
 
 #include <QAction>

@@ -1,8 +1,8 @@
 #include "commands/CommandTree.h"
 
+#include "base/VarnexError.h"
 #include "commands/ShortCutText.h"
 #include "settings/XMLGlobal.h"
-#include "base/VarnexError.h"
 
 #include <QFile>
 

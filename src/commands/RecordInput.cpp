@@ -1,12 +1,12 @@
 #include "commands/RecordInput.h"
 #include "ui_RecordInput.h"
 
+#include "base/Prompts.h"
+#include "base/VarnexError.h"
 #include "controls/MvEdit.h"
 #include "log/Log.h"
 #include "settings/XMLGlobal.h"
 #include "ui/Dialogs.h"
-#include "base/Prompts.h"
-#include "base/VarnexError.h"
 
 #include <QAbstractItemModel>
 #include <QCloseEvent>

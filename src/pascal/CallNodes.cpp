@@ -1,7 +1,7 @@
 #include "pascal/CallNodes.h"
 
-#include "pascal/HeapValues.h"
 #include "base/VarnexError.h"
+#include "pascal/HeapValues.h"
 
 #include <cmath>
 #include <exception>

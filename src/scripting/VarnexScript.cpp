@@ -1,9 +1,9 @@
 #include "scripting/VarnexScript.h"
 
+#include "base/Prompts.h"
 #include "log/Log.h"
 #include "pascal/PascalEngine.h"
 #include "scripting/Crc.h"
-#include "base/Prompts.h"
 
 #include <QDateTime>
 #include <QFile>

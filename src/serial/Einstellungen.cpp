@@ -1,7 +1,7 @@
 #include "serial/Einstellungen.h"
 
-#include "serial/ComMv.h"
 #include "base/Prompts.h"
+#include "serial/ComMv.h"
 #include "ui_Einstellungen.h"
 
 #include <QButtonGroup>

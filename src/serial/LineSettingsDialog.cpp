@@ -1,7 +1,7 @@
 #include "serial/LineSettingsDialog.h"
 
-#include "serial/FlowControl.h"
 #include "base/Prompts.h"
+#include "serial/FlowControl.h"
 #include "ui_LineSettingsDialog.h"
 
 #include <QIntValidator>

@@ -1,9 +1,9 @@
 #include "serial/QCCom32.h"
 
+#include "base/Prompts.h"
 #include "serial/PortDialogs.h"
 #include "serial/PortNames.h"
 #include "serial/PortRegistry.h"
-#include "base/Prompts.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -1,9 +1,9 @@
 #include "settings/VarnexSettings.h"
 
+#include "base/VarnexError.h"
 #include "notation/StringEncoder.h"
 #include "serial/PortRegistry.h"
 #include "serial/TermCom.h"
-#include "base/VarnexError.h"
 
 #include <QCoreApplication>
 #include <QDir>

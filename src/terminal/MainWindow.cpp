@@ -1,11 +1,11 @@
 // Lifecycle, the port switch and the action handlers of the main window.
 #include "terminal/MainWindow.h"
 
-#include "serial/TermCom.h"
-#include "terminal/TerminalSession.h"
-#include "settings/VarnexSettings.h"
-#include "terminal/Token.h"
 #include "base/ErrorGuard.h"
+#include "serial/TermCom.h"
+#include "settings/VarnexSettings.h"
+#include "terminal/TerminalSession.h"
+#include "terminal/Token.h"
 #include "ui_MainWindow.h"
 #include "VarnexVersion.h"
 

@@ -2,6 +2,7 @@
 // command. The document work itself is in commands/CommandTree.
 #include "terminal/MainWindow.h"
 
+#include "base/ErrorGuard.h"
 #include "commands/CommandEdit.h"
 #include "commands/CommandTree.h"
 #include "commands/CommandTreeModel.h"
@@ -9,7 +10,6 @@
 #include "serial/TermCom.h"
 #include "settings/VarnexSettings.h"
 #include "ui/Dialogs.h"
-#include "base/ErrorGuard.h"
 #include "ui/RecentFiles.h"
 #include "ui_MainWindow.h"
 

@@ -2,11 +2,11 @@
 // printing and clearing.
 #include "terminal/MainWindow.h"
 
+#include "base/ErrorGuard.h"
 #include "notation/StringDecoder.h"
 #include "settings/VarnexSettings.h"
 #include "terminal/TerminalSession.h"
 #include "ui/Dialogs.h"
-#include "base/ErrorGuard.h"
 #include "ui/RecentFiles.h"
 #include "ui_MainWindow.h"
 

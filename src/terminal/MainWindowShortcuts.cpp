@@ -3,13 +3,13 @@
 // generated F-key shortcuts.
 #include "terminal/MainWindow.h"
 
+#include "base/ErrorGuard.h"
 #include "commands/CommandTree.h"
 #include "commands/CommandTreeModel.h"
 #include "commands/CommandTreeView.h"
 #include "commands/ShortCutKeys.h"
 #include "log/Log.h"
 #include "settings/VarnexSettings.h"
-#include "base/ErrorGuard.h"
 #include "ui_MainWindow.h"
 
 #include <QApplication>

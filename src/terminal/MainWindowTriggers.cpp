@@ -1,13 +1,13 @@
 // The script panel: the send and receive scripts and the receive trigger.
 #include "terminal/MainWindow.h"
 
+#include "base/ErrorGuard.h"
+#include "controls/MvExpandingPanel.h"
+#include "scripting/HelpWindow.h"
 #include "settings/VarnexSettings.h"
 #include "terminal/TerminalSession.h"
 #include "ui/Dialogs.h"
-#include "base/ErrorGuard.h"
 #include "ui_MainWindow.h"
-#include "controls/MvExpandingPanel.h"
-#include "scripting/HelpWindow.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>

@@ -2,11 +2,11 @@
 // the caret, and how parameters are composed, inserted, replaced and tried out.
 #include "commands/CommandEdit.h"
 
-#include "ScriptedDialogs.h"
-#include "TempSettings.h"
 #include "commands/CommandTextEdit.h"
 #include "commands/RecordInput.h"
 #include "commands/ShortCutEdit.h"
+#include "ScriptedDialogs.h"
+#include "TempSettings.h"
 
 #include <QAction>
 #include <QLineEdit>

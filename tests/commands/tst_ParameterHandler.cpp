@@ -2,10 +2,10 @@
 // the input dialog and putting them in the right places, and texts that only look like markup.
 #include "commands/ParameterHandler.h"
 
-#include "ScriptedDialogs.h"
-#include "TempSettings.h"
 #include "commands/RecordInput.h"
+#include "ScriptedDialogs.h"
 #include "settings/FormPlacement.h"
+#include "TempSettings.h"
 
 #include <QApplication>
 #include <QtTest>

@@ -2,9 +2,9 @@
 // place with the keyboard, closing without losing values, enumerations and name look-ups.
 #include "commands/RecordInput.h"
 
-#include "ScriptedDialogs.h"
-#include "controls/MvEdit.h"
 #include "base/VarnexError.h"
+#include "controls/MvEdit.h"
+#include "ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "controls/MvEdit.h"
 
-#include "ScriptedDialogs.h"
 #include "base/VarnexError.h"
+#include "ScriptedDialogs.h"
 
 #include <QLocale>
 #include <QSignalSpy>

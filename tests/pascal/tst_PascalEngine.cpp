@@ -1,8 +1,8 @@
 // The script engine on its own: what the lexer and parser accept, the messages of the
 // compiler, what programs print, the run-time errors with their positions, the limits that
 // keep a script from hanging or crashing the program, and the host's routines and variable.
-#include "pascal/PascalEngine.h"
 #include "base/VarnexError.h"
+#include "pascal/PascalEngine.h"
 
 #include <QElapsedTimer>
 #include <QtTest>

@@ -2,8 +2,8 @@
 // could not read, reports it, and never replaces a good file with a broken one.
 #include "TempSettings.h"
 
-#include "settings/VarnexSettings.h"
 #include "base/VarnexError.h"
+#include "settings/VarnexSettings.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // The XML routines under the settings store: typed reads, date-times in the user's locale,
 // escaping through a file, element paths, new documents, the indented trace text and
 // environment variables in paths.
-#include "settings/XMLGlobal.h"
 #include "base/VarnexError.h"
+#include "settings/XMLGlobal.h"
 
 #include <QFile>
 #include <QLocale>

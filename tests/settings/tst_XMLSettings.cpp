@@ -3,10 +3,10 @@
 // through the file, the port's line settings and the port bindings.
 #include "TempSettings.h"
 
+#include "base/VarnexError.h"
 #include "serial/PortRegistry.h"
 #include "serial/TermCom.h"
 #include "settings/VarnexSettings.h"
-#include "base/VarnexError.h"
 
 #include <QCoreApplication>
 #include <QDir>

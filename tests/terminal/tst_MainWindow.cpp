@@ -1,9 +1,9 @@
 // The main window offscreen: start-up state, the port switch, the poll and its failure rule,
 // the display options, the modem lines, sending and the menu hints.
 #include "FakeSerialDevice.h"
-#include "WindowTestKit.h"
 #include "ScriptedDialogs.h"
 #include "TempSettings.h"
+#include "WindowTestKit.h"
 
 #include "controls/RoundLed.h"
 #include "serial/PortRegistry.h"

@@ -1,10 +1,11 @@
 // The main window's traffic log and what hangs off it: tokens fed by the poll and the send
 // path, the receive triggers, rebuilding the view, the echo, the histories and saving.
 #include "FakeSerialDevice.h"
-#include "WindowTestKit.h"
 #include "ScriptedDialogs.h"
 #include "TempSettings.h"
+#include "WindowTestKit.h"
 
+#include "base/VarnexError.h"
 #include "controls/MvEdit.h"
 #include "notation/StringDecoder.h"
 #include "serial/PortRegistry.h"
@@ -14,7 +15,6 @@
 #include "terminal/ReceiveView.h"
 #include "terminal/TerminalSession.h"
 #include "terminal/Token.h"
-#include "base/VarnexError.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -351,6 +351,25 @@ private slots:
         // A text sent by a script or a command adds nothing.
         window->SendStringToCom(QStringLiteral("other"), QStringLiteral("From Script"), false);
         QCOMPARE(root.select_nodes("MRU").size(), size_t(1));
+    }
+
+    void savingDuringARebuildWritesEverythingReceived()
+    {
+        TScriptedDialogs prompts;
+        TTempSettings settings;
+        auto window = OpenWindow();
+        window->Session()->SetRebuildOnEventLoop(false);
+        window->Session()->SetRebuildSlice(1000, -1);
+        Receive(*window, QByteArray(20000, 'x'));
+        Find<QCheckBox>(*window, "cbDump")->click();
+        QVERIFY(window->IsRebuilding());
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("dump.txt"));
+        window->SaveReceiveToFile(file);
+        QVERIFY(!window->IsRebuilding());
+        QFile saved(file);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), QByteArray("78 ").repeated(20000));
     }
 
     void savesAsRtfOrTextByExtensionAndRemembersTheFile()

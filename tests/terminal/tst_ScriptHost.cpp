@@ -1,9 +1,9 @@
 // Scripts in the main window: the send script, its Send, the modem lines on the loopback, the
 // receive script in "Trigger" mode, and what the message area shows.
 #include "FakeSerialDevice.h"
-#include "WindowTestKit.h"
 #include "ScriptedDialogs.h"
 #include "TempSettings.h"
+#include "WindowTestKit.h"
 
 #include "scripting/Crc.h"
 #include "serial/PortRegistry.h"
