@@ -326,15 +326,15 @@ private slots:
 
     void timeSpentOnAMessageDoesNotCountTowardTheScriptLimit()
     {
-        SetAttrInt(VarnexSettings()->ScriptElement(), QStringLiteral("MaxRunTimeMs"), 300);
+        SetAttrInt(VarnexSettings()->ScriptElement(), QStringLiteral("MaxRunTimeMs"), 1000);
         Session().SetUseScript(true);
         Session().LoadScriptSettings();
         VarnexSettings()->SetSendScriptFileName(
             ScriptFile(QStringLiteral("pruefsumme.pas"),
                        "var i, n: Integer;\r\nbegin\r\n  ShowMessage('Pruefsumme folgt');\r\n"
-                       "  for i := 1 to 200000 do n := n + i;\r\n  Text := Text + '#';\r\nend.\r\n"));
+                       "  for i := 1 to 20000 do n := n + i;\r\n  Text := Text + '#';\r\nend.\r\n"));
         // The user reads the message for longer than the script may run.
-        FPrompts->OnMessage = [](const QString&) { QThread::msleep(600); };
+        FPrompts->OnMessage = [](const QString&) { QThread::msleep(1200); };
         Session().SendStringToCom(QStringLiteral("A"), QString(), true);
         QCOMPARE(FPrompts->Messages, QStringList{QStringLiteral("Pruefsumme folgt")});
         QCOMPARE(FState->Written, QByteArray("A#"));
