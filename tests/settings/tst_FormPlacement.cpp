@@ -12,36 +12,6 @@
 
 #include <memory>
 
-namespace {
-
-QStringList AttributeNames(pugi::xml_node aElement)
-{
-    QStringList names;
-    for (pugi::xml_attribute a : aElement.attributes())
-        names << FromXml(a.name());
-    return names;
-}
-
-QStringList ChildValues(pugi::xml_node aParent, const char* aElement, const char* aAttribute)
-{
-    QStringList values;
-    for (pugi::xml_node child : aParent.children(aElement))
-        values << FromXml(child.attribute(aAttribute).value());
-    return values;
-}
-
-// The store with the XML engine switched off, as on a machine without one.
-class TOfflineSettings : public TVarnexSettings
-{
-public:
-    TOfflineSettings()
-        : TVarnexSettings(false)
-    {
-    }
-};
-
-} // namespace
-
 class TstFormPlacement : public QObject
 {
     Q_OBJECT

@@ -34,32 +34,6 @@ QString ErrorOf(F aWork)
     return QStringLiteral("<none>");
 }
 
-// The store with the XML engine switched off, as on a machine without one.
-class TOfflineSettings : public TVarnexSettings
-{
-public:
-    TOfflineSettings()
-        : TVarnexSettings(false)
-    {
-    }
-};
-
-QStringList AttributeNames(pugi::xml_node aElement)
-{
-    QStringList names;
-    for (pugi::xml_attribute a : aElement.attributes())
-        names << FromXml(a.name());
-    return names;
-}
-
-QStringList ChildValues(pugi::xml_node aParent, const char* aElement, const char* aAttribute)
-{
-    QStringList values;
-    for (pugi::xml_node child : aParent.children(aElement))
-        values << FromXml(child.attribute(aAttribute).value());
-    return values;
-}
-
 // Every attribute below aElement as "/Path/To/Element/@Name=value".
 QStringList AttributesBelow(pugi::xml_node aElement, const QString& aPath)
 {

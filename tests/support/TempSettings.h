@@ -29,3 +29,31 @@ private:
     static void Discard(TBaseXMLSettings* aInstance);
     QTemporaryDir FDir;
 };
+
+// The store with the XML engine switched off, as on a machine without one.
+class TOfflineSettings : public TVarnexSettings
+{
+public:
+    TOfflineSettings()
+        : TVarnexSettings(false)
+    {
+    }
+};
+
+// The names of an element's attributes, in document order.
+inline QStringList AttributeNames(pugi::xml_node aElement)
+{
+    QStringList names;
+    for (pugi::xml_attribute a : aElement.attributes())
+        names << FromXml(a.name());
+    return names;
+}
+
+// One attribute of each child element of one name, in document order.
+inline QStringList ChildValues(pugi::xml_node aParent, const char* aElement, const char* aAttribute)
+{
+    QStringList values;
+    for (pugi::xml_node child : aParent.children(aElement))
+        values << FromXml(child.attribute(aAttribute).value());
+    return values;
+}
