@@ -19,9 +19,6 @@
 namespace {
 
 constexpr int kMargin = 4;
-// The character stored for a position whose real character lives in the wide table.
-constexpr char kWidePlaceholder = '\x1A';
-constexpr qint64 kStreamChunk = 1 << 20;
 
 // How a stored character is drawn: control characters as their control pictures.
 QChar Shown(char16_t aChar)
@@ -49,7 +46,6 @@ TReceiveView::TReceiveView(QWidget* aParent)
     const QFontMetricsF metrics(font());
     FLineHeight = qMax(1, int(std::ceil(metrics.lineSpacing())));
     FAscent = int(std::ceil(metrics.ascent()));
-    FRuns.append({0, false});
 
     FCopyAction = new QAction(QStringLiteral("Kopieren"), this);
     FCopyAction->setShortcut(QKeySequence::Copy);
@@ -79,7 +75,7 @@ template <class TRowSink>
 void TReceiveView::WrapRange(qint64 aFrom, qint64 aEnd, qint32 aWidth, const TMetrics& aMetrics,
                              TRowSink&& aSink) const
 {
-    const uchar* text = reinterpret_cast<const uchar*>(FText.constData());
+    const uchar* text = FContent.Bytes();
     qint64 rowStart = aFrom;
     aSink(rowStart);
     if (aWidth <= 0)
@@ -115,64 +111,19 @@ void TReceiveView::WrapParagraph(qint32 aParagraph, qint64 aFrom)
 void TReceiveView::RewrapAll()
 {
     FRows.clear();
-    FRows.reserve(FParagraphs.size());
-    for (qsizetype p = 0; p < FParagraphs.size(); ++p)
-        WrapParagraph(qint32(p), FParagraphs[p]);
+    FRows.reserve(FContent.LineCount());
+    for (qsizetype p = 0; p < FContent.LineCount(); ++p)
+        WrapParagraph(qint32(p), FContent.ParagraphStart(p));
     UpdateScrollBars();
 }
 
 // --- Content ---------------------------------------------------------------------------------
-
-qsizetype TReceiveView::LineCount() const
-{
-    return FParagraphs.size();
-}
-
-qint64 TReceiveView::ParagraphEnd(qsizetype aParagraph) const
-{
-    return aParagraph + 1 < FParagraphs.size() ? FParagraphs[aParagraph + 1] : FText.size();
-}
 
 qint64 TReceiveView::RowEnd(qsizetype aRow) const
 {
     if (aRow + 1 < FRows.size() && FRows[aRow + 1].Paragraph == FRows[aRow].Paragraph)
         return FRows[aRow + 1].Start;
     return ParagraphEnd(FRows[aRow].Paragraph);
-}
-
-char16_t TReceiveView::CharAt(qint64 aOffset) const
-{
-    const uchar c = uchar(FText[aOffset]);
-    if (c == uchar(kWidePlaceholder) && !FWide.isEmpty())
-        return FWide.value(aOffset, c);
-    return c;
-}
-
-QString TReceiveView::DisplayText(qint64 aFrom, qint64 aTo) const
-{
-    QString result = QString::fromLatin1(FText.constData() + aFrom, aTo - aFrom);
-    if (!FWide.isEmpty())
-        for (qint64 i = aFrom; i < aTo; ++i)
-            if (FText[i] == kWidePlaceholder && FWide.contains(i))
-                result[i - aFrom] = QChar(FWide.value(i));
-    return result;
-}
-
-QString TReceiveView::Line(qsizetype aIndex) const
-{
-    return DisplayText(FParagraphs[aIndex], ParagraphEnd(aIndex));
-}
-
-QString TReceiveView::Text() const
-{
-    QString result;
-    result.reserve(FText.size() + 2 * FParagraphs.size());
-    for (qsizetype i = 0; i < FParagraphs.size(); ++i) {
-        if (i > 0)
-            result += QStringLiteral("\r\n");
-        result += Line(i);
-    }
-    return result;
 }
 
 QList<qint64> TReceiveView::RowStarts() const
@@ -186,49 +137,45 @@ QList<qint64> TReceiveView::RowStarts() const
 
 void TReceiveView::Clear()
 {
-    FText.clear();
-    FWide.clear();
-    FParagraphs.clear();
+    FContent.Clear();
     FRows.clear();
-    FRuns.clear();
-    FRuns.append({0, false});
-    FPendingCr = false;
     FCaret = FAnchor = 0;
     UpdateScrollBars();
     viewport()->update();
 }
 
-bool TReceiveView::ReceiveAtLineStart() const
-{
-    return FParagraphs.isEmpty() || ParagraphEnd(FParagraphs.size() - 1) == FParagraphs.last();
-}
-
 void TReceiveView::TruncateTo(const TReceiveMark& aMark)
 {
-    if (aMark.Chars > FText.size() || aMark.Lines > FParagraphs.size() || aMark.Chars < 0 || aMark.Lines < 0)
+    if (!FContent.TruncateTo(aMark))
         return;
-    if (aMark.Lines == 0) {
+    if (FContent.LineCount() == 0) {
         Clear();
         return;
     }
-    FText.truncate(aMark.Chars);
-    if (!FWide.isEmpty())
-        FWide.removeIf(
-            [&aMark](QHash<qint64, char16_t>::iterator aEntry) { return aEntry.key() >= aMark.Chars; });
-    FParagraphs.resize(aMark.Lines);
-    while (FRuns.size() > 1 && FRuns.last().Start >= aMark.Chars)
-        FRuns.removeLast();
-    FPendingCr = aMark.PendingCr;
     // The last kept paragraph may have lost its tail: wrap it again, drop the rows after it.
-    const qint32 last = qint32(aMark.Lines - 1);
+    const qint32 last = qint32(FContent.LineCount() - 1);
     const auto firstDropped =
         std::lower_bound(FRows.cbegin(), FRows.cend(), last,
                          [](const TRow& aRow, qint32 aPara) { return aRow.Paragraph < aPara; });
     FRows.resize(firstDropped - FRows.cbegin());
-    WrapParagraph(last, FParagraphs[last]);
+    WrapParagraph(last, FContent.ParagraphStart(last));
+    AfterChange(0);
+}
+
+void TReceiveView::DropFront(const TReceiveMark& aMark)
+{
+    const qint64 before = DocumentLength();
+    if (!FContent.DropFront(aMark))
+        return;
+    RewrapAll();
+    AfterChange(before - DocumentLength());
+}
+
+void TReceiveView::AfterChange(qint64 aDroppedInFront)
+{
     const qint64 length = DocumentLength();
-    FCaret = qMin(FCaret, length);
-    FAnchor = qMin(FAnchor, length);
+    FCaret = qBound<qint64>(0, FCaret - aDroppedInFront, length);
+    FAnchor = qBound<qint64>(0, FAnchor - aDroppedInFront, length);
     UpdateScrollBars();
     if (FAutoScroll) {
         FCaret = FAnchor = length;
@@ -237,83 +184,19 @@ void TReceiveView::TruncateTo(const TReceiveMark& aMark)
     viewport()->update();
 }
 
-void TReceiveView::StartParagraph()
-{
-    FParagraphs.append(FText.size());
-}
-
-void TReceiveView::AppendChars(QStringView aText)
-{
-    if (aText.isEmpty())
-        return;
-    const qint64 base = FText.size();
-    FText.resize(base + aText.size());
-    char* out = FText.data() + base;
-    const char16_t* in = reinterpret_cast<const char16_t*>(aText.data());
-    const qsizetype n = aText.size();
-    // Received text is nearly always Latin-1: find out in one pass, then narrow in another;
-    // both loops are simple enough for the compiler to vectorise.
-    char16_t all = 0;
-    for (qsizetype i = 0; i < n; ++i)
-        all |= in[i];
-    if (all < 256) {
-        for (qsizetype i = 0; i < n; ++i)
-            out[i] = char(in[i]);
-        return;
-    }
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = in[i];
-        if (c < 256) {
-            out[i] = char(c);
-        } else {
-            out[i] = kWidePlaceholder;
-            FWide.insert(base + i, c);
-        }
-    }
-}
-
 void TReceiveView::AppendText(QStringView aText, bool aBold)
 {
     if (aText.isEmpty())
         return;
-    if (FRuns.last().Bold != aBold) {
-        if (FRuns.last().Start == FText.size())
-            FRuns.last().Bold = aBold;
-        else
-            FRuns.append({FText.size(), aBold});
-    }
     // Rows before the last one cannot change: only the tail is wrapped again.
     const bool hadRows = !FRows.isEmpty();
     const TRow resume = hadRows ? FRows.last() : TRow{0, 0};
     const qsizetype keptRows = hadRows ? FRows.size() - 1 : 0;
-
-    qsizetype i = 0;
-    if (FPendingCr && aText.front() == u'\n')
-        i = 1; // the LF of a CR LF split over two reads
-    FPendingCr = false;
-    if (FParagraphs.isEmpty())
-        StartParagraph();
-    while (i < aText.size()) {
-        qsizetype j = i;
-        while (j < aText.size() && aText[j] != u'\r' && aText[j] != u'\n')
-            ++j;
-        AppendChars(aText.sliced(i, j - i));
-        if (j == aText.size())
-            break;
-        if (aText[j] == u'\r') {
-            if (j + 1 < aText.size() && aText[j + 1] == u'\n')
-                ++j;
-            else if (j + 1 == aText.size())
-                FPendingCr = true;
-        }
-        StartParagraph();
-        i = j + 1;
-    }
-
+    FContent.Append(aText, aBold);
     FRows.resize(keptRows);
     WrapParagraph(resume.Paragraph, resume.Start);
-    for (qsizetype p = resume.Paragraph + 1; p < FParagraphs.size(); ++p)
-        WrapParagraph(qint32(p), FParagraphs[p]);
+    for (qsizetype p = resume.Paragraph + 1; p < FContent.LineCount(); ++p)
+        WrapParagraph(qint32(p), FContent.ParagraphStart(p));
 
     UpdateScrollBars();
     if (FAutoScroll) {
@@ -321,13 +204,6 @@ void TReceiveView::AppendText(QStringView aText, bool aBold)
         ScrollToEnd();
     }
     viewport()->update();
-}
-
-bool TReceiveView::BoldAt(qint64 aPos) const
-{
-    auto it = std::upper_bound(FRuns.cbegin(), FRuns.cend(), aPos,
-                               [](qint64 pos, const TStyleRun& run) { return pos < run.Start; });
-    return it == FRuns.cbegin() ? false : std::prev(it)->Bold;
 }
 
 // --- Scrolling -------------------------------------------------------------------------------
@@ -364,7 +240,7 @@ void TReceiveView::ScrollToEnd()
 
 qint64 TReceiveView::DocumentLength() const
 {
-    return FText.size() + qMax<qsizetype>(0, FParagraphs.size() - 1);
+    return FContent.Size() + qMax<qsizetype>(0, FContent.LineCount() - 1);
 }
 
 qint64 TReceiveView::ToPosition(qint32 aParagraph, qint64 aOffset) const
@@ -374,15 +250,15 @@ qint64 TReceiveView::ToPosition(qint32 aParagraph, qint64 aOffset) const
 
 TReceiveView::TTextPos TReceiveView::ToTextPos(qint64 aPosition) const
 {
-    if (FParagraphs.isEmpty())
+    if (FContent.LineCount() == 0)
         return {0, 0};
     const qint64 position = qBound<qint64>(0, aPosition, DocumentLength());
     // The last paragraph whose first position is at or before the position.
     qsizetype low = 0;
-    qsizetype high = FParagraphs.size();
+    qsizetype high = FContent.LineCount();
     while (high - low > 1) {
         const qsizetype mid = (low + high) / 2;
-        if (FParagraphs[mid] + mid <= position)
+        if (FContent.ParagraphStart(mid) + mid <= position)
             low = mid;
         else
             high = mid;
@@ -406,7 +282,7 @@ qint32 TReceiveView::XInRow(qsizetype aRow, qint64 aOffset) const
     qint32 x = 0;
     const qint64 end = qMin(aOffset, RowEnd(aRow));
     for (qint64 k = FRows[aRow].Start; k < end; ++k)
-        x += FMetrics.AdvanceAt(uchar(FText[k]), x);
+        x += FMetrics.AdvanceAt(FContent.Bytes()[k], x);
     return x;
 }
 
@@ -415,7 +291,7 @@ qint64 TReceiveView::OffsetAtX(qsizetype aRow, qint32 aX) const
     qint32 x = 0;
     const qint64 end = RowEnd(aRow);
     for (qint64 k = FRows[aRow].Start; k < end; ++k) {
-        const qint32 advance = FMetrics.AdvanceAt(uchar(FText[k]), x);
+        const qint32 advance = FMetrics.AdvanceAt(FContent.Bytes()[k], x);
         if (aX < x + advance / 2)
             return k;
         x += advance;
@@ -460,12 +336,12 @@ QString TReceiveView::SelectedText() const
     const TTextPos from = ToTextPos(qMin(FCaret, FAnchor));
     const TTextPos to = ToTextPos(qMax(FCaret, FAnchor));
     QString result;
-    for (qint32 p = from.Paragraph; p <= to.Paragraph && p < FParagraphs.size(); ++p) {
+    for (qint32 p = from.Paragraph; p <= to.Paragraph && p < FContent.LineCount(); ++p) {
         if (p > from.Paragraph)
             result += QStringLiteral("\r\n");
-        const qint64 start = p == from.Paragraph ? from.Offset : FParagraphs[p];
+        const qint64 start = p == from.Paragraph ? from.Offset : FContent.ParagraphStart(p);
         const qint64 end = p == to.Paragraph ? to.Offset : ParagraphEnd(p);
-        result += DisplayText(start, end);
+        result += FContent.DisplayText(start, end);
     }
     return result;
 }
@@ -584,15 +460,16 @@ void TReceiveView::mouseDoubleClickEvent(QMouseEvent* aEvent)
 {
     // A word: the run of characters between blanks and line ends.
     const TTextPos at = ToTextPos(PositionAt(aEvent->position().toPoint()));
-    if (FParagraphs.isEmpty())
+    if (FContent.LineCount() == 0)
         return;
     qint64 from = at.Offset;
     qint64 to = at.Offset;
-    const qint64 start = FParagraphs[at.Paragraph];
+    const qint64 start = FContent.ParagraphStart(at.Paragraph);
     const qint64 end = ParagraphEnd(at.Paragraph);
-    while (from > start && FText[from - 1] != ' ')
+    const uchar* text = FContent.Bytes();
+    while (from > start && text[from - 1] != ' ')
         --from;
-    while (to < end && FText[to] != ' ')
+    while (to < end && text[to] != ' ')
         ++to;
     Select(ToPosition(at.Paragraph, from), ToPosition(at.Paragraph, to));
 }
@@ -646,17 +523,15 @@ void TReceiveView::paintEvent(QPaintEvent*)
         qint32 x = 0;
         qint64 k = from;
         while (k < to) {
-            const bool isBold = BoldAt(k);
-            auto next = std::upper_bound(FRuns.cbegin(), FRuns.cend(), k,
-                                         [](qint64 pos, const TStyleRun& run) { return pos < run.Start; });
-            const qint64 runEnd = next == FRuns.cend() ? to : qMin(to, next->Start);
+            const bool isBold = FContent.BoldAt(k);
+            const qint64 runEnd = FContent.StyleEnd(k, to);
             painter.setFont(isBold ? bold : font());
             while (k < runEnd) {
                 qint64 stop = k;
-                while (stop < runEnd && FText[stop] != '\t')
+                while (stop < runEnd && FContent.Bytes()[stop] != '\t')
                     ++stop;
                 if (stop > k) {
-                    QString piece = DisplayText(k, stop);
+                    QString piece = FContent.DisplayText(k, stop);
                     for (QChar& ch : piece)
                         ch = Shown(ch.unicode());
                     const qint64 pieceFirst = ToPosition(paragraph, k);
@@ -664,7 +539,7 @@ void TReceiveView::paintEvent(QPaintEvent*)
                     painter.setPen(selected ? highlightText : text);
                     painter.drawText(QPointF(kMargin + x / 64.0, top + FAscent), piece);
                     for (qint64 m = k; m < stop; ++m)
-                        x += FMetrics.AdvanceAt(uchar(FText[m]), x);
+                        x += FMetrics.AdvanceAt(FContent.Bytes()[m], x);
                 }
                 if (stop < runEnd) {
                     x += FMetrics.AdvanceAt('\t', x);
@@ -713,40 +588,12 @@ void TReceiveView::changeEvent(QEvent* aEvent)
 
 bool TReceiveView::SaveText(QIODevice* aOut) const
 {
-    const bool latin1 = FWide.isEmpty();
-    for (qsizetype p = 0; p < FParagraphs.size(); ++p) {
-        if (p > 0 && aOut->write("\r\n", 2) != 2)
-            return false;
-        for (qint64 at = FParagraphs[p], end = ParagraphEnd(p); at < end; at += kStreamChunk) {
-            const qint64 n = qMin(kStreamChunk, end - at);
-            const QByteArray bytes = latin1 ? QByteArray::fromRawData(FText.constData() + at, n)
-                                            : DisplayText(at, at + n).toUtf8();
-            if (aOut->write(bytes) != bytes.size())
-                return false;
-        }
-    }
-    return true;
+    return FContent.SaveText(aOut);
 }
 
 bool TReceiveView::SaveRtf(QIODevice* aOut) const
 {
-    TRtfWriter writer(aOut);
-    writer.Begin(font().family(), qMax(1, font().pointSize()));
-    for (qsizetype p = 0; p < FParagraphs.size(); ++p) {
-        if (p > 0)
-            writer.EndParagraph();
-        qint64 at = FParagraphs[p];
-        const qint64 end = ParagraphEnd(p);
-        while (at < end) {
-            auto next = std::upper_bound(FRuns.cbegin(), FRuns.cend(), at,
-                                         [](qint64 pos, const TStyleRun& run) { return pos < run.Start; });
-            const qint64 runEnd = qMin(end, next == FRuns.cend() ? end : next->Start);
-            const qint64 n = qMin(kStreamChunk, runEnd - at);
-            writer.Text(DisplayText(at, at + n), BoldAt(at));
-            at += n;
-        }
-    }
-    return writer.End();
+    return FContent.SaveRtf(aOut, font().family(), font().pointSize());
 }
 
 int TReceiveView::Print(QPrinter* aPrinter, const QString& aTitle) const
@@ -768,10 +615,11 @@ int TReceiveView::Print(QPrinter* aPrinter, const QString& aTitle) const
     int pages = 1;
     int y = 0;
     QList<qint64> starts;
-    for (qsizetype p = 0; p < FParagraphs.size(); ++p) {
+    for (qsizetype p = 0; p < FContent.LineCount(); ++p) {
         const qint64 end = ParagraphEnd(p);
         starts.clear();
-        WrapRange(FParagraphs[p], end, width, metrics, [&starts](qint64 aStart) { starts << aStart; });
+        WrapRange(FContent.ParagraphStart(p), end, width, metrics,
+                  [&starts](qint64 aStart) { starts << aStart; });
         for (qsizetype r = 0; r < starts.size(); ++r) {
             if (y + lineHeight > page.height() && y > 0) {
                 aPrinter->newPage();
@@ -781,24 +629,22 @@ int TReceiveView::Print(QPrinter* aPrinter, const QString& aTitle) const
             const qint64 rowEnd = r + 1 < starts.size() ? starts[r + 1] : end;
             qint32 x = 0;
             for (qint64 k = starts[r]; k < rowEnd;) {
-                auto next =
-                    std::upper_bound(FRuns.cbegin(), FRuns.cend(), k,
-                                     [](qint64 pos, const TStyleRun& run) { return pos < run.Start; });
-                qint64 stop = qMin(rowEnd, next == FRuns.cend() ? rowEnd : next->Start);
+                const uchar* text = FContent.Bytes();
+                qint64 stop = FContent.StyleEnd(k, rowEnd);
                 for (qint64 t = k; t < stop; ++t)
-                    if (FText[t] == '\t') {
+                    if (text[t] == '\t') {
                         stop = t == k ? t + 1 : t;
                         break;
                     }
-                painter.setFont(BoldAt(k) ? bold : normal);
-                if (FText[k] != '\t') {
-                    QString piece = DisplayText(k, stop);
+                painter.setFont(FContent.BoldAt(k) ? bold : normal);
+                if (text[k] != '\t') {
+                    QString piece = FContent.DisplayText(k, stop);
                     for (QChar& ch : piece)
                         ch = Shown(ch.unicode());
                     painter.drawText(QPointF(x / 64.0, y + ascent), piece);
                 }
                 for (qint64 m = k; m < stop; ++m)
-                    x += metrics.AdvanceAt(uchar(FText[m]), x);
+                    x += metrics.AdvanceAt(text[m], x);
                 k = stop;
             }
             y += lineHeight;

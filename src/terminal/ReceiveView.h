@@ -1,5 +1,6 @@
 #pragma once
 
+#include "terminal/ReceiveText.h"
 #include "terminal/TerminalView.h"
 
 #include <QAbstractScrollArea>
@@ -15,9 +16,9 @@ class QPagedPaintDevice;
 class QPrinter;
 
 // The receive view: an append-only text area built for endless data.
-// Text is kept as 8 bits per character in one buffer (characters Latin-1 cannot hold are
-// kept aside by position), split into paragraphs at executed line breaks, and wrapped at
-// the view's width. Appending wraps only the tail; painting touches only the visible rows.
+// The text lives in a TReceiveText (8 bits per character, paragraphs at executed line
+// breaks) and is wrapped at the view's width. Appending wraps only the tail; painting touches
+// only the visible rows.
 //
 // Positions count characters with one extra position per line break, so a position names
 // one place in the text unambiguously (end of a line vs. start of the next).
@@ -32,21 +33,28 @@ public:
     void Clear();
     // Cuts the text back to a mark taken with ReceiveEnd.
     void TruncateTo(const TReceiveMark& aMark);
+    // Drops the text before a mark taken with ReceiveEnd; what came after it stays.
+    void DropFront(const TReceiveMark& aMark);
+    const TReceiveText& Content() const { return FContent; }
 
     // As a terminal session's view.
     void AppendToReceive(QStringView aText, bool aBold) override { AppendText(aText, aBold); }
     void ClearReceive() override { Clear(); }
-    bool ReceiveAtLineStart() const override;
-    TReceiveMark ReceiveEnd() const override { return {FText.size(), FParagraphs.size(), FPendingCr}; }
+    bool ReceiveAtLineStart() const override { return FContent.AtLineStart(); }
+    TReceiveMark ReceiveEnd() const override { return FContent.End(); }
     void TruncateReceive(const TReceiveMark& aMark) override { TruncateTo(aMark); }
+    TReceiveText ReceiveContent() const override { return FContent; }
+    QString ReceiveFontFamily() const override { return font().family(); }
+    int ReceiveFontSize() const override { return font().pointSize(); }
+    void DropReceiveFront(const TReceiveMark& aMark) override { DropFront(aMark); }
 
     // Paragraphs (lines between executed breaks); an empty view has none.
-    qsizetype LineCount() const;
-    QString Line(qsizetype aIndex) const;
+    qsizetype LineCount() const { return FContent.LineCount(); }
+    QString Line(qsizetype aIndex) const { return FContent.Line(aIndex); }
     // The whole text, paragraphs joined by CR LF.
-    QString Text() const;
+    QString Text() const { return FContent.Text(); }
     // Characters held (without the line breaks).
-    qint64 CharacterCount() const { return FText.size(); }
+    qint64 CharacterCount() const { return FContent.Size(); }
     qsizetype RowCount() const { return FRows.size(); }
     // Where each wrapped row starts (offset into the text without line breaks).
     QList<qint64> RowStarts() const;
@@ -107,11 +115,6 @@ private:
         qint64 Start;
         qint32 Paragraph;
     };
-    struct TStyleRun
-    {
-        qint64 Start;
-        bool Bold;
-    };
     struct TTextPos
     {
         qint32 Paragraph;
@@ -124,15 +127,12 @@ private:
     void WrapRange(qint64 aFrom, qint64 aEnd, qint32 aWidth, const TMetrics& aMetrics,
                    TRowSink&& aSink) const;
 
-    void StartParagraph();
-    void AppendChars(QStringView aText);
     void RewrapAll();
+    // Caret, scroll bars and paint after the text changed other than by an append.
+    void AfterChange(qint64 aDroppedInFront);
     void WrapParagraph(qint32 aParagraph, qint64 aFrom);
-    qint64 ParagraphEnd(qsizetype aParagraph) const;
+    qint64 ParagraphEnd(qsizetype aParagraph) const { return FContent.ParagraphEnd(aParagraph); }
     qint64 RowEnd(qsizetype aRow) const;
-    char16_t CharAt(qint64 aOffset) const;
-    QString DisplayText(qint64 aFrom, qint64 aTo) const;
-    bool BoldAt(qint64 aPos) const;
     void UpdateScrollBars();
     int VisibleRows() const;
 
@@ -145,12 +145,8 @@ private:
     void EnsureCaretVisible();
     void MoveCaret(qint64 aPosition, bool aExtend);
 
-    QByteArray FText;
-    QHash<qint64, char16_t> FWide;
-    QList<qint64> FParagraphs;
+    TReceiveText FContent;
     QList<TRow> FRows;
-    QList<TStyleRun> FRuns;
-    bool FPendingCr = false;
     bool FAutoScroll = true;
     qint64 FCaret = 0;
     qint64 FAnchor = 0;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 #include <QtGlobal>
+
+class TReceiveText;
 
 // A place in what a receive view holds, taken at its end; each view reads its own fields.
 struct TReceiveMark
@@ -26,4 +29,13 @@ public:
     // from before a clear is ignored).
     virtual TReceiveMark ReceiveEnd() const = 0;
     virtual void TruncateReceive(const TReceiveMark& aMark) = 0;
+
+    // What the view holds: a snapshot the view's later changes do not touch (cheap: it shares
+    // the buffers until the view changes). Files are written from it, also on another thread.
+    virtual TReceiveText ReceiveContent() const = 0;
+    // The font the view shows text in, for rich-text files.
+    virtual QString ReceiveFontFamily() const = 0;
+    virtual int ReceiveFontSize() const = 0;
+    // Drops what the view held before aMark (written away); what came after it stays.
+    virtual void DropReceiveFront(const TReceiveMark& aMark) = 0;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "terminal/ReceiveText.h"
 #include "terminal/TerminalView.h"
 
 #include <QString>
@@ -31,6 +32,17 @@ public:
         if (aMark.Chars <= Text.size())
             Text.truncate(aMark.Chars);
     }
+
+    // Files and history are tried on the real view; here they see the text as it stands.
+    TReceiveText ReceiveContent() const override
+    {
+        TReceiveText content;
+        content.Append(Text, false);
+        return content;
+    }
+    QString ReceiveFontFamily() const override { return QStringLiteral("Courier New"); }
+    int ReceiveFontSize() const override { return 8; }
+    void DropReceiveFront(const TReceiveMark&) override { Text.clear(); }
 
     QString Text;
     int Clears = 0;

@@ -1,0 +1,231 @@
+#include "terminal/ReceiveText.h"
+
+#include "terminal/RtfWriter.h"
+
+#include <QIODevice>
+
+#include <algorithm>
+
+namespace {
+// The character stored for a position whose real character lives in the wide table.
+constexpr char kWidePlaceholder = '\x1A';
+constexpr qint64 kStreamChunk = 1 << 20;
+} // namespace
+
+TReceiveText::TReceiveText()
+{
+    FRuns.append({0, false});
+}
+
+void TReceiveText::Clear()
+{
+    FText.clear();
+    FWide.clear();
+    FParagraphs.clear();
+    FRuns.clear();
+    FRuns.append({0, false});
+    FPendingCr = false;
+}
+
+void TReceiveText::AppendChars(QStringView aText)
+{
+    if (aText.isEmpty())
+        return;
+    const qint64 base = FText.size();
+    FText.resize(base + aText.size());
+    char* out = FText.data() + base;
+    const char16_t* in = reinterpret_cast<const char16_t*>(aText.data());
+    const qsizetype n = aText.size();
+    // Received text is nearly always Latin-1: find out in one pass, then narrow in another;
+    // both loops are simple enough for the compiler to vectorise.
+    char16_t all = 0;
+    for (qsizetype i = 0; i < n; ++i)
+        all |= in[i];
+    if (all < 256) {
+        for (qsizetype i = 0; i < n; ++i)
+            out[i] = char(in[i]);
+        return;
+    }
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = in[i];
+        if (c < 256) {
+            out[i] = char(c);
+        } else {
+            out[i] = kWidePlaceholder;
+            FWide.insert(base + i, c);
+        }
+    }
+}
+
+void TReceiveText::Append(QStringView aText, bool aBold)
+{
+    if (aText.isEmpty())
+        return;
+    if (FRuns.last().Bold != aBold) {
+        if (FRuns.last().Start == FText.size())
+            FRuns.last().Bold = aBold;
+        else
+            FRuns.append({FText.size(), aBold});
+    }
+    qsizetype i = 0;
+    if (FPendingCr && aText.front() == u'\n')
+        i = 1; // the LF of a CR LF split over two reads
+    FPendingCr = false;
+    if (FParagraphs.isEmpty())
+        StartParagraph();
+    while (i < aText.size()) {
+        qsizetype j = i;
+        while (j < aText.size() && aText[j] != u'\r' && aText[j] != u'\n')
+            ++j;
+        AppendChars(aText.sliced(i, j - i));
+        if (j == aText.size())
+            break;
+        if (aText[j] == u'\r') {
+            if (j + 1 < aText.size() && aText[j + 1] == u'\n')
+                ++j;
+            else if (j + 1 == aText.size())
+                FPendingCr = true;
+        }
+        StartParagraph();
+        i = j + 1;
+    }
+}
+
+bool TReceiveText::IsValidMark(const TReceiveMark& aMark) const
+{
+    if (aMark.Chars < 0 || aMark.Lines < 0 || aMark.Chars > FText.size() || aMark.Lines > FParagraphs.size())
+        return false;
+    // The mark's last line must start at or before the mark.
+    return aMark.Lines == 0 ? aMark.Chars == 0 : FParagraphs[aMark.Lines - 1] <= aMark.Chars;
+}
+
+bool TReceiveText::TruncateTo(const TReceiveMark& aMark)
+{
+    if (!IsValidMark(aMark))
+        return false;
+    if (aMark.Lines == 0) {
+        Clear();
+        return true;
+    }
+    FText.truncate(aMark.Chars);
+    if (!FWide.isEmpty())
+        FWide.removeIf(
+            [&aMark](QHash<qint64, char16_t>::iterator aEntry) { return aEntry.key() >= aMark.Chars; });
+    FParagraphs.resize(aMark.Lines);
+    while (FRuns.size() > 1 && FRuns.last().Start >= aMark.Chars)
+        FRuns.removeLast();
+    FPendingCr = aMark.PendingCr;
+    return true;
+}
+
+bool TReceiveText::DropFront(const TReceiveMark& aMark)
+{
+    if (!IsValidMark(aMark))
+        return false;
+    if (aMark.Lines == 0)
+        return true;
+    const qint64 cut = aMark.Chars;
+    const bool boldAtCut = BoldAt(cut);
+    // Copies only what is kept: the dropped part may be large and still shared by a snapshot.
+    FText = FText.mid(cut);
+    if (!FWide.isEmpty()) {
+        QHash<qint64, char16_t> kept;
+        for (auto it = FWide.cbegin(); it != FWide.cend(); ++it)
+            if (it.key() >= cut)
+                kept.insert(it.key() - cut, it.value());
+        FWide = kept;
+    }
+    QList<qint64> paragraphs{0};
+    for (qsizetype p = aMark.Lines; p < FParagraphs.size(); ++p)
+        paragraphs.append(FParagraphs[p] - cut);
+    QList<TStyleRun> runs{{0, boldAtCut}};
+    for (const TStyleRun& run : std::as_const(FRuns))
+        if (run.Start > cut && run.Bold != runs.last().Bold)
+            runs.append({run.Start - cut, run.Bold});
+    FRuns = runs;
+    // Nothing came after the mark: as empty as a cleared text, but a CR at the very end still
+    // waits for its LF.
+    if (FText.isEmpty() && paragraphs.size() == 1)
+        paragraphs.clear();
+    FParagraphs = paragraphs;
+    return true;
+}
+
+char16_t TReceiveText::CharAt(qint64 aOffset) const
+{
+    const uchar c = uchar(FText[aOffset]);
+    if (c == uchar(kWidePlaceholder) && !FWide.isEmpty())
+        return FWide.value(aOffset, c);
+    return c;
+}
+
+QString TReceiveText::DisplayText(qint64 aFrom, qint64 aTo) const
+{
+    QString result = QString::fromLatin1(FText.constData() + aFrom, aTo - aFrom);
+    if (!FWide.isEmpty())
+        for (qint64 i = aFrom; i < aTo; ++i)
+            if (FText[i] == kWidePlaceholder && FWide.contains(i))
+                result[i - aFrom] = QChar(FWide.value(i));
+    return result;
+}
+
+QString TReceiveText::Text() const
+{
+    QString result;
+    result.reserve(FText.size() + 2 * FParagraphs.size());
+    for (qsizetype i = 0; i < FParagraphs.size(); ++i) {
+        if (i > 0)
+            result += QStringLiteral("\r\n");
+        result += Line(i);
+    }
+    return result;
+}
+
+bool TReceiveText::BoldAt(qint64 aOffset) const
+{
+    auto it = std::upper_bound(FRuns.cbegin(), FRuns.cend(), aOffset,
+                               [](qint64 pos, const TStyleRun& run) { return pos < run.Start; });
+    return it == FRuns.cbegin() ? false : std::prev(it)->Bold;
+}
+
+qint64 TReceiveText::StyleEnd(qint64 aOffset, qint64 aLimit) const
+{
+    auto next = std::upper_bound(FRuns.cbegin(), FRuns.cend(), aOffset,
+                                 [](qint64 pos, const TStyleRun& run) { return pos < run.Start; });
+    return next == FRuns.cend() ? aLimit : qMin(aLimit, next->Start);
+}
+
+bool TReceiveText::SaveText(QIODevice* aOut) const
+{
+    const bool latin1 = FWide.isEmpty();
+    for (qsizetype p = 0; p < FParagraphs.size(); ++p) {
+        if (p > 0 && aOut->write("\r\n", 2) != 2)
+            return false;
+        for (qint64 at = FParagraphs[p], end = ParagraphEnd(p); at < end; at += kStreamChunk) {
+            const qint64 n = qMin(kStreamChunk, end - at);
+            const QByteArray bytes = latin1 ? QByteArray::fromRawData(FText.constData() + at, n)
+                                            : DisplayText(at, at + n).toUtf8();
+            if (aOut->write(bytes) != bytes.size())
+                return false;
+        }
+    }
+    return true;
+}
+
+bool TReceiveText::SaveRtf(QIODevice* aOut, const QString& aFontFamily, int aPointSize) const
+{
+    TRtfWriter writer(aOut);
+    writer.Begin(aFontFamily, qMax(1, aPointSize));
+    for (qsizetype p = 0; p < FParagraphs.size(); ++p) {
+        if (p > 0)
+            writer.EndParagraph();
+        qint64 at = FParagraphs[p];
+        const qint64 end = ParagraphEnd(p);
+        while (at < end) {
+            const qint64 n = qMin(kStreamChunk, StyleEnd(at, end) - at);
+            writer.Text(DisplayText(at, at + n), BoldAt(at));
+            at += n;
+        }
+    }
+    return writer.End();
+}

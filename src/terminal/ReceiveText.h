@@ -1,0 +1,87 @@
+#pragma once
+
+#include "terminal/TerminalView.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+class QIODevice;
+
+// What the receive view holds, without the widget: text as 8 bits per character in one buffer
+// (characters Latin-1 cannot hold are kept aside by position), split into paragraphs at
+// executed line breaks, with bold runs for the echo. Copies share the buffers until one side
+// changes, so a copy is a cheap snapshot (a history file is written from one while the view
+// goes on).
+//
+// Offsets count characters without the line breaks.
+class TReceiveText
+{
+public:
+    struct TStyleRun
+    {
+        qint64 Start;
+        bool Bold;
+    };
+
+    TReceiveText();
+
+    // Appends aText; CR, LF and CR LF start a new paragraph, also across two appends.
+    void Append(QStringView aText, bool aBold);
+    void Clear();
+    // True when there is no character and no line break.
+    bool IsEmpty() const { return FText.isEmpty() && FParagraphs.size() <= 1; }
+
+    // The end as it is now, and going back to it.
+    TReceiveMark End() const { return {FText.size(), FParagraphs.size(), FPendingCr}; }
+    bool IsValidMark(const TReceiveMark& aMark) const;
+    // Cuts the text back to aMark; false (and nothing changed) for a mark that does not fit.
+    bool TruncateTo(const TReceiveMark& aMark);
+    // Drops everything before aMark; what came after it stays, starting a line where the mark
+    // was. False (and nothing changed) for a mark that does not fit.
+    bool DropFront(const TReceiveMark& aMark);
+
+    // Paragraphs (lines between executed breaks); an empty text has none.
+    qsizetype LineCount() const { return FParagraphs.size(); }
+    qint64 ParagraphStart(qsizetype aParagraph) const { return FParagraphs[aParagraph]; }
+    qint64 ParagraphEnd(qsizetype aParagraph) const
+    {
+        return aParagraph + 1 < FParagraphs.size() ? FParagraphs[aParagraph + 1] : FText.size();
+    }
+    // True when the text is empty or its last line is.
+    bool AtLineStart() const
+    {
+        return FParagraphs.isEmpty() || ParagraphEnd(FParagraphs.size() - 1) == FParagraphs.last();
+    }
+    // Characters held (without the line breaks).
+    qint64 Size() const { return FText.size(); }
+    // The stored bytes, one per character; a character beyond Latin-1 stands as a placeholder.
+    const uchar* Bytes() const { return reinterpret_cast<const uchar*>(FText.constData()); }
+    char16_t CharAt(qint64 aOffset) const;
+    QString DisplayText(qint64 aFrom, qint64 aTo) const;
+    QString Line(qsizetype aIndex) const { return DisplayText(FParagraphs[aIndex], ParagraphEnd(aIndex)); }
+    // The whole text, paragraphs joined by CR LF.
+    QString Text() const;
+
+    bool BoldAt(qint64 aOffset) const;
+    // Where the style found at aOffset ends, at aLimit at the latest.
+    qint64 StyleEnd(qint64 aOffset, qint64 aLimit) const;
+
+    // Plain text, paragraphs joined by CR LF: Latin-1 bytes when every character fits, UTF-8
+    // otherwise. RTF with the bold runs, in the given font. Both stream; false when writing
+    // failed.
+    bool SaveText(QIODevice* aOut) const;
+    bool SaveRtf(QIODevice* aOut, const QString& aFontFamily, int aPointSize) const;
+
+private:
+    void StartParagraph() { FParagraphs.append(FText.size()); }
+    void AppendChars(QStringView aText);
+
+    QByteArray FText;
+    QHash<qint64, char16_t> FWide;
+    QList<qint64> FParagraphs;
+    QList<TStyleRun> FRuns;
+    bool FPendingCr = false;
+};
