@@ -1,6 +1,7 @@
 #include "commands/RecordFields.h"
 
 #include "base/VarnexError.h"
+#include "settings/CommaText.h"
 #include "settings/XMLGlobal.h"
 
 #include <algorithm>
@@ -43,50 +44,6 @@ pugi::xml_node TRecordFields::ChosenEnum(pugi::xml_node aItem)
             return choice;
     }
     return {};
-}
-
-QStringList TRecordFields::SplitCommaText(const QString& aText)
-{
-    QStringList result;
-    const qsizetype size = aText.size();
-    qsizetype pos = 0;
-    auto skipBlanks = [&] {
-        while (pos < size && aText[pos] <= QLatin1Char(' '))
-            ++pos;
-    };
-    skipBlanks();
-    while (pos < size) {
-        QString entry;
-        if (aText[pos] == QLatin1Char('"')) {
-            ++pos;
-            while (pos < size) {
-                if (aText[pos] == QLatin1Char('"')) {
-                    if (pos + 1 < size && aText[pos + 1] == QLatin1Char('"')) {
-                        entry += QLatin1Char('"');
-                        pos += 2;
-                        continue;
-                    }
-                    ++pos;
-                    break;
-                }
-                entry += aText[pos++];
-            }
-        } else {
-            const qsizetype start = pos;
-            while (pos < size && aText[pos] > QLatin1Char(' ') && aText[pos] != QLatin1Char(','))
-                ++pos;
-            entry = aText.mid(start, pos - start);
-        }
-        result << entry;
-        skipBlanks();
-        if (pos < size && aText[pos] == QLatin1Char(',')) {
-            if (pos + 1 == size)
-                result << QString();
-            ++pos;
-            skipBlanks();
-        }
-    }
-    return result;
 }
 
 QString PropDataTypeName(TPropDataType aType)
@@ -138,7 +95,7 @@ void TRecordFields::AddEnum(const QString& aName, int aValue, const QString& aEn
     pugi::xml_node item = AppendItem(aName);
     SetAttrInt(item, QStringLiteral("Value"), aValue);
     SetAttrString(item, QStringLiteral("DataType"), PropDataTypeName(dtEnum));
-    const QStringList choices = SplitCommaText(aEnumValues);
+    const QStringList choices = FromCommaText(aEnumValues);
     for (int i = 0; i < choices.size(); ++i) {
         pugi::xml_node choice = item.append_child("Enum");
         SetAttrString(choice, QStringLiteral("Name"), choices[i]);

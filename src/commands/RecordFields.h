@@ -55,10 +55,6 @@ public:
     static bool IsEditable(pugi::xml_node aItem);
     // The choice an enumeration item's "Value" points at; empty when it matches none.
     static pugi::xml_node ChosenEnum(pugi::xml_node aItem);
-    // Comma text as list boxes read it: entries end at a comma or a blank, a double-quoted
-    // entry may hold both (a doubled quote stands for one), and a trailing comma adds an
-    // empty entry.
-    static QStringList SplitCommaText(const QString& aText);
 
 private:
     pugi::xml_node AppendItem(const QString& aName);

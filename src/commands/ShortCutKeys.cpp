@@ -15,6 +15,17 @@ QKeySequence TextToKeySequence(const QString& aText)
     return IsShortCut(key) ? QKeySequence(key) : QKeySequence();
 }
 
+QList<QKeySequence> TextToShortcuts(const QString& aText)
+{
+    const QKeyCombination key = TextToShortCut(aText);
+    if (!IsShortCut(key))
+        return {};
+    QList<QKeySequence> result{QKeySequence(key)};
+    if (key.key() == Qt::Key_Return)
+        result << QKeySequence(QKeyCombination(key.keyboardModifiers(), Qt::Key_Enter));
+    return result;
+}
+
 QKeyCombination KeyEventToShortCut(const QKeyEvent* aEvent)
 {
     const int key = aEvent->key();

@@ -42,6 +42,10 @@ public:
     virtual qint64 Read(char* aBuffer, qint64 aMaxSize) = 0;
     virtual qint64 Write(const char* aData, qint64 aSize) = 0;
     virtual void Purge() = 0;
+    // Bytes handed to Write that still wait to leave for the line (0 when the device keeps
+    // none back), and throwing them away.
+    virtual qint64 BytesToWrite() { return 0; }
+    virtual void DiscardOutput() {}
 
     virtual bool SetRts(bool aOn) = 0;
     virtual bool SetDtr(bool aOn) = 0;

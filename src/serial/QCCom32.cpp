@@ -187,6 +187,17 @@ qint64 T_QCCom32::InCount()
     return std::max<qint64>(0, hPort->BytesWaiting());
 }
 
+qint64 T_QCCom32::OutCount()
+{
+    return Opened() ? std::max<qint64>(0, hPort->BytesToWrite()) : 0;
+}
+
+void T_QCCom32::DiscardOutput()
+{
+    if (Opened())
+        hPort->DiscardOutput();
+}
+
 void T_QCCom32::RaiseParamChange()
 {
     if (OnParamChange)

@@ -31,6 +31,9 @@ public:
     virtual bool properties();
     void SetWriteTimeOut(int aToChar, int aToMax);
     qint64 InCount();
+    // Bytes written that still wait to leave for the line, and throwing them away.
+    qint64 OutCount();
+    void DiscardOutput();
     bool Opened() const { return hPort != nullptr; }
 
     void GetRegistryPortList(QStringList& aList);

@@ -143,6 +143,17 @@ qint64 TQtSerialDevice::Write(const char* aData, qint64 aSize)
     return written;
 }
 
+qint64 TQtSerialDevice::BytesToWrite()
+{
+    return FPort.isOpen() ? FPort.bytesToWrite() : 0;
+}
+
+void TQtSerialDevice::DiscardOutput()
+{
+    if (FPort.isOpen())
+        FPort.clear(QSerialPort::Output);
+}
+
 void TQtSerialDevice::Purge()
 {
     if (FPort.isOpen())

@@ -20,6 +20,8 @@ public:
     qint64 Read(char* aBuffer, qint64 aMaxSize) override;
     qint64 Write(const char* aData, qint64 aSize) override;
     void Purge() override;
+    qint64 BytesToWrite() override;
+    void DiscardOutput() override;
     bool SetRts(bool aOn) override;
     bool SetDtr(bool aOn) override;
     bool ModemStatus(TModemStatus& aStatus) override;

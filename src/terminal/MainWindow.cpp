@@ -4,6 +4,8 @@
 #include "base/ErrorGuard.h"
 #include "serial/TermCom.h"
 #include "settings/VarnexSettings.h"
+#include "terminal/FileSender.h"
+#include "terminal/HistoryRecorder.h"
 #include "terminal/TerminalSession.h"
 #include "terminal/Token.h"
 #include "ui_MainWindow.h"
@@ -55,16 +57,24 @@ void TfrmMainWindow::FormCreate()
                              "Zwischenablage kopiert"));
     }
 
-    for (QAction* action : {ui->acSendFile, ui->acShowSettings, ui->acHelpOnline, ui->acReleaseNotes,
-                            ui->acCheckUpdate, ui->acShowAbout})
+    mHistory = new THistoryRecorder(*mSession, this);
+    mSender = new TFileSender(*mSession, this);
+
+    for (QAction* action :
+         {ui->acShowSettings, ui->acHelpOnline, ui->acReleaseNotes, ui->acCheckUpdate, ui->acShowAbout})
         action->setEnabled(false);
 
     mAutoScroll = true;
     ui->memReceive->SetAutoScroll(mAutoScroll);
 
     ui->acExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    // Enter sends from the send line and the prefix and postfix boxes only; every other field
+    // keeps its own Enter.
     ui->acSend->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-    addAction(ui->acSend);
+    ui->acSend->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    for (QWidget* sendField : {static_cast<QWidget*>(ui->edSend), static_cast<QWidget*>(ui->cbPrefix),
+                               static_cast<QWidget*>(ui->cbPostfix)})
+        sendField->addAction(ui->acSend);
 
     ui->bOnOff->setDefaultAction(ui->acComOn);
     mDumpStyleGroup = new QButtonGroup(this);
@@ -110,6 +120,12 @@ void TfrmMainWindow::ConnectActions()
     connect(ui->acPortProp, &QAction::triggered, this, guarded(&TfrmMainWindow::acPortPropExecute));
     connect(ui->acExit, &QAction::triggered, this, guarded(&TfrmMainWindow::acExitExecute));
     connect(ui->acSend, &QAction::triggered, this, guarded(&TfrmMainWindow::acSendExecute));
+    connect(ui->acSendFile, &QAction::triggered, this, guarded(&TfrmMainWindow::acSendFileExecute));
+    connect(ui->bHistory, &QToolButton::clicked, this, guarded(&TfrmMainWindow::bHistoryClick));
+    connect(mSender, &TFileSender::Progress, this, &TfrmMainWindow::ShowFileProgress);
+    connect(mSender, &TFileSender::Finished, this, &TfrmMainWindow::FileSent);
+    connect(mHistory, &THistoryRecorder::Failed, this,
+            [](const QString& aMessage) { Prompts().ShowError(aMessage); });
     connect(ui->bSend, &QPushButton::clicked, ui->acSend, &QAction::trigger);
     connect(ui->acAutoScroll, &QAction::triggered, this, guarded(&TfrmMainWindow::acAutoScrollExecute));
     connect(ui->acDeleteReceive, &QAction::triggered, this, guarded(&TfrmMainWindow::acDeleteReceiveExecute));
@@ -137,21 +153,19 @@ void TfrmMainWindow::showEvent(QShowEvent* aEvent)
 
 void TfrmMainWindow::FormShow()
 {
-    Guarded([this] { VarnexSettings()->LoadCom(mCom); });
-    Guarded([this] { LoadScriptPanel(); });
+    Guarded([this] { LoadSettings(); });
     Guarded([this] { UpdateFont(); });
     Guarded([this] { RefreshCommandTree(); });
     // Wide enough for the command tree's tool bar; the receive view takes the rest. The
     // splitter has its real width only once the window is laid out.
     QTimer::singleShot(0, this, [this] {
-        const int treeWidth = std::max(ui->tbSendMRU->sizeHint().width(), 290);
+        const int treeWidth =
+            mSendMRUWidth > 0 ? mSendMRUWidth : std::max(ui->tbSendMRU->sizeHint().width(), 290);
         ui->spMain->setSizes({treeWidth, std::max(ui->spMain->width() - treeWidth, 200)});
     });
     // A port named on the command line wins over the stored one.
     if (mStartPort)
         mCom->SetPort(*mStartPort);
-    ui->bRTS->setChecked(mCom->RTS());
-    ui->bDTR->setChecked(mCom->DTR());
     ui->edSend->setFocus();
     ActionListUpdate();
     ShowSettingsNotices();
@@ -175,7 +189,11 @@ void TfrmMainWindow::FormDestroy()
     qApp->removeEventFilter(this);
     if (timerPollEvent)
         timerPollEvent->stop();
-    Guarded([this] { VarnexSettings()->SaveCom(mCom); });
+    if (mSender)
+        mSender->Abort();
+    if (mHistory)
+        mHistory->FinishWriting();
+    Guarded([this] { SaveSettings(); });
     // Switches RTS off and closes the port.
     delete mSession;
     mSession = nullptr;

@@ -23,6 +23,8 @@ class QTimer;
 class QKeyEvent;
 class QPoint;
 class TCommandTreeModel;
+class TFileSender;
+class THistoryRecorder;
 class TCommandTreeView;
 class TTermCom;
 class TTerminalSession;
@@ -44,6 +46,8 @@ public:
     ~TfrmMainWindow() override;
 
     TTerminalSession* Session() const { return mSession; }
+    THistoryRecorder* HistoryRecorder() const { return mHistory; }
+    TFileSender* FileSender() const { return mSender; }
     TTermCom* Com() const { return mCom; }
     TTokenList* TokenList() const { return mTokenList; }
 
@@ -105,6 +109,20 @@ private:
     void FormCreate();
     void FormShow();
     void FormDestroy();
+    // The window's state in the settings: placement, port, script panel, shortcuts, toggles,
+    // histories, panel sizes and the tree's columns.
+    void LoadSettings();
+    void SaveSettings();
+    void LoadGeneralSettings();
+    void SaveGeneralSettings();
+    void LoadActionShortcuts();
+    void SaveActionShortcuts();
+    void LoadColumns();
+    void SaveColumns();
+    void bHistoryClick();
+    void acSendFileExecute();
+    void ShowFileProgress(qint64 aSent, qint64 aTotal);
+    void FileSent(const QString& aError);
     void ConnectActions();
     void SetUpStatusBar();
     void SetUpMenuHints();
@@ -178,6 +196,10 @@ private:
     QMenu* pmRecentFilesReceive = nullptr;
     TmvExpandingPanel* paScriptPanel = nullptr;
     TCommandTreeModel* mTreeModel = nullptr;
+    THistoryRecorder* mHistory = nullptr;
+    TFileSender* mSender = nullptr;
+    // The tree's width from the settings, applied once the window is laid out.
+    int mSendMRUWidth = -1;
     QMenu* pmTree = nullptr;
     QMenu* pmRecentFilesLoad = nullptr;
     QMenu* pmRecentFileSave = nullptr;

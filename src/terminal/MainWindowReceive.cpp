@@ -5,6 +5,7 @@
 #include "base/ErrorGuard.h"
 #include "notation/StringDecoder.h"
 #include "settings/VarnexSettings.h"
+#include "terminal/HistoryRecorder.h"
 #include "terminal/TerminalSession.h"
 #include "ui/Dialogs.h"
 #include "ui/RecentFiles.h"
@@ -13,12 +14,10 @@
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFontDialog>
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QSaveFile>
 
 void TfrmMainWindow::SetUpReceiveTools()
 {
@@ -169,22 +168,12 @@ void TfrmMainWindow::acSaveReceiveExecute()
 
 void TfrmMainWindow::SaveReceiveToFile(const QString& aFileName)
 {
-    // A file holds everything received, not the part a running rebuild has shown so far.
-    mSession->FinishRebuild();
-    QSaveFile file(aFileName);
-    const bool rtf = QFileInfo(aFileName).suffix().compare(QLatin1String("rtf"), Qt::CaseInsensitive) == 0;
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written)
-        written = rtf ? ui->memReceive->SaveRtf(&file) : ui->memReceive->SaveText(&file);
-    if (!written || !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw EVarnexError(
-            QStringLiteral("Die Datei \"%1\" konnte nicht gespeichert werden: %2").arg(aFileName, reason));
-    }
-    TVarnexSettings* settings = VarnexSettings();
-    if (settings->XMLEnabled())
-        settings->SaveRecentFiles(aFileName, settings->RecentFilesReceive());
+    mSession->SaveReceiveToFile(aFileName);
+}
+
+void TfrmMainWindow::bHistoryClick()
+{
+    mHistory->Switch(ui->bHistory->isChecked());
 }
 
 void TfrmMainWindow::pmRecentFilesReceivePopup()

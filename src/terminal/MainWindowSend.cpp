@@ -1,9 +1,16 @@
-// The send path: the send field, prefix and postfix with their histories.
+// The send path: the send field, prefix and postfix with their histories, sending a file.
 #include "terminal/MainWindow.h"
 
 #include "settings/VarnexSettings.h"
+#include "base/Prompts.h"
+#include "terminal/FileSender.h"
 #include "terminal/TerminalSession.h"
+#include "ui/Dialogs.h"
 #include "ui_MainWindow.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
 
 void TfrmMainWindow::SetUpSendArea()
 {
@@ -53,10 +60,44 @@ void TfrmMainWindow::WriteSendEcho(const QString& aText)
 void TfrmMainWindow::MoveToTop(QComboBox* aCombo)
 {
     const QString text = aCombo->currentText();
+    // An entry that differs only in case keeps its own spelling in the list.
     const int existing = aCombo->findText(text, Qt::MatchFixedString);
+    const QString item = existing >= 0 ? aCombo->itemText(existing) : text;
     if (existing >= 0)
         aCombo->removeItem(existing);
-    aCombo->insertItem(0, text);
+    aCombo->insertItem(0, item);
     aCombo->setCurrentIndex(0);
     aCombo->setEditText(text);
+}
+
+void TfrmMainWindow::acSendFileExecute()
+{
+    TVarnexSettings* settings = VarnexSettings();
+    const QString last = settings->LastSentFileName();
+    QFileDialog dialog(this, QStringLiteral("File senden"), QFileInfo(last).absolutePath());
+    dialog.setObjectName(QStringLiteral("OpenDialogSendFile"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (!last.isEmpty())
+        dialog.selectFile(last);
+    if (ExecDialog(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString file = dialog.selectedFiles().constFirst();
+    if (!QFileInfo::exists(file))
+        return;
+    settings->SetLastSentFileName(file);
+    mSender->Start(file);
+}
+
+void TfrmMainWindow::ShowFileProgress(qint64 aSent, qint64 aTotal)
+{
+    mStatusPanel1->setText(TFileSender::ProgressText(aSent, aTotal));
+}
+
+void TfrmMainWindow::FileSent(const QString& aError)
+{
+    mStatusPanel1->clear();
+    ActionListUpdate();
+    if (!aError.isEmpty())
+        Prompts().ShowError(aError);
 }

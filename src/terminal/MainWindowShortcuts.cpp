@@ -10,6 +10,7 @@
 #include "commands/ShortCutKeys.h"
 #include "log/Log.h"
 #include "settings/VarnexSettings.h"
+#include "terminal/FileSender.h"
 #include "ui_MainWindow.h"
 
 #include <QApplication>
@@ -138,6 +139,12 @@ bool TfrmMainWindow::eventFilter(QObject* aWatched, QEvent* aEvent)
     // not taken, so only its first receiver is looked at.
     if (aEvent->type() == QEvent::KeyPress && aWatched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(aWatched);
+        // ESC stops a file transfer, wherever the focus is in this window.
+        if (mSender->IsSending() && static_cast<QKeyEvent*>(aEvent)->key() == Qt::Key_Escape
+            && widget->window() == this) {
+            mSender->Abort();
+            return true;
+        }
         QWidget* focus = QApplication::focusWidget();
         const bool first = focus ? widget == focus : widget == this;
         if (first && widget->window() == this && FormKeyDown(static_cast<QKeyEvent*>(aEvent)))

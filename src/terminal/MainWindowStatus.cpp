@@ -2,6 +2,7 @@
 #include "terminal/MainWindow.h"
 
 #include "serial/TermCom.h"
+#include "terminal/FileSender.h"
 #include "ui_MainWindow.h"
 
 #include <QApplication>
@@ -57,6 +58,7 @@ void TfrmMainWindow::ActionListUpdate()
 
     const bool open = mCom->Opened();
     ui->bSend->setEnabled(open);
+    ui->acSendFile->setEnabled(open && !mSender->IsSending());
     ui->acDeleteReceive->setEnabled(ui->memReceive->LineCount() > 0);
 
     const QString title = QStringLiteral("Varnex [%1]").arg(mCom->CommStatus());
@@ -66,8 +68,12 @@ void TfrmMainWindow::ActionListUpdate()
 
     // Asking the print system is slow; the printers rarely change while the program runs.
     if (!mPrinterAge.isValid() || mPrinterAge.elapsed() > kPrinterRefreshMs) {
+        // Without a default printer the print dialog offers the first one.
+        const QStringList printers = QPrinterInfo::availablePrinterNames();
+        mAnyPrinter = !printers.isEmpty();
         mPrinterName = QPrinterInfo::defaultPrinterName();
-        mAnyPrinter = !QPrinterInfo::availablePrinterNames().isEmpty();
+        if (mPrinterName.isEmpty() && mAnyPrinter)
+            mPrinterName = printers.first();
         mPrinterAge.start();
     }
     ui->acPrintReceive->setEnabled(mAnyPrinter);

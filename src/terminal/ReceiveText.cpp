@@ -2,7 +2,9 @@
 
 #include "terminal/RtfWriter.h"
 
+#include <QFileInfo>
 #include <QIODevice>
+#include <QSaveFile>
 
 #include <algorithm>
 
@@ -228,4 +230,18 @@ bool TReceiveText::SaveRtf(QIODevice* aOut, const QString& aFontFamily, int aPoi
         }
     }
     return writer.End();
+}
+
+QString TReceiveText::WriteFile(const QString& aFileName, const QString& aFontFamily, int aPointSize) const
+{
+    QSaveFile file(aFileName);
+    const bool rtf = QFileInfo(aFileName).suffix().compare(QLatin1String("rtf"), Qt::CaseInsensitive) == 0;
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written)
+        written = rtf ? SaveRtf(&file, aFontFamily, aPointSize) : SaveText(&file);
+    if (written && file.commit())
+        return {};
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    return QStringLiteral("Die Datei \"%1\" konnte nicht gespeichert werden: %2").arg(aFileName, reason);
 }

@@ -74,6 +74,10 @@ public:
     // failed.
     bool SaveText(QIODevice* aOut) const;
     bool SaveRtf(QIODevice* aOut, const QString& aFontFamily, int aPointSize) const;
+    // Writes the file whole or not at all (the old file stays until the new one is complete):
+    // RTF when the name ends in ".rtf" (any case), plain text otherwise. Returns why it failed,
+    // empty when it worked. Safe on any thread.
+    QString WriteFile(const QString& aFileName, const QString& aFontFamily, int aPointSize) const;
 
 private:
     void StartParagraph() { FParagraphs.append(FText.size()); }

@@ -1,6 +1,7 @@
 #include "terminal/TerminalSession.h"
 
 #include "base/ErrorGuard.h"
+#include "base/VarnexError.h"
 #include "commands/ParameterHandler.h"
 #include "log/Log.h"
 #include "notation/StringDecoder.h"
@@ -8,6 +9,7 @@
 #include "scripting/VarnexScript.h"
 #include "serial/TermCom.h"
 #include "settings/VarnexSettings.h"
+#include "terminal/ReceiveText.h"
 #include "terminal/Token.h"
 
 #include <QElapsedTimer>
@@ -232,6 +234,8 @@ void TTerminalSession::RunCharTrigger(TBaseToken* aToken)
     if (generation != FGeneration || aToken != FTokenList->CurrentToken() || aToken != FMarkedToken)
         return;
     FView->TruncateReceive(FTokenMark);
+    ++FGeneration;
+    FMarkedToken = aToken;
     // Data that came while the script ran follows the script's text.
     Show(Decoded(result) + Decoded(aToken->Mid(content.size())), false);
 }
@@ -273,9 +277,9 @@ void TTerminalSession::RunSilenceScript()
 void TTerminalSession::SendStringToCom(const QString& aText, const QString& aName, bool aCanUseScript)
 {
     const QString framed = FPrefix + aText + FPostfix;
-    if (FBusy > 0) {
-        // Asked for while a script runs (the script pumps events): sent once it is done, so
-        // bytes leave in the order they were asked for.
+    if (FBusy > 0 || FTransferring) {
+        // Asked for while a script runs (the script pumps events) or a file goes out: sent once
+        // that is done, so bytes leave in the order they were asked for.
         Enqueue([this, framed, aName, aCanUseScript] { SendFramed(framed, aName, aCanUseScript); });
         emit TextSent();
         return;
@@ -325,13 +329,20 @@ void TTerminalSession::Enqueue(std::function<void()> aWork)
     FQueue.push_back(std::move(aWork));
 }
 
+void TTerminalSession::SetTransferring(bool aOn)
+{
+    FTransferring = aOn;
+    if (!aOn)
+        RunQueued();
+}
+
 void TTerminalSession::RunQueued()
 {
     // Each piece of work may end in a script of its own, whose end comes back here.
-    if (FRunningQueue || FBusy > 0)
+    if (FRunningQueue || FBusy > 0 || FTransferring)
         return;
     const QScopedValueRollback<bool> running(FRunningQueue, true);
-    while (!FQueue.empty() && FBusy == 0) {
+    while (!FQueue.empty() && FBusy == 0 && !FTransferring) {
         std::function<void()> work = std::move(FQueue.front());
         FQueue.pop_front();
         Guarded(work);
@@ -425,6 +436,30 @@ void TTerminalSession::ClearTraffic()
     if (FView)
         FView->ClearReceive();
     FTokenList->Clear();
+    FMarkedToken = nullptr;
+    ++FGeneration;
+}
+
+void TTerminalSession::SaveReceiveToFile(const QString& aFileName)
+{
+    // A file holds everything received, not the part a running rebuild has shown so far.
+    FinishRebuild();
+    if (!FView)
+        return;
+    const QString error =
+        FView->ReceiveContent().WriteFile(aFileName, FView->ReceiveFontFamily(), FView->ReceiveFontSize());
+    if (!error.isEmpty())
+        throw EVarnexError(error);
+    TVarnexSettings* settings = VarnexSettings();
+    if (settings->XMLEnabled())
+        settings->SaveRecentFiles(aFileName, settings->RecentFilesReceive());
+}
+
+void TTerminalSession::DropViewFront(const TReceiveMark& aMark)
+{
+    if (!FView)
+        return;
+    FView->DropReceiveFront(aMark);
     FMarkedToken = nullptr;
     ++FGeneration;
 }

@@ -92,6 +92,20 @@ public:
 
     // Empties the token list and the view.
     void ClearTraffic();
+    // Writes everything received (and echoed) to aFileName, RTF or plain text by its extension,
+    // and notes it among the recent files; a running rebuild is finished first. Raises
+    // EVarnexError when the file cannot be written.
+    void SaveReceiveToFile(const QString& aFileName);
+    ITerminalView* View() const { return FView; }
+    // Drops from the view what was shown before aMark (archived); the tokens stay.
+    void DropViewFront(const TReceiveMark& aMark);
+    // Counts every change of the view other than appending; a mark taken before a change
+    // means nothing after it.
+    quint64 ViewEdits() const { return FGeneration; }
+
+    // While a file is being sent, texts asked for wait until it is done, like during a script.
+    void SetTransferring(bool aOn);
+    bool IsTransferring() const { return FTransferring; }
 
     // One script run on one text; returns the text the script leaves (the text itself while
     // no script runs). aRan tells whether a script ran. The send path hands slash notation,
@@ -165,6 +179,7 @@ private:
 
     TScriptRunner FScriptRunner;
     bool FInPoll = false;
+    bool FTransferring = false;
     int FBusy = 0;
     bool FRunningQueue = false;
     std::deque<std::function<void()>> FQueue;

@@ -20,6 +20,7 @@ struct TFakeDeviceState
     bool Failed = false;    // the device broke down (unplugged)
     qint64 WriteLimit = -1; // accept at most this many bytes per write (-1: all)
     QByteArray Incoming;    // bytes waiting to be read
+    qint64 OutputQueue = 0; // written bytes the device says still wait for the line
     TModemStatus Modem;
 
     // What happened
@@ -27,6 +28,7 @@ struct TFakeDeviceState
     int Closes = 0;
     int Reads = 0;
     int Purges = 0;
+    int OutputDiscards = 0;
     QList<TDeviceLineSettings> Applied;
     QByteArray Written;
     QList<bool> RtsCalls;
@@ -79,6 +81,12 @@ public:
         return n;
     }
     void Purge() override { ++FState->Purges; }
+    qint64 BytesToWrite() override { return FState->OutputQueue; }
+    void DiscardOutput() override
+    {
+        ++FState->OutputDiscards;
+        FState->OutputQueue = 0;
+    }
     bool SetRts(bool aOn) override
     {
         FState->RtsCalls << aOn;

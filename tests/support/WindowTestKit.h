@@ -2,6 +2,7 @@
 
 #include "FakeSerialDevice.h"
 
+#include <QComboBox>
 #include <QtGlobal>
 #include <QWidget>
 
@@ -13,4 +14,10 @@ T* FindChildOrDie(QWidget& aWindow, const char* aName)
     if (!child)
         qFatal("no child %s", aName);
     return child;
+}
+
+// The postfix starts as CR LF; tests that send bare texts take it away.
+inline void WithoutPostfix(QWidget& aWindow)
+{
+    FindChildOrDie<QComboBox>(aWindow, "cbPostfix")->setEditText(QString());
 }

@@ -4,6 +4,7 @@
 #include "PtyPair.h"
 #include "ScriptedDialogs.h"
 #include "TempSettings.h"
+#include "WindowTestKit.h"
 
 #include "notation/StringDecoder.h"
 #include "serial/PortRegistry.h"
@@ -149,6 +150,7 @@ private slots:
         TTempSettings settings;
         TfrmMainWindow window(kPort);
         window.show();
+        WithoutPostfix(window);
         window.findChild<QAction*>(QStringLiteral("acComOn"))->trigger();
         QVERIFY(window.Com()->Opened());
 
@@ -177,6 +179,7 @@ private slots:
         TTempSettings settings;
         TfrmMainWindow window(kPort);
         window.show();
+        WithoutPostfix(window);
         window.findChild<QAction*>(QStringLiteral("acComOn"))->trigger();
         QVERIFY(window.Com()->Opened());
         const QString out = FPair->Path(QStringLiteral("wire.bin"));
@@ -208,6 +211,7 @@ private slots:
         TTempSettings settings;
         TfrmMainWindow window(kPort);
         window.show();
+        WithoutPostfix(window);
         QAction* on = window.findChild<QAction*>(QStringLiteral("acComOn"));
         on->trigger();
         QVERIFY(window.Com()->Opened());

@@ -41,6 +41,7 @@ private:
     {
         auto window = std::make_unique<TfrmMainWindow>(aPort);
         window->show();
+        WithoutPostfix(*window);
         window->findChild<QAction*>(QStringLiteral("acComOn"))->trigger();
         return window;
     }
