@@ -44,20 +44,25 @@ TQtSerialDevice::TQtSerialDevice(const QString& aPath)
         &FPort, &QSerialPort::errorOccurred, &FPort, [this](QSerialPort::SerialPortError aError) {
             if (!FPort.isOpen())
                 return;
-            // A vanished device (USB unplug) shows up as a resource error; everything else is
-            // answered where it happens.
-            if (aError == QSerialPort::ResourceError) {
-                qCWarning(lcSerialDevice) << FPort.portName() << FPort.errorString();
-                FFailed = true;
+            if (FProbing) {
+                if (aError == QSerialPort::ResourceError) {
+                    qCWarning(lcSerialDevice) << FPort.portName() << FPort.errorString();
+                    FFailed = true;
+                }
                 return;
             }
-            // A tty whose other end went away (a pty whose master closed) reads as end of file,
-            // which comes as a plain read error; asking for the modem lines tells it apart from a
-            // passing fault, as it fails with a resource error then.
-            if (aError == QSerialPort::ReadError && !FProbing) {
+            // A vanished device (USB unplug) shows up as a resource error, but so does a full output
+            // queue (EAGAIN), and a tty whose other end went away (a pty whose master closed) reads
+            // as end of file and refuses writes, which come as plain read or write errors. Asking for
+            // the modem lines tells them apart: only a device that is gone fails that with a resource
+            // error too.
+            if (aError == QSerialPort::ResourceError || aError == QSerialPort::ReadError
+                || aError == QSerialPort::WriteError) {
                 FProbing = true;
                 FPort.pinoutSignals();
                 FProbing = false;
+                if (!FFailed)
+                    FPort.clearError();
             }
         });
 }
