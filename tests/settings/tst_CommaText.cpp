@@ -15,9 +15,8 @@ private slots:
         QTest::newRow("empty list") << QStringList{} << QString();
         QTest::newRow("one empty item") << QStringList{QString()} << QStringLiteral("\"\"");
         QTest::newRow("plain") << QStringList{"AT", "/cr//lf/"} << QStringLiteral("AT,/cr//lf/");
-        QTest::newRow("blank, comma, quote")
-            << QStringList{"a b", "x,y", "say \"hi\"", "\t"}
-            << QStringLiteral("\"a b\",\"x,y\",\"say \"\"hi\"\"\",\"\t\"");
+        QTest::newRow("blank, comma, quote") << QStringList{"a b", "x,y", "say \"hi\"", "\t"}
+                                             << QStringLiteral("\"a b\",\"x,y\",\"say \"\"hi\"\"\",\"\t\"");
         QTest::newRow("empty items between and at the ends")
             << QStringList{QString(), "a", QString(), "b", QString()} << QStringLiteral(",a,,b,");
     }
