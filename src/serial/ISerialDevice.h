@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 // The line parameters handed to a device when it is opened, shaped like the driver's
 // device control block.
 struct TDeviceLineSettings
@@ -46,6 +48,8 @@ public:
     // none back), and throwing them away.
     virtual qint64 BytesToWrite() { return 0; }
     virtual void DiscardOutput() {}
+    // Called whenever queued bytes left for the line, so a writer can top the queue up at once.
+    virtual void SetOnBytesWritten(std::function<void()> aCallback) { Q_UNUSED(aCallback); }
 
     virtual bool SetRts(bool aOn) = 0;
     virtual bool SetDtr(bool aOn) = 0;

@@ -56,6 +56,10 @@ bool T_QCCom32::Open()
         std::unique_ptr<ISerialDevice> device = TPortRegistry::Instance().CreateDevice(nPort);
         if (device && device->Open()) {
             hPort = std::move(device);
+            hPort->SetOnBytesWritten([this] {
+                if (OnBytesWritten)
+                    OnBytesWritten();
+            });
             break;
         }
         if (!boolShowErrors)

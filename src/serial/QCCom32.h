@@ -79,6 +79,8 @@ public:
 
     TNotifyEvent OnTimeout;
     TNotifyEvent OnParamChange;
+    // Queued output left for the line (devices that queue output only).
+    std::function<void()> OnBytesWritten;
 
     // At most this many bytes per Read (0: everything waiting), so a flood of data is taken
     // in pieces of bounded size.

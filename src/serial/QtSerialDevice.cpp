@@ -65,6 +65,15 @@ TQtSerialDevice::TQtSerialDevice(const QString& aPath)
                     FPort.clearError();
             }
         });
+    QObject::connect(&FPort, &QSerialPort::bytesWritten, &FPort, [this] {
+        if (FOnBytesWritten)
+            FOnBytesWritten();
+    });
+}
+
+void TQtSerialDevice::SetOnBytesWritten(std::function<void()> aCallback)
+{
+    FOnBytesWritten = std::move(aCallback);
 }
 
 TQtSerialDevice::~TQtSerialDevice()

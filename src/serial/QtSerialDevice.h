@@ -22,6 +22,7 @@ public:
     void Purge() override;
     qint64 BytesToWrite() override;
     void DiscardOutput() override;
+    void SetOnBytesWritten(std::function<void()> aCallback) override;
     bool SetRts(bool aOn) override;
     bool SetDtr(bool aOn) override;
     bool ModemStatus(TModemStatus& aStatus) override;
@@ -33,6 +34,7 @@ private:
     QSerialPort FPort;
     bool FFailed = false;
     bool FProbing = false;
+    std::function<void()> FOnBytesWritten;
     bool FModemStatusUnsupported = false;
     TOpenError FOpenError = TOpenError::None;
 };

@@ -9,8 +9,8 @@
 #include <QTimer>
 
 namespace {
-// How often to look whether the line has taken enough to go on, when it has not yet.
-constexpr int kDrainPollMs = 2;
+// The port says when queued bytes left; this only catches a device that cannot.
+constexpr int kDrainPollMs = 20;
 } // namespace
 
 TFileSender::TFileSender(TTerminalSession& aSession, QObject* aParent)
@@ -40,6 +40,11 @@ void TFileSender::Start(const QString& aFileName)
     FRead = 0;
     FEndOfFile = false;
     FSession.SetTransferring(true);
+    // Tops the queue up as soon as the line has taken from it; never from inside the port.
+    FSession.Com()->OnBytesWritten = [this] {
+        if (IsSending() && FOnEventLoop)
+            FTimer->start(0);
+    };
     Step();
 }
 
@@ -102,6 +107,7 @@ void TFileSender::Abort()
 void TFileSender::Finish(const QString& aError)
 {
     FTimer->stop();
+    FSession.Com()->OnBytesWritten = nullptr;
     FFile.close();
     FSession.SetTransferring(false);
     emit Finished(aError);
