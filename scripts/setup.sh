@@ -5,7 +5,7 @@ set -euo pipefail
 
 VARNEX_PACKAGES=(
   cmake g++ make ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-translations-l10n libgl-dev
   libpugixml-dev
   socat xvfb xauth fonts-dejavu-core unrtf poppler-utils fp-compiler
 )

@@ -3,6 +3,7 @@
 #include "serial/PortRegistry.h"
 #include "settings/VarnexSettings.h"
 #include "terminal/MainWindow.h"
+#include "ui/Translations.h"
 #include "ui/WidgetServices.h"
 #include "VarnexVersion.h"
 
@@ -48,6 +49,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Varnex"));
     QApplication::setApplicationVersion(QStringLiteral(VARNEX_VERSION_STRING));
     InstallWidgetServices();
+    InstallGermanQtTexts(app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

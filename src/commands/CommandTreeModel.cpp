@@ -205,6 +205,10 @@ TCommandTreeModel::TCellLook TCommandTreeModel::CellLook(const QModelIndex& aInd
         look.Text = Attr(element, "Name");
         look.Bold = !command;
         look.Icon = command ? nullptr : CommandTree::IsExpanded(element) ? &FGroupOpen : &FGroupClosed;
+        if (command && look.Text.isEmpty()) {
+            look.Text = CommandDisplayText(item);
+            look.Faint = true;
+        }
         break;
     case colCommand:
         if (command) {

@@ -51,6 +51,9 @@ public:
     {
         QString Text;
         bool Bold = false;
+        // Shown lighter: a command without a name shows its text in the name column, so that
+        // no row is blank however narrow the list.
+        bool Faint = false;
         const QIcon* Icon = nullptr;
     };
     TCellLook CellLook(const QModelIndex& aIndex) const;

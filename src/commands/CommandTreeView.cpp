@@ -399,7 +399,10 @@ void TShortCutEditLink::paint(QPainter* aPainter, const QStyleOptionViewItem& aO
             picture);
         area.setLeft(area.left() + size.width() + kMargin);
     }
-    aPainter->setPen(aOption.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    aPainter->setPen(aOption.palette.color(group,
+                                           selected         ? QPalette::HighlightedText
+                                               : look.Faint ? QPalette::PlaceholderText
+                                                            : QPalette::Text));
     DrawCellText(aPainter, area, look.Text, CellFont(aOption.font, look.Bold));
 
     if (state & QStyle::State_HasFocus) {

@@ -130,6 +130,36 @@ char16_t* PutWide(char16_t* aOut, TForm aForm, char16_t aChar)
 
 } // namespace
 
+QString TStringDecoder::DecodeStringSymbol(QStringView aText, QByteArray* aNumbers) const
+{
+    if (!aNumbers)
+        return DecodeStringSymbol(aText);
+    aNumbers->clear();
+    const QString result = DecodeStringSymbol(aText);
+    if (FormFor(FOptions) != fmAscii)
+        return result;
+    // Every item is a letter or digit and a blank, or a number and a blank: walk them again.
+    aNumbers->fill('\0', result.size());
+    char* mark = aNumbers->data();
+    for (const QChar c : aText) {
+        const char16_t code = c.unicode();
+        const bool number = code >= 256 || !IsAsciiAlnum(code);
+        const qsizetype length = code < 256 ? kTables[fmAscii][code][kSlot - 1] - 1 : 0;
+        if (code >= 256) {
+            qsizetype digits = 0;
+            for (unsigned value = code; value != 0; value /= 10)
+                ++digits;
+            std::memset(mark, 1, size_t(digits));
+            mark += digits + 1;
+            continue;
+        }
+        if (number)
+            std::memset(mark, 1, size_t(length));
+        mark += length + 1;
+    }
+    return result;
+}
+
 QString TStringDecoder::DecodeStringSymbol(QStringView aText) const
 {
     const TForm form = FormFor(FOptions);

@@ -2,6 +2,7 @@
 
 #include "notation/TermComOptions.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 
@@ -14,6 +15,10 @@ public:
     void SetOptions(TTermComOptions aOptions) { FOptions = aOptions; }
 
     QString DecodeStringSymbol(QStringView aText) const;
+    // The same; in the ASCII dump aNumbers also receives one byte per character of the result,
+    // 1 where the character belongs to a byte shown as its number (byte 5 as "5" differs from
+    // the digit '5' only there), 0 elsewhere. Other forms leave it empty.
+    QString DecodeStringSymbol(QStringView aText, QByteArray* aNumbers) const;
 
 private:
     TTermComOptions FOptions;

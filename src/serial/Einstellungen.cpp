@@ -1,10 +1,16 @@
 #include "serial/Einstellungen.h"
 
 #include "base/Prompts.h"
+#include "base/ErrorGuard.h"
 #include "serial/ComMv.h"
+#include "serial/PortRegistry.h"
+#include "ui/Dialogs.h"
 #include "ui_Einstellungen.h"
 
 #include <QButtonGroup>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QPushButton>
@@ -52,6 +58,7 @@ TEinstellungen::TEinstellungen(TComMv& aPort, QWidget* aParent)
     });
     connect(ui->butEigenschaften, &QPushButton::clicked, this, &TEinstellungen::butEigenschaftenClick);
     connect(ui->butOK, &QPushButton::clicked, this, &TEinstellungen::butOKClick);
+    connect(ui->butGeraet, &QPushButton::clicked, this, [this] { Guarded([this] { butGeraetClick(); }); });
 }
 
 TEinstellungen::~TEinstellungen() = default;
@@ -149,6 +156,31 @@ void TEinstellungen::butEigenschaftenClick()
                       QStringLiteral("Fehler beim Zugriff auf Schnittstelle"));
     }
     FPort.properties();
+}
+
+void TEinstellungen::butGeraetClick()
+{
+    QFileDialog dialog(this, QStringLiteral("Gerät wählen"), QStringLiteral("/dev"));
+    dialog.setObjectName(QStringLiteral("OpenDialogDevice"));
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFilter(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (ExecDialog(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString path = QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath();
+    const int number = TPortRegistry::Instance().Bind(path);
+    const QString text = QStringLiteral("Com%1 (%2)").arg(number).arg(path);
+    for (QRadioButton* radio : std::as_const(FEntries)) {
+        if (T_QCCom32::PortNumberFromEntry(radio->text()) == number) {
+            radio->setEnabled(true);
+            radio->setChecked(true); // chooses the port
+            return;
+        }
+    }
+    AddEntry(text, true, false);
+    ArrangeEntries(TextWidth(text));
+    FEntries.last()->setChecked(true); // chooses the port
 }
 
 void TEinstellungen::butOKClick()

@@ -62,6 +62,8 @@ public:
 private:
     void RadioGbClick(QAbstractButton* aButton);
     void butEigenschaftenClick();
+    // A device path not in the list: bound to the next free number from 100 and chosen.
+    void butGeraetClick();
     void butOKClick();
 
     std::unique_ptr<Ui::TEinstellungen> ui;

@@ -18,7 +18,7 @@ QString TTermCom::Read()
     FOriginalRead = TComMv::Read();
     TStringDecoder decoder;
     decoder.SetOptions(FOptions);
-    return decoder.DecodeStringSymbol(FOriginalRead);
+    return decoder.DecodeStringSymbol(FOriginalRead, &FNumberMarks);
 }
 
 bool TTermCom::Write(const QString& sData, bool aEncode)

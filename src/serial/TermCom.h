@@ -20,6 +20,8 @@ public:
     TTermComOptions Options() const { return FOptions; }
     void SetOptions(TTermComOptions aOptions) { FOptions = aOptions; }
     const QString& OriginalRead() const { return FOriginalRead; }
+    // In the ASCII dump: which characters of the last read's display text show numbers.
+    const QByteArray& NumberMarks() const { return FNumberMarks; }
 
     bool CTS();
     bool DSR();
@@ -30,4 +32,5 @@ private:
 
     TTermComOptions FOptions;
     QString FOriginalRead;
+    QByteArray FNumberMarks;
 };

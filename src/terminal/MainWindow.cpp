@@ -4,6 +4,7 @@
 #include "base/ErrorGuard.h"
 #include "serial/TermCom.h"
 #include "settings/VarnexSettings.h"
+#include "commands/CommandTreeView.h"
 #include "terminal/FileSender.h"
 #include "terminal/HistoryRecorder.h"
 #include "terminal/TerminalSession.h"
@@ -16,7 +17,10 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QStyle>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 constexpr int kPollIntervalMs = 50;
@@ -92,6 +96,8 @@ void TfrmMainWindow::FormCreate()
     SetUpSendArea();
     SetUpScriptPanel();
     SetUpCommandTree();
+    SetUpHints();
+    MarkToggles();
     ConnectSession();
     ConnectActions();
     ConnectCommandActions();
@@ -159,8 +165,7 @@ void TfrmMainWindow::FormShow()
     // Wide enough for the command tree's tool bar; the receive view takes the rest. The
     // splitter has its real width only once the window is laid out.
     QTimer::singleShot(0, this, [this] {
-        const int treeWidth =
-            mSendMRUWidth > 0 ? mSendMRUWidth : std::max(ui->tbSendMRU->sizeHint().width(), 290);
+        const int treeWidth = mSendMRUWidth > 0 ? mSendMRUWidth : FirstTreeWidth();
         ui->spMain->setSizes({treeWidth, std::max(ui->spMain->width() - treeWidth, 200)});
     });
     // A port named on the command line wins over the stored one.
@@ -169,6 +174,27 @@ void TfrmMainWindow::FormShow()
     ui->edSend->setFocus();
     ActionListUpdate();
     ShowSettingsNotices();
+}
+
+void TfrmMainWindow::MarkToggles()
+{
+    // A pressed toggle must be plain to see; the style's own sunken look barely differs. Each
+    // button gets the rule itself, so nothing else in the window is drawn through style sheets.
+    const QString pressed = QStringLiteral(
+        "QToolButton:checked { background-color: palette(highlight); color: palette(highlighted-text); "
+        "border: 1px solid palette(shadow); border-radius: 3px; padding: 2px 4px; }");
+    for (QToolButton* button : findChildren<QToolButton*>())
+        if (button->isCheckable() || (button->defaultAction() && button->defaultAction()->isCheckable()))
+            button->setStyleSheet(pressed);
+}
+
+int TfrmMainWindow::FirstTreeWidth() const
+{
+    // All three columns in view, and the tool bar above them.
+    TCommandTreeView* tree = ui->vtSend;
+    const int columns = tree->header()->length() + 2 * tree->frameWidth()
+        + tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree) + 2;
+    return std::max(ui->tbSendMRU->sizeHint().width(), columns);
 }
 
 void TfrmMainWindow::ShowSettingsNotices()

@@ -103,6 +103,7 @@ public:
 protected:
     void showEvent(QShowEvent* aEvent) override;
     bool eventFilter(QObject* aWatched, QEvent* aEvent) override;
+    bool event(QEvent* aEvent) override;
     void closeEvent(QCloseEvent* aEvent) override;
 
 private:
@@ -126,6 +127,9 @@ private:
     void ConnectActions();
     void SetUpStatusBar();
     void SetUpMenuHints();
+    // Short hints become tool tips, long ones the status bar's text, on one line.
+    void SetUpHints();
+    void MarkToggles();
     void SetUpReceiveTools();
     void SetUpSendArea();
     void SetUpScriptPanel();
@@ -152,6 +156,8 @@ private:
     void edReceiveScriptNameChange();
     void MenuItemSelected(QAction* aAction);
     void ShowSettingsNotices();
+    // The command list's width at the first start: its three columns and its tool bar.
+    int FirstTreeWidth() const;
     void UpdateLeds();
     void AddSentText(const QString& aText);
     void ChooseFont(bool aDump);

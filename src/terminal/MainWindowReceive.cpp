@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QToolBar>
 
 void TfrmMainWindow::SetUpReceiveTools()
 {
@@ -42,6 +43,20 @@ void TfrmMainWindow::SetUpReceiveTools()
 
     connect(ui->bEcho, &QToolButton::toggled, mSession, &TTerminalSession::SetEcho);
     mSession->SetEcho(ui->bEcho->isChecked());
+
+    // The tools go into a tool bar, which folds what does not fit behind its "»" button: the
+    // receive side then never holds the command list beside it to its narrowest.
+    auto* bar = new QToolBar(ui->paReceiveTools);
+    bar->setObjectName(QStringLiteral("tbReceive"));
+    QLayout* row = ui->paReceiveTools->layout();
+    while (QLayoutItem* item = row->takeAt(0)) {
+        if (QWidget* widget = item->widget())
+            bar->addWidget(widget);
+        else if (item->spacerItem())
+            bar->addSeparator();
+        delete item;
+    }
+    row->addWidget(bar);
 }
 
 TTermComOptions TfrmMainWindow::GetDisplayOptions() const

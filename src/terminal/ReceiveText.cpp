@@ -22,6 +22,7 @@ TReceiveText::TReceiveText()
 void TReceiveText::Clear()
 {
     FText.clear();
+    FNumberBits.clear();
     FWide.clear();
     FParagraphs.clear();
     FRuns.clear();
@@ -93,6 +94,21 @@ void TReceiveText::Append(QStringView aText, bool aBold)
     }
 }
 
+void TReceiveText::AppendNumbers(QStringView aText, const QByteArray& aNumbers)
+{
+    const qint64 base = FText.size();
+    Append(aText, false);
+    if (FText.size() - base != aText.size() || aNumbers.size() != aText.size())
+        return; // line breaks in it: not a dump
+    const qint64 end = FText.size();
+    if (FNumberBits.size() < (end + 7) / 8)
+        FNumberBits.resize((end + 7) / 8, '\0');
+    char* bits = FNumberBits.data();
+    for (qint64 i = 0; i < aText.size(); ++i)
+        if (aNumbers[i])
+            bits[(base + i) >> 3] = char(uchar(bits[(base + i) >> 3]) | (1u << ((base + i) & 7)));
+}
+
 bool TReceiveText::IsValidMark(const TReceiveMark& aMark) const
 {
     if (aMark.Chars < 0 || aMark.Lines < 0 || aMark.Chars > FText.size() || aMark.Lines > FParagraphs.size())
@@ -116,6 +132,11 @@ bool TReceiveText::TruncateTo(const TReceiveMark& aMark)
     FParagraphs.resize(aMark.Lines);
     while (FRuns.size() > 1 && FRuns.last().Start >= aMark.Chars)
         FRuns.removeLast();
+    if (!FNumberBits.isEmpty()) {
+        FNumberBits.truncate((aMark.Chars + 7) / 8);
+        if (aMark.Chars & 7)
+            FNumberBits.back() = char(uchar(FNumberBits.back()) & ((1u << (aMark.Chars & 7)) - 1));
+    }
     FPendingCr = aMark.PendingCr;
     return true;
 }
@@ -128,6 +149,13 @@ bool TReceiveText::DropFront(const TReceiveMark& aMark)
         return true;
     const qint64 cut = aMark.Chars;
     const bool boldAtCut = BoldAt(cut);
+    if (!FNumberBits.isEmpty()) {
+        QByteArray kept(std::max<qint64>(0, (FText.size() - cut + 7) / 8), '\0');
+        for (qint64 i = cut; i < FText.size(); ++i)
+            if (IsNumber(i))
+                kept[(i - cut) >> 3] = char(uchar(kept[(i - cut) >> 3]) | (1u << ((i - cut) & 7)));
+        FNumberBits = kept;
+    }
     // Copies only what is kept: the dropped part may be large and still shared by a snapshot.
     FText = FText.mid(cut);
     if (!FWide.isEmpty()) {

@@ -30,6 +30,13 @@ public:
 
     // Appends aText; CR, LF and CR LF start a new paragraph, also across two appends.
     void Append(QStringView aText, bool aBold);
+    // Appends text of the ASCII dump (no line breaks): aNumbers marks, one byte per character,
+    // what shows a byte's number. Costs a bit per character, only once numbers were marked.
+    void AppendNumbers(QStringView aText, const QByteArray& aNumbers);
+    bool IsNumber(qint64 aOffset) const
+    {
+        return (aOffset >> 3) < FNumberBits.size() && (uchar(FNumberBits[aOffset >> 3]) >> (aOffset & 7)) & 1;
+    }
     void Clear();
     // True when there is no character and no line break.
     bool IsEmpty() const { return FText.isEmpty() && FParagraphs.size() <= 1; }
@@ -87,5 +94,7 @@ private:
     QHash<qint64, char16_t> FWide;
     QList<qint64> FParagraphs;
     QList<TStyleRun> FRuns;
+    // One bit per character, set where the ASCII dump shows a byte's number; empty until used.
+    QByteArray FNumberBits;
     bool FPendingCr = false;
 };

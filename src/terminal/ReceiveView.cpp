@@ -1,6 +1,6 @@
 #include "terminal/ReceiveView.h"
 
-#include "terminal/RtfWriter.h"
+#include "notation/StringEncoder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,14 +20,19 @@ namespace {
 
 constexpr int kMargin = 4;
 
-// How a stored character is drawn: control characters as their control pictures.
-QChar Shown(char16_t aChar)
+// The glyphs of Windows code page 1252 at 0x80-0x9F (0: a place the code page leaves unused).
+// Received bytes there show as on the terminals engineers know, instead of not at all.
+constexpr char16_t kCp1252[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// Padding on each side of a byte drawn as a box, in pixels.
+constexpr qreal kPicturePadding = 2;
+
+QString HexPicture(uchar aByte)
 {
-    if (aChar < 32 && aChar != '\t')
-        return QChar(char16_t(0x2400 + aChar));
-    if (aChar == 127)
-        return QChar(char16_t(0x2421));
-    return QChar(aChar);
+    return QStringLiteral("%1").arg(aByte, 2, 16, QLatin1Char('0')).toUpper();
 }
 
 } // namespace
@@ -65,8 +70,33 @@ TReceiveView::TMetrics TReceiveView::MeasureFont(const QFont& aFont, const QPain
 {
     const QFontMetricsF metrics(aFont, aDevice);
     TMetrics result;
-    for (int c = 0; c < 256; ++c)
-        result.Advance[size_t(c)] = qint32(std::lround(metrics.horizontalAdvance(Shown(char16_t(c))) * 64));
+    result.PictureFont = aFont;
+    result.PictureFont.setBold(false);
+    result.PictureFont.setPointSizeF(qMax(4.0, aFont.pointSizeF() * 0.6));
+    const QFontMetricsF pictureMetrics(result.PictureFont, aDevice);
+    for (int c = 0; c < 256; ++c) {
+        TByteLook& look = result.Look[size_t(c)];
+        char16_t glyph = char16_t(c);
+        if (c < 32)
+            look.Picture = QString::fromLatin1(TStringEncoder::ControlNames[size_t(c)].data(),
+                                               qsizetype(TStringEncoder::ControlNames[size_t(c)].size()))
+                               .toUpper();
+        else if (c == 0x7F)
+            look.Picture = QStringLiteral("DEL");
+        else if (c == 0xA0)
+            look.Picture = QStringLiteral("NBSP");
+        else if (c == 0xAD)
+            look.Picture = QStringLiteral("SHY");
+        else if (c >= 0x80 && c < 0xA0)
+            glyph = kCp1252[c - 0x80];
+        if (look.Picture.isEmpty() && (glyph == 0 || !metrics.inFontUcs4(glyph)))
+            look.Picture = HexPicture(uchar(c));
+        const qreal width = look.Picture.isEmpty()
+            ? metrics.horizontalAdvance(QChar(glyph))
+            : pictureMetrics.horizontalAdvance(look.Picture) + 2 * kPicturePadding;
+        look.Glyph = QChar(glyph);
+        result.Advance[size_t(c)] = qint32(std::lround(width * 64));
+    }
     result.TabWidth = qMax(64, qint32(std::lround(8 * metrics.horizontalAdvance(QLatin1Char(' ')) * 64)));
     return result;
 }
@@ -184,15 +214,14 @@ void TReceiveView::AfterChange(qint64 aDroppedInFront)
     viewport()->update();
 }
 
-void TReceiveView::AppendText(QStringView aText, bool aBold)
+template <class TAppend>
+void TReceiveView::AppendWith(TAppend&& aAppend)
 {
-    if (aText.isEmpty())
-        return;
     // Rows before the last one cannot change: only the tail is wrapped again.
     const bool hadRows = !FRows.isEmpty();
     const TRow resume = hadRows ? FRows.last() : TRow{0, 0};
     const qsizetype keptRows = hadRows ? FRows.size() - 1 : 0;
-    FContent.Append(aText, aBold);
+    aAppend();
     FRows.resize(keptRows);
     WrapParagraph(resume.Paragraph, resume.Start);
     for (qsizetype p = resume.Paragraph + 1; p < FContent.LineCount(); ++p)
@@ -204,6 +233,18 @@ void TReceiveView::AppendText(QStringView aText, bool aBold)
         ScrollToEnd();
     }
     viewport()->update();
+}
+
+void TReceiveView::AppendText(QStringView aText, bool aBold)
+{
+    if (!aText.isEmpty())
+        AppendWith([&] { FContent.Append(aText, aBold); });
+}
+
+void TReceiveView::AppendNumbersToReceive(QStringView aText, const QByteArray& aNumbers)
+{
+    if (!aText.isEmpty())
+        AppendWith([&] { FContent.AppendNumbers(aText, aNumbers); });
 }
 
 // --- Scrolling -------------------------------------------------------------------------------
@@ -488,6 +529,81 @@ void TReceiveView::focusOutEvent(QFocusEvent* aEvent)
 
 // --- Painting --------------------------------------------------------------------------------
 
+struct TReceiveView::TRowPaint
+{
+    qint64 From = 0;
+    qint64 To = 0;
+    qint32 Paragraph = 0;
+    qreal Left = 0;
+    qreal Top = 0;
+    qreal Height = 0;
+    qreal Baseline = 0;
+    // Positions (see ToPosition) drawn as selected.
+    qint64 SelFrom = 0;
+    qint64 SelTo = 0;
+    QFont Normal;
+    QFont Bold;
+    QColor Text;
+    QColor Selected;
+    QColor Number;
+};
+
+void TReceiveView::DrawRow(QPainter& aPainter, const TMetrics& aMetrics, const TRowPaint& aRow) const
+{
+    const uchar* bytes = FContent.Bytes();
+    QString piece;
+    qint32 pieceX = 0;
+    int pieceKind = -1;
+    bool bold = false;
+    qint64 styleEnd = aRow.From;
+    auto colorOf = [&aRow](int aKind) {
+        return aKind & 4 ? aRow.Selected : aKind & 2 ? aRow.Number : aRow.Text;
+    };
+    auto flush = [&] {
+        if (piece.isEmpty())
+            return;
+        aPainter.setFont(pieceKind & 1 ? aRow.Bold : aRow.Normal);
+        aPainter.setPen(colorOf(pieceKind));
+        aPainter.drawText(QPointF(aRow.Left + pieceX / 64.0, aRow.Baseline), piece);
+        piece.clear();
+    };
+    qint32 x = 0;
+    for (qint64 k = aRow.From; k < aRow.To; ++k) {
+        const uchar byte = bytes[k];
+        const qint32 advance = aMetrics.AdvanceAt(byte, x);
+        if (k >= styleEnd) {
+            bold = FContent.BoldAt(k);
+            styleEnd = FContent.StyleEnd(k, aRow.To);
+        }
+        const qint64 position = ToPosition(aRow.Paragraph, k);
+        const int kind = (bold ? 1 : 0) | (FContent.IsNumber(k) ? 2 : 0)
+            | (position >= aRow.SelFrom && position < aRow.SelTo ? 4 : 0);
+        const TByteLook& look = aMetrics.Look[byte];
+        const char16_t stored = look.Picture.isEmpty() && byte != '\t' ? 0 : FContent.CharAt(k);
+        if (byte == '\t') {
+            flush();
+        } else if (!look.Picture.isEmpty() && stored < 256) {
+            // A byte without a glyph: its name or number in a small box, never nothing.
+            flush();
+            aPainter.setFont(aMetrics.PictureFont);
+            aPainter.setPen(colorOf(kind));
+            const QRectF box(aRow.Left + x / 64.0 + 0.5, aRow.Top + aRow.Height * 0.15, advance / 64.0 - 1,
+                             aRow.Height * 0.7);
+            aPainter.drawRoundedRect(box, 2, 2);
+            aPainter.drawText(box, Qt::AlignCenter, look.Picture);
+        } else {
+            if (kind != pieceKind || piece.isEmpty()) {
+                flush();
+                pieceKind = kind;
+                pieceX = x;
+            }
+            piece += stored >= 256 ? QChar(stored) : look.Glyph;
+        }
+        x += advance;
+    }
+    flush();
+}
+
 void TReceiveView::paintEvent(QPaintEvent*)
 {
     QPainter painter(viewport());
@@ -496,6 +612,8 @@ void TReceiveView::paintEvent(QPaintEvent*)
     const QColor highlightText = palette().color(QPalette::HighlightedText);
     QFont bold = font();
     bold.setBold(true);
+    // The numbers of the ASCII dump differ from letters and digits by their colour.
+    const QColor numberColor = palette().color(QPalette::Link);
     const int first = FirstVisibleRow();
     const int visible = VisibleRows() + 1;
     const qint64 selFrom = qMin(FCaret, FAnchor);
@@ -520,34 +638,22 @@ void TReceiveView::paintEvent(QPaintEvent*)
             painter.fillRect(QRectF(kMargin + x0 / 64.0, top, (x1 - x0) / 64.0, FLineHeight), highlight);
         }
 
-        qint32 x = 0;
-        qint64 k = from;
-        while (k < to) {
-            const bool isBold = FContent.BoldAt(k);
-            const qint64 runEnd = FContent.StyleEnd(k, to);
-            painter.setFont(isBold ? bold : font());
-            while (k < runEnd) {
-                qint64 stop = k;
-                while (stop < runEnd && FContent.Bytes()[stop] != '\t')
-                    ++stop;
-                if (stop > k) {
-                    QString piece = FContent.DisplayText(k, stop);
-                    for (QChar& ch : piece)
-                        ch = Shown(ch.unicode());
-                    const qint64 pieceFirst = ToPosition(paragraph, k);
-                    const bool selected = pieceFirst >= selFrom && pieceFirst < selTo;
-                    painter.setPen(selected ? highlightText : text);
-                    painter.drawText(QPointF(kMargin + x / 64.0, top + FAscent), piece);
-                    for (qint64 m = k; m < stop; ++m)
-                        x += FMetrics.AdvanceAt(FContent.Bytes()[m], x);
-                }
-                if (stop < runEnd) {
-                    x += FMetrics.AdvanceAt('\t', x);
-                    ++stop;
-                }
-                k = stop;
-            }
-        }
+        TRowPaint row;
+        row.From = from;
+        row.To = to;
+        row.Paragraph = paragraph;
+        row.Left = kMargin;
+        row.Top = top;
+        row.Height = FLineHeight;
+        row.Baseline = top + FAscent;
+        row.SelFrom = selFrom;
+        row.SelTo = selTo;
+        row.Normal = font();
+        row.Bold = bold;
+        row.Text = text;
+        row.Selected = highlightText;
+        row.Number = numberColor;
+        DrawRow(painter, FMetrics, row);
         if (hasFocus() && caret.Paragraph == paragraph && caret.Offset >= from
             && (caret.Offset < to || (caret.Offset == to && lastOfParagraph))) {
             const qreal cx = kMargin + XInRow(r, caret.Offset) / 64.0;
@@ -626,27 +732,18 @@ int TReceiveView::Print(QPrinter* aPrinter, const QString& aTitle) const
                 ++pages;
                 y = 0;
             }
-            const qint64 rowEnd = r + 1 < starts.size() ? starts[r + 1] : end;
-            qint32 x = 0;
-            for (qint64 k = starts[r]; k < rowEnd;) {
-                const uchar* text = FContent.Bytes();
-                qint64 stop = FContent.StyleEnd(k, rowEnd);
-                for (qint64 t = k; t < stop; ++t)
-                    if (text[t] == '\t') {
-                        stop = t == k ? t + 1 : t;
-                        break;
-                    }
-                painter.setFont(FContent.BoldAt(k) ? bold : normal);
-                if (text[k] != '\t') {
-                    QString piece = FContent.DisplayText(k, stop);
-                    for (QChar& ch : piece)
-                        ch = Shown(ch.unicode());
-                    painter.drawText(QPointF(x / 64.0, y + ascent), piece);
-                }
-                for (qint64 m = k; m < stop; ++m)
-                    x += metrics.AdvanceAt(text[m], x);
-                k = stop;
-            }
+            TRowPaint row;
+            row.From = starts[r];
+            row.To = r + 1 < starts.size() ? starts[r + 1] : end;
+            row.Paragraph = qint32(p);
+            row.Top = y;
+            row.Height = lineHeight;
+            row.Baseline = y + ascent;
+            row.Normal = normal;
+            row.Bold = bold;
+            row.Text = Qt::black;
+            row.Number = QColor(0x00, 0x50, 0xA0);
+            DrawRow(painter, metrics, row);
             y += lineHeight;
         }
     }

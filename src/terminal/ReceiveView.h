@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <QByteArray>
+#include <QFont>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -39,6 +40,7 @@ public:
 
     // As a terminal session's view.
     void AppendToReceive(QStringView aText, bool aBold) override { AppendText(aText, aBold); }
+    void AppendNumbersToReceive(QStringView aText, const QByteArray& aNumbers) override;
     void ClearReceive() override { Clear(); }
     bool ReceiveAtLineStart() const override { return FContent.AtLineStart(); }
     TReceiveMark ReceiveEnd() const override { return FContent.End(); }
@@ -101,15 +103,26 @@ protected:
 
 private:
     // Character advances in 1/64 pixel, so wrapping adds integers.
+    // How each stored byte is drawn: as a glyph, or as a small labelled box where the byte has
+    // no glyph of its own (control characters, DEL, the unused places of the code page), so
+    // no received byte is ever invisible.
+    struct TByteLook
+    {
+        QChar Glyph;
+        QString Picture;
+    };
     struct TMetrics
     {
         std::array<qint32, 256> Advance{};
+        std::array<TByteLook, 256> Look;
         qint32 TabWidth = 64 * 8;
+        QFont PictureFont;
         qint32 AdvanceAt(uchar aChar, qint32 aX) const
         {
             return aChar == '\t' ? TabWidth - aX % TabWidth : Advance[aChar];
         }
     };
+    struct TRowPaint;
     struct TRow
     {
         qint64 Start;
@@ -122,12 +135,17 @@ private:
     };
 
     static TMetrics MeasureFont(const QFont& aFont, const QPaintDevice* aDevice);
+    // Draws the characters [aFrom, aTo) of one row, starting at aLeft (pixels) on aBaseline.
+    void DrawRow(QPainter& aPainter, const TMetrics& aMetrics, const TRowPaint& aRow) const;
     // Appends to aRows the starts of the rows of [aFrom, aEnd) at aWidth (1/64 px).
     template <class TRowSink>
     void WrapRange(qint64 aFrom, qint64 aEnd, qint32 aWidth, const TMetrics& aMetrics,
                    TRowSink&& aSink) const;
 
     void RewrapAll();
+    // Appends through aAppend (which changes FContent) and wraps the new tail.
+    template <class TAppend>
+    void AppendWith(TAppend&& aAppend);
     // Caret, scroll bars and paint after the text changed other than by an append.
     void AfterChange(qint64 aDroppedInFront);
     void WrapParagraph(qint32 aParagraph, qint64 aFrom);

@@ -189,7 +189,7 @@ bool TTerminalSession::FeedReceived(const QString& aDisplayText)
         const TBaseToken* token = FTokenList->CurrentToken();
         if (token != FMarkedToken)
             MarkToken(token);
-        Show(aDisplayText, false);
+        ShowReceived(aDisplayText, FCom->NumberMarks());
     }
     // The receive script needs the master switch too.
     if (!FUseScript || !FUseReceiveScript)
@@ -237,7 +237,7 @@ void TTerminalSession::RunCharTrigger(TBaseToken* aToken)
     ++FGeneration;
     FMarkedToken = aToken;
     // Data that came while the script ran follows the script's text.
-    Show(Decoded(result) + Decoded(aToken->Mid(content.size())), false);
+    ShowDecoded(result + aToken->Mid(content.size()));
 }
 
 void TTerminalSession::SilenceExpired()
@@ -416,11 +416,23 @@ void TTerminalSession::Show(const QString& aText, bool aBold)
         FView->AppendToReceive(aText, aBold);
 }
 
-QString TTerminalSession::Decoded(const QString& aRaw) const
+void TTerminalSession::ShowReceived(const QString& aDisplayText, const QByteArray& aNumbers)
+{
+    if (!FView)
+        return;
+    if (aNumbers.isEmpty())
+        FView->AppendToReceive(aDisplayText, false);
+    else
+        FView->AppendNumbersToReceive(aDisplayText, aNumbers);
+}
+
+void TTerminalSession::ShowDecoded(QStringView aRaw)
 {
     TStringDecoder decoder;
     decoder.SetOptions(FDisplayOptions);
-    return decoder.DecodeStringSymbol(aRaw);
+    QByteArray numbers;
+    const QString text = decoder.DecodeStringSymbol(aRaw, &numbers);
+    ShowReceived(text, numbers);
 }
 
 void TTerminalSession::MarkToken(const TBaseToken* aToken)
@@ -499,9 +511,6 @@ bool TTerminalSession::RebuildSlice(qint64 aMaxChars, int aMaxMs)
 {
     if (!FRebuild.Active)
         return false;
-    // The options are read per slice: a change restarts the rebuild anyway.
-    TStringDecoder decoder;
-    decoder.SetOptions(FDisplayOptions);
     QElapsedTimer clock;
     clock.start();
     qint64 budget = aMaxChars;
@@ -517,7 +526,7 @@ bool TTerminalSession::RebuildSlice(qint64 aMaxChars, int aMaxMs)
             MarkToken(token);
         const qint64 n = qMin(budget, token->Length() - FRebuild.Offset);
         if (n > 0) {
-            Show(decoder.DecodeStringSymbol(token->Mid(FRebuild.Offset, n)), false);
+            ShowDecoded(token->Mid(FRebuild.Offset, n));
             FRebuild.Offset += n;
             budget -= n;
         }

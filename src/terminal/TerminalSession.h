@@ -153,7 +153,10 @@ private:
     void Enqueue(std::function<void()> aWork);
     void RunQueued();
     void Show(const QString& aText, bool aBold);
-    QString Decoded(const QString& aRaw) const;
+    // Received data on its way to the view, decoded with the display options (the ASCII dump
+    // with its numbers marked).
+    void ShowReceived(const QString& aDisplayText, const QByteArray& aNumbers);
+    void ShowDecoded(QStringView aRaw);
     bool RebuildSlice(qint64 aMaxChars, int aMaxMs);
     void MarkToken(const TBaseToken* aToken);
 

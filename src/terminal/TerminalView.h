@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <QtGlobal>
@@ -22,6 +23,14 @@ public:
     virtual ~ITerminalView() = default;
 
     virtual void AppendToReceive(QStringView aText, bool aBold) = 0;
+    // Received text in the ASCII dump: aNumbers marks (1 per character) what shows a byte's
+    // number, so the view can tell byte 5 from the digit '5'. A view that cannot show the
+    // difference shows the text.
+    virtual void AppendNumbersToReceive(QStringView aText, const QByteArray& aNumbers)
+    {
+        Q_UNUSED(aNumbers);
+        AppendToReceive(aText, false);
+    }
     virtual void ClearReceive() = 0;
     // True when the view is empty or its last line is, so an echo needs no line break first.
     virtual bool ReceiveAtLineStart() const = 0;

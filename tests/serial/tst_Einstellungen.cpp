@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QFileDialog>
 #include <QtTest>
 
 #include <functional>
@@ -59,6 +60,7 @@ private slots:
     void choosingAnEntry();
     void choosingByKeyboard();
     void okCloses();
+    void aDeviceOutsideTheListIsBoundAndChosen();
 
     // Line settings from the dialog
     void propertiesOnUnavailablePort();
@@ -259,7 +261,8 @@ void TstEinstellungen::entriesCaptionsAndMarks()
         QCOMPARE(ok->text(), QStringLiteral("OK"));
         QVERIFY(ok->isDefault());
         // OK is the only way out; there is no cancel button.
-        QCOMPARE(aDialog.findChildren<QPushButton*>().size(), 2);
+        QCOMPARE(aDialog.findChildren<QPushButton*>().size(), 3);
+        QVERIFY(aDialog.findChild<QPushButton*>(QStringLiteral("butGeraet")));
 
         const QList<QRadioButton*> radios = group->findChildren<QRadioButton*>();
         QCOMPARE(radios.size(), expected.size());
@@ -375,6 +378,30 @@ void TstEinstellungen::okCloses()
         QVERIFY(!aDialog.isVisible());
     });
     QCOMPARE(FPrompts->DialogsShown, 1);
+}
+
+void TstEinstellungen::aDeviceOutsideTheListIsBoundAndChosen()
+{
+    const QString path = FDir.filePath(QStringLiteral("ttyAMA0"));
+    QFile device(path);
+    QVERIFY(device.open(QIODevice::WriteOnly));
+    device.close();
+    QStringList entries;
+    FPrompts->DialogHandler = [&](QDialog* aDialog) {
+        if (auto* files = qobject_cast<QFileDialog*>(aDialog)) {
+            files->selectFile(path);
+            return int(QDialog::Accepted);
+        }
+        auto* dialog = qobject_cast<TEinstellungen*>(aDialog);
+        dialog->findChild<QPushButton*>(QStringLiteral("butGeraet"))->click();
+        entries = Texts(dialog->Entries());
+        return int(QDialog::Accepted);
+    };
+    QVERIFY(FPort->Eigenschaften());
+    const int number = TPortRegistry::Instance().PortNumberOf(path);
+    QVERIFY(number >= TPortRegistry::kFirstBoundPort);
+    QCOMPARE(FPort->Port(), number);
+    QVERIFY(entries.contains(QStringLiteral("Com%1 (%2)").arg(number).arg(path)));
 }
 
 // ---------------------------------------------------------------------------------------------

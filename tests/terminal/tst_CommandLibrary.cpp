@@ -23,6 +23,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QToolButton>
+#include <QSplitter>
+#include <QHeaderView>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -622,6 +624,27 @@ private slots:
                     .data()
                     .toString()
                     .startsWith(QStringLiteral("AT/Param")));
+    }
+
+    void theListShowsAllThreeColumnsAndNoRowIsBlank()
+    {
+        TScriptedDialogs prompts;
+        TTempSettings settings;
+        auto window = MakeWindow(R"(<MRU Text="ATI/cr/"/>)");
+        window->resize(1040, 680);
+        QCoreApplication::processEvents(); // the list gets its width once the window is laid out
+        TCommandTreeView* tree = Tree(*window);
+        QVERIFY2(tree->viewport()->width() >= tree->header()->length(),
+                 qPrintable(QString::number(tree->viewport()->width())));
+        // A typed send has no name: its text stands in the name column, lighter.
+        const TCommandTreeModel::TCellLook look =
+            tree->CommandModel()->CellLook(NodeNamed(*window, QString()));
+        QCOMPARE(look.Text, QStringLiteral("ATI/cr/"));
+        QVERIFY(look.Faint);
+        // The grip moves: the receive side can give way.
+        auto* splitter = FindChildOrDie<QSplitter>(*window, "spMain");
+        splitter->setSizes({600, splitter->width() - 600});
+        QCOMPARE(splitter->sizes().first(), 600);
     }
 
     void doubleClickSendsACommandUnderItsName()

@@ -10,6 +10,7 @@
 #include "serial/TermCom.h"
 #include "terminal/MainWindow.h"
 #include "terminal/ReceiveView.h"
+#include "ui/Translations.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -19,11 +20,38 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+
+namespace {
+
+// Counts events of one type that reach the objects it watches.
+class TEventCounter final : public QObject
+{
+public:
+    TEventCounter(QEvent::Type aType, int& aCount)
+        : FType(aType)
+        , FCount(aCount)
+    {
+    }
+    bool eventFilter(QObject*, QEvent* aEvent) override
+    {
+        if (aEvent->type() == FType)
+            ++FCount;
+        return false;
+    }
+
+private:
+    QEvent::Type FType;
+    int& FCount;
+};
+
+} // namespace
 
 class TstMainWindow : public QObject
 {
@@ -281,10 +309,10 @@ private slots:
         auto* panel = Find<QLabel>(*window, "sbPanel1");
         QMenu* menu = Find<QMenu>(*window, "mnDatei");
         emit menu->hovered(Find<QAction>(*window, "acExit"));
+        // The long part of the hint, on one line.
         QCOMPARE(panel->text(),
-                 QStringLiteral("Beendet das Programm und schliesst die Schnittstelle.|Beendet das "
-                                "Programm und schliesst die Schnittstelle. \nDie aktuellen "
-                                "Einstellungen werden gespeichert."));
+                 QStringLiteral("Beendet das Programm und schliesst die Schnittstelle. Die "
+                                "aktuellen Einstellungen werden gespeichert."));
         // An item without an action of its own leaves the panel alone ...
         emit Find<QMenu>(*window, "mnHilfe")->hovered(Find<QAction>(*window, "acHelpOnline"));
         QVERIFY(panel->text().startsWith(QStringLiteral("Beendet")));
@@ -369,9 +397,161 @@ private slots:
         TScriptedDialogs prompts;
         TTempSettings settings;
         auto window = FakeWindow();
+        // Window managers read the program's name when the caption is set: it is set again.
+        int captions = 0;
+        TEventCounter counter(QEvent::WindowTitleChange, captions);
+        window->installEventFilter(&counter);
         Find<QLineEdit>(*window, "edTitle")->setText(QStringLiteral("Prüfstand 2"));
         window->ActionListUpdate();
         QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Prüfstand 2"));
+        QVERIFY(captions > 0);
+        QVERIFY(window->windowTitle().startsWith(QStringLiteral("Varnex [")));
+    }
+
+    void hintsAreShortInTipsAndOneLineInTheStatusBarWhichNeverMoves()
+    {
+        TScriptedDialogs prompts;
+        TTempSettings settings;
+        auto window = FakeWindow();
+        window->resize(1040, 680);
+        QAction* on = Find<QAction>(*window, "acComOn");
+        QCOMPARE(on->toolTip(), QStringLiteral("Schaltet den gewählten Com Port ein oder aus."));
+        auto* bar = window->findChild<QStatusBar*>(QStringLiteral("sb"));
+        auto* panel = Find<QLabel>(*window, "sbPanel1");
+        QCoreApplication::processEvents();
+        const int height = bar->height();
+        const QRect sendRow = Find<QLineEdit>(*window, "edSend")->geometry();
+
+        QEvent enter(QEvent::Enter);
+        QCoreApplication::sendEvent(Find<QToolButton>(*window, "bOnOff"), &enter);
+        QVERIFY(
+            panel->text().startsWith(QStringLiteral("Schaltet den gewählten Com Port ein oder aus. Wenn")));
+        QVERIFY(!panel->text().contains(QLatin1Char('|')) && !panel->text().contains(QLatin1Char('\n')));
+        QCoreApplication::processEvents();
+        QCOMPARE(bar->height(), height);
+        QCOMPARE(Find<QLineEdit>(*window, "edSend")->geometry(), sendRow);
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(Find<QToolButton>(*window, "bOnOff"), &leave);
+        QCOMPARE(panel->text(), QString());
+
+        // The port's panel fits its whole text.
+        window->Com()->SetBaud(115200);
+        window->Com()->SetParity(paOdd);
+        on->trigger();
+        window->ActionListUpdate();
+        QCoreApplication::processEvents();
+        auto* port = Find<QLabel>(*window, "sbPanel0");
+        QCOMPARE(port->text(), QStringLiteral("Port: 7 - 115200, 8, O, 1"));
+        QVERIFY(port->width() >= port->fontMetrics().horizontalAdvance(port->text()));
+    }
+
+    void aPressedToggleIsPlainToSee()
+    {
+        TScriptedDialogs prompts;
+        TTempSettings settings;
+        auto window = FakeWindow();
+        for (const char* name : {"bExecuteCrlf", "bExecuteControlCode", "bEcho", "bAutoScroll", "bHistory"}) {
+            auto* button = Find<QToolButton>(*window, name);
+            button->setDefaultAction(nullptr);
+            button->setCheckable(true);
+            button->setChecked(false);
+            const QImage up = button->grab().toImage();
+            button->setChecked(true);
+            const QImage down = button->grab().toImage();
+            int changed = 0;
+            for (int y = 0; y < up.height(); ++y)
+                for (int x = 0; x < up.width(); ++x)
+                    changed +=
+                        std::abs(up.pixelColor(x, y).lightness() - down.pixelColor(x, y).lightness()) > 40;
+            QVERIFY2(changed > up.width() * up.height() / 2, name);
+        }
+    }
+
+    void everyByteIsVisibleInEveryDisplay_data()
+    {
+        QTest::addColumn<bool>("lineBreaks");
+        QTest::addColumn<bool>("controls");
+        QTest::addColumn<int>("dump"); // -1 none, else the style's index
+        QTest::newRow("text") << false << false << -1;
+        QTest::newRow("Zeilenumbruch") << true << false << -1;
+        QTest::newRow("Steuerzeichen") << false << true << -1;
+        QTest::newRow("Dump DEZ") << false << false << 0;
+        QTest::newRow("Dump HEX") << false << false << 1;
+        QTest::newRow("Dump ASCII") << false << false << 2;
+    }
+
+    void everyByteIsVisibleInEveryDisplay()
+    {
+        QFETCH(bool, lineBreaks);
+        QFETCH(bool, controls);
+        QFETCH(int, dump);
+        TScriptedDialogs prompts;
+        TTempSettings settings;
+        auto window = FakeWindow();
+        window->resize(1040, 680);
+        Find<QAction>(*window, "acComOn")->trigger();
+        Find<QToolButton>(*window, "bExecuteCrlf")->setChecked(lineBreaks);
+        Find<QToolButton>(*window, "bExecuteControlCode")->setChecked(controls);
+        if (dump >= 0) {
+            Find<QCheckBox>(*window, "cbDump")->click();
+            Find<QRadioButton>(*window,
+                               dump == 0       ? "rbDumpDez"
+                                   : dump == 1 ? "rbDumpHex"
+                                               : "rbDumpAscii")
+                ->click();
+        }
+        auto* view = Find<TReceiveView>(*window, "memReceive");
+        QAction* clear = Find<QAction>(*window, "acDeleteReceive");
+        QStringList invisible;
+        for (int byte = 0; byte < 256; ++byte) {
+            // Spacing is meant to be blank; executed line breaks start a line instead.
+            const bool text = dump < 0;
+            if (text && (byte == ' ' || byte == '\t'))
+                continue;
+            if ((lineBreaks || controls) && text && (byte == '\r' || byte == '\n'))
+                continue;
+            clear->setEnabled(true);
+            clear->trigger();
+            FState->Incoming = QByteArray(1, char(byte));
+            window->timerPollEventTimer();
+            const QImage image = view->viewport()->grab().toImage();
+            const QRgb background = image.pixel(image.width() - 2, image.height() - 2);
+            int ink = 0;
+            for (int y = 0; y < qMin(image.height(), 40); ++y)
+                for (int x = 0; x < qMin(image.width(), 200); ++x)
+                    ink += image.pixel(x, y) != background;
+            if (ink == 0)
+                invisible << QString::number(byte);
+        }
+        QVERIFY2(invisible.isEmpty(), qPrintable(invisible.join(QLatin1Char(' '))));
+    }
+
+    void theAsciiDumpTellsNumbersFromDigits()
+    {
+        TScriptedDialogs prompts;
+        TTempSettings settings;
+        auto window = FakeWindow();
+        Find<QAction>(*window, "acComOn")->trigger();
+        Find<QCheckBox>(*window, "cbDump")->click();
+        Find<QRadioButton>(*window, "rbDumpAscii")->click();
+        auto* view = Find<TReceiveView>(*window, "memReceive");
+        QList<QImage> images;
+        for (const char byte : {'5', '\x05'}) {
+            Find<QAction>(*window, "acDeleteReceive")->trigger();
+            FState->Incoming = QByteArray(1, byte);
+            window->timerPollEventTimer();
+            QCOMPARE(view->Text(), QStringLiteral("5 "));
+            images << view->viewport()->grab().toImage();
+        }
+        QVERIFY(images[0] != images[1]);
+    }
+
+    void qtsOwnTextsAreGerman()
+    {
+        QVERIFY(InstallGermanQtTexts(*QCoreApplication::instance()));
+        QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Ja"));
+        QCOMPARE(box.button(QMessageBox::No)->text(), QStringLiteral("&Nein"));
     }
 };
 
