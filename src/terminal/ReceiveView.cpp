@@ -552,6 +552,7 @@ void TReceiveView::DrawRow(QPainter& aPainter, const TMetrics& aMetrics, const T
 {
     const uchar* bytes = FContent.Bytes();
     QString piece;
+    piece.reserve(qsizetype(aRow.To - aRow.From));
     qint32 pieceX = 0;
     int pieceKind = -1;
     bool bold = false;
