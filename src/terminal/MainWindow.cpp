@@ -3,7 +3,9 @@
 
 #include "base/ErrorGuard.h"
 #include "serial/TermCom.h"
+#include "settings/SettingsWindow.h"
 #include "settings/VarnexSettings.h"
+#include "ui/Dialogs.h"
 #include "commands/CommandTreeView.h"
 #include "terminal/FileSender.h"
 #include "terminal/HistoryRecorder.h"
@@ -64,8 +66,7 @@ void TfrmMainWindow::FormCreate()
     mHistory = new THistoryRecorder(*mSession, this);
     mSender = new TFileSender(*mSession, this);
 
-    for (QAction* action :
-         {ui->acShowSettings, ui->acHelpOnline, ui->acReleaseNotes, ui->acCheckUpdate, ui->acShowAbout})
+    for (QAction* action : {ui->acHelpOnline, ui->acReleaseNotes, ui->acCheckUpdate, ui->acShowAbout})
         action->setEnabled(false);
 
     mAutoScroll = true;
@@ -125,6 +126,7 @@ void TfrmMainWindow::ConnectActions()
     connect(ui->acComProp, &QAction::triggered, this, guarded(&TfrmMainWindow::acComPropExecute));
     connect(ui->acPortProp, &QAction::triggered, this, guarded(&TfrmMainWindow::acPortPropExecute));
     connect(ui->acExit, &QAction::triggered, this, guarded(&TfrmMainWindow::acExitExecute));
+    connect(ui->acShowSettings, &QAction::triggered, this, guarded(&TfrmMainWindow::acShowSettingsExecute));
     connect(ui->acSend, &QAction::triggered, this, guarded(&TfrmMainWindow::acSendExecute));
     connect(ui->acSendFile, &QAction::triggered, this, guarded(&TfrmMainWindow::acSendFileExecute));
     connect(ui->bHistory, &QToolButton::clicked, this, guarded(&TfrmMainWindow::bHistoryClick));
@@ -244,6 +246,23 @@ void TfrmMainWindow::acComPropExecute()
 void TfrmMainWindow::acPortPropExecute()
 {
     mCom->properties();
+}
+
+void TfrmMainWindow::acShowSettingsExecute()
+{
+    {
+        TfrmSettings dialog(this);
+        dialog.SetActionList(ActionList());
+        dialog.SetSettings(VarnexSettings());
+        ExecDialog(&dialog);
+    }
+    mHistory->ApplyInterval();
+    // A rebuild of a full view takes a while: only a font that changed is worth one.
+    const QFont wanted = ReceiveFont();
+    const QFont shown = ui->memReceive->font();
+    if (shown.family() != wanted.family() || shown.pointSize() != wanted.pointSize())
+        UpdateFont();
+    SetUpHints();
 }
 
 void TfrmMainWindow::acExitExecute()

@@ -60,6 +60,8 @@ public:
     TTermComOptions GetDisplayOptions() const;
     void UpdateReceiveMemo();
     void UpdateFont();
+    // The font the receive view should have for the current view mode.
+    QFont ReceiveFont() const;
     void SaveReceiveToFile(const QString& aFileName);
     // One script run on one text (see TTerminalSession::StartScript).
     QString StartScript(const QString& aText, const QString& aScriptToUse, bool* aRan = nullptr,
@@ -138,6 +140,7 @@ private:
     void acComOnExecute();
     void acComPropExecute();
     void acPortPropExecute();
+    void acShowSettingsExecute();
     void acExitExecute();
     void acSendExecute();
     void acAutoScrollExecute();

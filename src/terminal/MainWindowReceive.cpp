@@ -98,12 +98,18 @@ bool TfrmMainWindow::IsRebuilding() const
     return mSession->IsRebuilding();
 }
 
-void TfrmMainWindow::UpdateFont()
+QFont TfrmMainWindow::ReceiveFont() const
 {
     TVarnexSettings* settings = VarnexSettings();
     const bool dump = ui->cbDump->isChecked();
     QFont font(dump ? settings->DumpFontName() : settings->NormalFontName());
     font.setPointSize(qMax(1, dump ? settings->DumpFontSize() : settings->NormalFontSize()));
+    return font;
+}
+
+void TfrmMainWindow::UpdateFont()
+{
+    const QFont font = ReceiveFont();
     // Emptied first, as the rebuild below would do anyway: a font change re-wraps all the
     // view holds (some 0.2 s for 70 MB of text), only for the rebuild to throw it away.
     ui->memReceive->Clear();
