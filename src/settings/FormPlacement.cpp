@@ -57,7 +57,10 @@ pugi::xml_node LoadForm(TBaseXMLSettings& aSettings, QWidget* aForm, const QStri
             window.moveLeft(desktop.left() + desktop.width() - window.width());
         if (desktop.top() + desktop.height() < window.top() + window.height())
             window.moveTop(desktop.top() + desktop.height() - window.height());
-        aForm->setGeometry(window);
+        // A form left where it is stays unmoved in Qt's eyes, so a dialog without a stored
+        // place is still centred over its owner.
+        if (window != aForm->geometry())
+            aForm->setGeometry(window);
     }
     return element;
 }

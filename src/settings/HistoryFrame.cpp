@@ -18,6 +18,7 @@ QSpinBox* SpinBox(const char* aName, int aMaximum, QWidget* aParent)
     auto* box = new QSpinBox(aParent);
     box->setObjectName(QLatin1String(aName));
     box->setRange(0, aMaximum);
+    box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 48);
     return box;
 }
 } // namespace
@@ -83,8 +84,7 @@ void TfrmHistory::bChooseHistoryClick()
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, false);
     // The platform's own folder browser where there is one, Qt's otherwise.
+    // Cancelling keeps what the field held, a folder still to be made included.
     if (ExecDialog(&dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         edHistoryPath->setText(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
-    else
-        edHistoryPath->setText(exists ? current : QString());
 }

@@ -83,10 +83,11 @@ TShortcutSettingsFrame::TShortcutSettingsFrame(QWidget* aParent)
     vtShortcut->setSelectionMode(QAbstractItemView::SingleSelection);
     vtShortcut->setEditTriggers(QAbstractItemView::NoEditTriggers);
     vtShortcut->setItemDelegate(new TRowLines(vtShortcut));
+    // The name takes what the page leaves after the picture and the shortcut.
     vtShortcut->header()->setStretchLastSection(false);
+    vtShortcut->header()->setSectionResizeMode(colName, QHeaderView::Stretch);
     vtShortcut->setColumnWidth(colImage, 38);
-    vtShortcut->setColumnWidth(colName, 190);
-    vtShortcut->setColumnWidth(colShortcut, 190);
+    vtShortcut->setColumnWidth(colShortcut, 120);
     connect(vtShortcut, &QTreeWidget::currentItemChanged, this,
             &TShortcutSettingsFrame::vtShortcutFocusChanging);
     Body()->addWidget(vtShortcut, 1);
@@ -196,13 +197,17 @@ void TShortcutSettingsFrame::Save()
 
 bool TShortcutSettingsFrame::eventFilter(QObject* aWatched, QEvent* aEvent)
 {
-    // The space bar alone clears the shortcut.
+    // The space bar alone clears the shortcut. Enter is a key like any other here (sending
+    // has it), so the dialog closes from the keyboard with Escape only.
     if (aWatched == edHotkey
         && (aEvent->type() == QEvent::KeyPress || aEvent->type() == QEvent::ShortcutOverride)) {
         auto* key = static_cast<QKeyEvent*>(aEvent);
-        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+        const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        const bool space = key->key() == Qt::Key_Space;
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (plain && (space || enter)) {
             if (aEvent->type() == QEvent::KeyPress)
-                edHotkey->SetShortCut(kNoShortCut);
+                edHotkey->SetShortCut(space ? kNoShortCut : QKeyCombination(Qt::Key_Return));
             aEvent->accept();
             return true;
         }

@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFontDatabase>
+#include <QFileDialog>
 #include <QFontDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -24,6 +25,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -146,6 +148,34 @@ private slots:
         QCOMPARE(timer->interval(), 2 * 3'600'000 + 60'000);
     }
 
+    void theFolderBrowserFillsTheHistoryPathAndCancelKeepsIt()
+    {
+        TScriptedDialogs prompts;
+        TTempSettings settings;
+        TfrmSettings dialog;
+        dialog.SetSettings(VarnexSettings());
+        dialog.show();
+        ChoosePage(dialog, pageHistory);
+        auto* path = OnPage<QLineEdit>(dialog, "edHistoryPath");
+        auto* choose = OnPage<QToolButton>(dialog, "bChooseHistory");
+        const QString planned = QDir(settings.DirPath()).filePath(QStringLiteral("noch/nicht/da"));
+        path->setText(planned);
+        choose->click();
+        QCOMPARE(path->text(), planned);
+
+        QString title;
+        prompts.DialogHandler = [&](QDialog* aDialog) {
+            auto* browser = qobject_cast<QFileDialog*>(aDialog);
+            title = browser->windowTitle();
+            browser->selectFile(settings.DirPath());
+            aDialog->accept();
+            return aDialog->result();
+        };
+        choose->click();
+        QCOMPARE(title, QStringLiteral("History Verzeichnis wählen"));
+        QCOMPARE(QDir(path->text()), QDir(settings.DirPath()));
+    }
+
     void shortcutsAreAppliedWhenTheirRowIsLeftOrTheDialogCloses()
     {
         TScriptedDialogs prompts;
@@ -202,6 +232,11 @@ private slots:
             QTest::keyClick(hotkey, Qt::Key_Space);
             QCOMPARE(hotkey->text(), QString());
             ChooseRow(aDialog, Action(*window, "acSend"));
+            // Enter is recorded like any key, so sending can have it back; the dialog stays.
+            QTest::keyClick(hotkey, Qt::Key_Space);
+            QTest::keyClick(hotkey, Qt::Key_Enter, Qt::KeypadModifier);
+            QCOMPARE(hotkey->text(), QStringLiteral("Eingabe"));
+            QVERIFY(aDialog.isVisible());
         });
         QVERIFY(exit->shortcuts().isEmpty());
 
