@@ -28,11 +28,19 @@ bool IsIncompleteNumber(const QString& aText)
     return aText.isEmpty() || aText == QLatin1String("-") || aText == QLatin1String("+");
 }
 
-bool Converts(const QString& aText)
+// The locale reader also takes "nan" and "inf", which no one means as a number and which
+// would break every comparison and conversion after it.
+bool ToNumber(const QString& aText, double& aValue)
 {
     bool ok = false;
-    QLocale().toDouble(aText, &ok);
-    return ok;
+    aValue = QLocale().toDouble(aText, &ok);
+    return ok && std::isfinite(aValue);
+}
+
+bool Converts(const QString& aText)
+{
+    double value = 0.0;
+    return ToNumber(aText, value);
 }
 
 // Switches validation on change off for as long as it lives, so that text the control
@@ -55,17 +63,14 @@ private:
     TMvEdit::TValidateMode FSaved;
 };
 
-// The significant digits and decimal exponent of aValue (>= 0), rounded to
-// aFractionDigits + 1 digits, or the shortest form that reads back exactly when
-// aFractionDigits is negative. to_chars rather than printf: the application may have
-// switched the C locale to one with a decimal comma.
-bool ScientificDigits(double aValue, int aFractionDigits, std::string& aDigits, int& aExponent)
+// The significant digits and decimal exponent of aValue (>= 0) in the shortest form that
+// reads back exactly. to_chars rather than printf: the application may have switched the
+// C locale to one with a decimal comma.
+bool ShortestDigits(double aValue, std::string& aDigits, int& aExponent)
 {
     char buffer[64];
-    const auto [end, error] = aFractionDigits < 0
-        ? std::to_chars(buffer, buffer + sizeof(buffer), aValue, std::chars_format::scientific)
-        : std::to_chars(buffer, buffer + sizeof(buffer), aValue, std::chars_format::scientific,
-                        aFractionDigits);
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof(buffer), aValue, std::chars_format::scientific);
     if (error != std::errc())
         return false;
     const std::string scientific(buffer, end); // d.ddddde+xx
@@ -81,6 +86,30 @@ bool ScientificDigits(double aValue, int aFractionDigits, std::string& aDigits, 
         ++expBegin;
     const auto parsed = std::from_chars(expBegin, scientific.c_str() + scientific.size(), aExponent);
     return parsed.ec == std::errc() && !aDigits.empty();
+}
+
+// Cuts aDigits to aCount digits, a 5 or more going up as on paper. Rounding the digits the
+// user sees rather than the binary value keeps 125 from becoming 120 and 2.675 from
+// becoming 2.67.
+void RoundDigits(std::string& aDigits, int& aExponent, std::size_t aCount)
+{
+    if (aDigits.size() <= aCount)
+        return;
+    const bool up = aDigits[aCount] >= '5';
+    aDigits.resize(aCount);
+    if (!up)
+        return;
+    std::size_t i = aCount;
+    while (i > 0 && aDigits[i - 1] == '9')
+        aDigits[--i] = '0';
+    if (i > 0) {
+        ++aDigits[i - 1];
+        return;
+    }
+    // 9.99 became 10.0: one digit more in front, the last one falls away.
+    aDigits.insert(aDigits.begin(), '1');
+    aDigits.pop_back();
+    ++aExponent;
 }
 
 } // namespace
@@ -143,12 +172,8 @@ void TMvEdit::SetInfoText(const QString& aValue)
 
 double TMvEdit::AsFloat() const
 {
-    const QString current = text();
-    if (current.isEmpty())
-        return 0.0;
-    bool ok = false;
-    const double value = QLocale().toDouble(current, &ok);
-    return ok ? value : 0.0;
+    double value = 0.0;
+    return ToNumber(text(), value) ? value : 0.0;
 }
 
 void TMvEdit::SetAsFloat(double aValue)
@@ -185,16 +210,13 @@ QString TMvEdit::FormatGeneral(double aValue, int aPrecision)
         return QStringLiteral("0");
     const int precision = std::clamp(aPrecision, 2, 18);
 
-    // A double holds about 17 significant digits; asking for more than its shortest exact
-    // form would print binary noise (0.1 as 0.100000000000000006), so the shortest form
-    // is used whenever it is short enough, and only longer values are rounded.
+    // A double holds about 17 significant digits; more than its shortest exact form would
+    // print binary noise (0.1 as 0.100000000000000006).
     std::string digits;
     int exponent = 0;
-    if (!ScientificDigits(std::fabs(aValue), -1, digits, exponent))
+    if (!ShortestDigits(std::fabs(aValue), digits, exponent))
         return QStringLiteral("0");
-    if (int(digits.size()) > precision
-        && !ScientificDigits(std::fabs(aValue), precision - 1, digits, exponent))
-        return QStringLiteral("0");
+    RoundDigits(digits, exponent, std::size_t(precision));
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
 
@@ -235,13 +257,13 @@ void TMvEdit::DoValidate()
     const QString entered = text();
 
     if (IsIncompleteNumber(entered) || Converts(entered)) {
-        FOldValue = entered;
+        mOldValue = entered;
     } else {
         if (!FInvalidInputMessage.isEmpty())
             Prompts().ShowError(FInvalidInputMessage);
         if (OnInvalidInput)
             OnInvalidInput(this, entered);
-        ReplaceTextKeepCaret(FOldValue);
+        ReplaceTextKeepCaret(mOldValue);
     }
 
     // In exponent form the digits after the separator are significant digits, not decimals:
@@ -261,7 +283,7 @@ void TMvEdit::DoValidate()
 
         QString trimmed = integerPart;
         // A separator just typed stays, so the user can go on with the fraction.
-        if (FDecimals >= 1 && sepPos >= 0 && (!fraction.isEmpty() || FDecimalSeparatorPressed))
+        if (FDecimals >= 1 && sepPos >= 0 && (!fraction.isEmpty() || mDecimalSeparatorPressed))
             trimmed += separator + fraction;
         if (trimmed != current)
             ReplaceTextKeepCaret(trimmed);
@@ -282,16 +304,15 @@ void TMvEdit::DoValidate()
             Prompts().ShowError(FInvalidRangeMessage);
     }
 
-    FDecimalSeparatorPressed = text().contains(separator);
+    mDecimalSeparatorPressed = text().contains(separator);
 
     if (FVariant != TVariant::NumEdit)
         return;
     // The wait-time field needs a real number to work with; a bare sign or nothing at
     // all is an error here rather than a silent 0.
-    bool ok = false;
-    const double enteredValue = QLocale().toDouble(FOldValue, &ok);
-    if (!ok)
-        throw EVarnexError(QStringLiteral("'%1' ist kein gültiger Gleitkommawert").arg(FOldValue));
+    double enteredValue = 0.0;
+    if (!ToNumber(mOldValue, enteredValue))
+        throw EVarnexError(QStringLiteral("'%1' ist kein gültiger Gleitkommawert").arg(mOldValue));
     if (OnValidated)
         OnValidated(this, enteredValue, AsFloat());
     SetAsFloat(AsFloat());
@@ -332,7 +353,7 @@ void TMvEdit::FillInfoText()
 
 void TMvEdit::TextChanged()
 {
-    FDecimalSeparatorPressed = text().contains(DecimalSeparator());
+    mDecimalSeparatorPressed = text().contains(DecimalSeparator());
     if (FNumMode) {
         if (FValidateMode == vmInput)
             Guarded([this] { Validate(); });
@@ -359,7 +380,7 @@ void TMvEdit::focusInEvent(QFocusEvent* aEvent)
     if (aEvent->reason() == Qt::PopupFocusReason)
         return;
     if (FNumMode)
-        FOldValue = FormatGeneral(AsFloat(), 15);
+        mOldValue = FormatGeneral(AsFloat(), 15);
     SetTextColor(FNormalColor);
     if (ShowsInfoText()) {
         TValidateModeOverride quiet(FValidateMode, vmExit);

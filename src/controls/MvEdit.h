@@ -83,7 +83,8 @@ public:
     QString InvalidRangeMessage() const { return FInvalidRangeMessage; }
     void SetInvalidRangeMessage(const QString& aValue) { FInvalidRangeMessage = aValue; }
 
-    // 0 for an empty or unreadable text; read with the locale's decimal separator.
+    // 0 for an empty or unreadable text (also "nan" and "inf"); read with the locale's
+    // decimal separator.
     double AsFloat() const;
     // Writes the value in the short general format, Decimals significant digits.
     void SetAsFloat(double aValue);
@@ -96,8 +97,8 @@ public:
     // Checks, trims and clamps the text; see the class comment for the one exception.
     void Validate();
 
-    // The text AsFloat writes: aValue rounded to aPrecision significant digits (2..18),
-    // fixed notation without trailing zeros unless the integer part needs more digits
+    // The text AsFloat writes: aValue rounded to aPrecision significant digits (2..18, a
+    // half going away from zero), fixed notation without trailing zeros unless the integer part needs more digits
     // than that or the value is below 0.0001, then d.dddE[-]xxx. Uses the decimal
     // separator of the default locale.
     static QString FormatGeneral(double aValue, int aPrecision);
@@ -137,6 +138,6 @@ private:
 
     QColor FNormalColor;
     // The last text that passed the conversion; an unreadable entry is replaced by it.
-    QString FOldValue;
-    bool FDecimalSeparatorPressed = false;
+    QString mOldValue;
+    bool mDecimalSeparatorPressed = false;
 };

@@ -212,6 +212,10 @@ void TstMvEdit::formatGeneral_data()
     QTest::newRow("leading zeros kept") << 0.00123 << 5 << "0.00123";
     QTest::newRow("too small") << 0.00001 << 5 << "1E-005";
     QTest::newRow("too small with digits") << 0.000025 << 2 << "2.5E-005";
+    QTest::newRow("half rounds up") << 125.0 << 2 << "1.3E002";
+    QTest::newRow("half of a fraction rounds up") << 0.125 << 2 << "0.13";
+    QTest::newRow("negative half rounds away from zero") << -12.5 << 2 << "-13";
+    QTest::newRow("rounded as written, not as stored") << 2.675 << 3 << "2.68";
     QTest::newRow("rounding carries") << 99.96 << 3 << "100";
     QTest::newRow("rounding carries into exponent") << 999.6 << 3 << "1E003";
     QTest::newRow("precision below two") << 1.5 << 0 << "1.5";
@@ -254,6 +258,8 @@ void TstMvEdit::asFloatAndAsInteger_data()
     QTest::newRow("empty") << "" << 0.0 << 0;
     QTest::newRow("unreadable") << "abc" << 0.0 << 0;
     QTest::newRow("bare sign") << "-" << 0.0 << 0;
+    QTest::newRow("not a number") << "nan" << 0.0 << 0;
+    QTest::newRow("infinite") << "-inf" << 0.0 << 0;
     QTest::newRow("exponent") << "1.2E003" << 1200.0 << 1200;
     QTest::newRow("negative exponent") << "2.5E-001" << 0.25 << 0;
     QTest::newRow("too large for int") << "1E020" << 1e20 << std::numeric_limits<int>::max();
@@ -435,6 +441,10 @@ void TstMvEdit::invalidInputWithoutMessageIsSilent()
     QCOMPARE(edit.text(), QStringLiteral("4"));
     QCOMPARE(log.InvalidInputs, QStringList{QStringLiteral("4x")});
     QVERIFY(prompts.Errors.isEmpty());
+    // The locale would read these; a numeric field must not take them.
+    edit.setText(QStringLiteral("inf"));
+    QCOMPARE(edit.text(), QStringLiteral("4"));
+    QCOMPARE(log.InvalidInputs.last(), QStringLiteral("inf"));
     // An empty handler is simply skipped.
     edit.OnInvalidInput = nullptr;
     QTest::keyClicks(&edit, QStringLiteral("y"));
