@@ -124,23 +124,27 @@ void TRoundLed::SetLedStatus(TLedStatus aValue)
     update();
 }
 
+// The partner colour is applied even when the chosen colour stays the same, so that
+// switching AutoSelectColor on and choosing again pairs up colours picked one by one.
 void TRoundLed::SetLedOnColor(TLedOnColors aValue)
 {
-    if (aValue == FLedOnColor)
+    const TLedOffColors off =
+        FAutoSelectColor ? static_cast<TLedOffColors>(static_cast<int>(aValue)) : FLedOffColor;
+    if (aValue == FLedOnColor && off == FLedOffColor)
         return;
     FLedOnColor = aValue;
-    if (FAutoSelectColor)
-        FLedOffColor = static_cast<TLedOffColors>(static_cast<int>(aValue));
+    FLedOffColor = off;
     InvalidateCache();
 }
 
 void TRoundLed::SetLedOffColor(TLedOffColors aValue)
 {
-    if (aValue == FLedOffColor)
+    const TLedOnColors on =
+        FAutoSelectColor ? static_cast<TLedOnColors>(static_cast<int>(aValue)) : FLedOnColor;
+    if (aValue == FLedOffColor && on == FLedOnColor)
         return;
     FLedOffColor = aValue;
-    if (FAutoSelectColor)
-        FLedOnColor = static_cast<TLedOnColors>(static_cast<int>(aValue));
+    FLedOnColor = on;
     InvalidateCache();
 }
 

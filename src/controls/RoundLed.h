@@ -63,13 +63,16 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+    // The blink timer's handler: toggles the bulb. Public so that the lamp can be stepped
+    // without waiting for the timer.
+    void BlinkTick();
+
 protected:
     void paintEvent(QPaintEvent* aEvent) override;
     void resizeEvent(QResizeEvent* aEvent) override;
     void changeEvent(QEvent* aEvent) override;
 
 private:
-    void BlinkTick();
     void DestroyBlinkTimer();
     void InvalidateCache();
     QColor BackgroundColor() const;
