@@ -63,6 +63,8 @@ void TMvHelpButton::SetShowDelayMs(int aValue)
 {
     FShowDelayMs = std::max(0, aValue);
     FTimer->setInterval(FShowDelayMs);
+    if (FShowDelayMs == 0)
+        FTimer->stop();
 }
 
 void TMvHelpButton::SetTitle(const QString& aValue)
@@ -124,7 +126,10 @@ void TMvHelpButton::paintEvent(QPaintEvent*)
 void TMvHelpButton::enterEvent(QEnterEvent* aEvent)
 {
     QWidget::enterEvent(aEvent);
-    FTimer->start(FShowDelayMs);
+    // A zero-interval QTimer would fire on every pass of the event loop, busying the
+    // machine for as long as the pointer rests here.
+    if (FShowDelayMs > 0)
+        FTimer->start(FShowDelayMs);
 }
 
 void TMvHelpButton::leaveEvent(QEvent* aEvent)
@@ -162,9 +167,14 @@ void TMvHelpButton::BuildPopup()
     popup->setPalette(pal);
     popup->setAutoFillBackground(true);
 
+    QFont titleFont = popup->font();
+    titleFont.setBold(true);
+    titleFont.setUnderline(true);
+
     const QStringList lines = FText.split(QLatin1Char('\n'));
     const QFontMetrics metrics(popup->font());
-    int widest = 0;
+    // The bold title counts too: a short text under a long title must not cut the title.
+    int widest = QFontMetrics(titleFont).horizontalAdvance(FTitle);
     for (const QString& line : lines)
         widest = std::max(widest, metrics.horizontalAdvance(line));
     const int lineHeight = metrics.height();
@@ -172,17 +182,15 @@ void TMvHelpButton::BuildPopup()
     const QSize size(widest + 2 * PopupMargin, lineHeight * int(lines.size()) + lineHeight + 2 * PopupMargin);
     popup->setFixedSize(size);
 
+    // A sunken outer and a raised inner line: an etched edge.
     auto* panel = new QFrame(popup);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setFrameStyle(QFrame::Box | QFrame::Sunken);
     panel->setGeometry(0, 0, size.width(), size.height());
 
     // Placed by hand rather than by a layout: the frame line lies inside the margin and
     // must not take width away from the text, which is measured to fit exactly.
     auto* title = new QLabel(FTitle, panel);
     title->setObjectName(QStringLiteral("HelpTitle"));
-    QFont titleFont = popup->font();
-    titleFont.setBold(true);
-    titleFont.setUnderline(true);
     title->setFont(titleFont);
     title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     title->setTextFormat(Qt::PlainText);

@@ -22,7 +22,8 @@ public:
     explicit TMvHelpButton(QWidget* aParent = nullptr);
     ~TMvHelpButton() override;
 
-    // Also the interval at which an open window follows the button.
+    // Also the interval at which an open window follows the button. 0 shows nothing, as a
+    // timer without an interval never fires.
     int ShowDelayMs() const { return FShowDelayMs; }
     void SetShowDelayMs(int aValue);
 
@@ -45,6 +46,10 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+    // The delay timer's handler: shows the window if it is not there yet, then places it.
+    // Public so that the button can be stepped without waiting for the timer.
+    void TimerTick();
+
 protected:
     void paintEvent(QPaintEvent* aEvent) override;
     void enterEvent(QEnterEvent* aEvent) override;
@@ -52,7 +57,6 @@ protected:
     void hideEvent(QHideEvent* aEvent) override;
 
 private:
-    void TimerTick();
     void BuildPopup();
     void PlacePopup();
     void DestroyPopup();

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -39,12 +40,12 @@ private slots:
     void lineBreaksNormalised();
     void placement_data();
     void placement();
-    void popupAppearsAfterDelayAndGoesOnLeave();
+    void popupShownByTicksAndGoneOnLeave();
+    void zeroDelayShowsNothing();
     void popupContent();
-    void popupFitsLongestLine();
+    void popupFitsLongestLineAndTitle();
     void popupFollowsButton();
     void nearRightScreenEdgeGoesLeft();
-    void nearBottomScreenEdgeAlignsBottom();
     void destroyingButtonDestroysPopup();
     void hidingButtonDestroysPopup();
     void changedTextRebuildsPopup();
@@ -59,6 +60,7 @@ void TstMvHelpButton::defaults()
     QVERIFY(button.Title().isEmpty());
     QVERIFY(button.Text().isEmpty());
     QCOMPARE(button.Popup(), nullptr);
+    QVERIFY(!button.findChild<QTimer*>()->isActive());
     QVERIFY(button.setProperty("ShowDelayMs", 120));
     QCOMPARE(button.ShowDelayMs(), 120);
     QVERIFY(button.setProperty("Title", QStringLiteral("Wartezeit")));
@@ -108,44 +110,55 @@ void TstMvHelpButton::placement()
     QCOMPARE(TMvHelpButton::PopupPosition(buttonRect, popup, workArea), expected);
 }
 
-void TstMvHelpButton::popupAppearsAfterDelayAndGoesOnLeave()
+void TstMvHelpButton::popupShownByTicksAndGoneOnLeave()
 {
-    QWidget window;
-    auto* button = new TMvHelpButton(&window);
-    button->move(20, 20);
-    button->SetTitle(QStringLiteral("Hilfe"));
-    button->SetText(QStringLiteral("Ein Text"));
-    button->SetShowDelayMs(30);
-    window.resize(100, 100);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    TMvHelpButton button;
+    button.SetText(QStringLiteral("Ein Text"));
+    button.SetShowDelayMs(30);
+    button.show();
+    auto* timer = button.findChild<QTimer*>();
 
-    SendEnter(*button);
-    // Not before the delay has passed.
-    QCOMPARE(button->Popup(), nullptr);
-    QTRY_VERIFY(button->Popup() != nullptr);
-    QPointer<QWidget> popup = button->Popup();
+    SendEnter(button);
+    QVERIFY(timer->isActive());
+    QCOMPARE(timer->interval(), 30);
+    // Not before the first tick.
+    QCOMPARE(button.Popup(), nullptr);
+    button.TimerTick();
+    QPointer<QWidget> popup = button.Popup();
+    QVERIFY(popup);
     QVERIFY(popup->isVisible());
     QVERIFY(popup->isWindow());
     QCOMPARE(popup->windowType(), Qt::ToolTip);
     QVERIFY(popup->windowFlags() & Qt::FramelessWindowHint);
+    // Showing does not stop the timer, and further ticks keep the one window.
+    QVERIFY(timer->isActive());
+    button.TimerTick();
+    QCOMPARE(button.Popup(), popup.data());
 
-    // Further ticks keep the one window.
-    QTest::qWait(100);
-    QCOMPARE(button->Popup(), popup.data());
-
-    SendLeave(*button);
-    QCOMPARE(button->Popup(), nullptr);
+    SendLeave(button);
     QVERIFY(popup.isNull());
-    // And it stays gone: the timer was stopped.
-    QTest::qWait(100);
-    QCOMPARE(button->Popup(), nullptr);
+    QCOMPARE(button.Popup(), nullptr);
+    QVERIFY(!timer->isActive());
 
     // The next visit shows it again.
-    SendEnter(*button);
-    QTRY_VERIFY(button->Popup() != nullptr);
-    SendLeave(*button);
-    QCOMPARE(button->Popup(), nullptr);
+    SendEnter(button);
+    button.TimerTick();
+    QVERIFY(button.Popup() != nullptr);
+}
+
+void TstMvHelpButton::zeroDelayShowsNothing()
+{
+    TMvHelpButton button;
+    button.SetText(QStringLiteral("x"));
+    button.show();
+    auto* timer = button.findChild<QTimer*>();
+    SendEnter(button);
+    QVERIFY(timer->isActive());
+    button.SetShowDelayMs(0);
+    QVERIFY(!timer->isActive());
+    SendLeave(button);
+    SendEnter(button);
+    QVERIFY(!timer->isActive());
 }
 
 void TstMvHelpButton::popupContent()
@@ -155,15 +168,17 @@ void TstMvHelpButton::popupContent()
     button.SetText(QStringLiteral("Zeile eins\r\nZeile zwei"));
     button.show();
     SendEnter(button);
-    QTRY_VERIFY(button.Popup() != nullptr);
+    button.TimerTick();
     QWidget* popup = button.Popup();
+    QVERIFY(popup);
 
     QCOMPARE(popup->palette().color(QPalette::Window), popup->palette().color(QPalette::ToolTipBase));
     QVERIFY(popup->autoFillBackground());
 
     auto* panel = popup->findChild<QFrame*>();
     QVERIFY(panel);
-    QVERIFY(panel->frameShape() != QFrame::NoFrame);
+    QCOMPARE(panel->frameShape(), QFrame::Box);
+    QCOMPARE(panel->frameShadow(), QFrame::Sunken);
     QCOMPARE(panel->geometry(), popup->rect());
 
     auto* title = popup->findChild<QLabel*>(QStringLiteral("HelpTitle"));
@@ -186,7 +201,7 @@ void TstMvHelpButton::popupContent()
     QVERIFY(text->y() >= title->y() + title->height() - 1);
 }
 
-void TstMvHelpButton::popupFitsLongestLine()
+void TstMvHelpButton::popupFitsLongestLineAndTitle()
 {
     TMvHelpButton button;
     const QString last = QStringLiteral("und die letzte Zeile ist die allerlängste");
@@ -194,19 +209,27 @@ void TstMvHelpButton::popupFitsLongestLine()
     button.SetText(QStringLiteral("kurz\r\netwas länger\r\n") + last);
     button.show();
     SendEnter(button);
-    QTRY_VERIFY(button.Popup() != nullptr);
+    button.TimerTick();
     QWidget* popup = button.Popup();
+    QVERIFY(popup);
 
     const QFontMetrics metrics(popup->font());
     QCOMPARE(popup->width(), metrics.horizontalAdvance(last) + 20);
-    QVERIFY(popup->width() > metrics.horizontalAdvance(QStringLiteral("etwas länger")) + 20);
     // Three lines of text, one for the title, and the margins.
     QCOMPARE(popup->height(), metrics.height() * 4 + 20);
-
     auto* text = popup->findChild<QLabel*>(QStringLiteral("HelpText"));
-    QVERIFY(text);
     QVERIFY(text->width() >= metrics.horizontalAdvance(last));
     QVERIFY(text->height() >= metrics.height() * 3);
+
+    // A title wider than the text widens the window for itself.
+    const QString title = QStringLiteral("Ein Titel, der viel länger ist als der Text");
+    button.SetTitle(title);
+    button.SetText(QStringLiteral("kurz"));
+    button.TimerTick();
+    auto* titleLabel = button.Popup()->findChild<QLabel*>(QStringLiteral("HelpTitle"));
+    const int titleWidth = QFontMetrics(titleLabel->font()).horizontalAdvance(title);
+    QCOMPARE(button.Popup()->width(), titleWidth + 20);
+    QVERIFY(titleLabel->width() >= titleWidth);
 }
 
 void TstMvHelpButton::popupFollowsButton()
@@ -216,19 +239,19 @@ void TstMvHelpButton::popupFollowsButton()
     auto* button = new TMvHelpButton(&window);
     button->move(10, 10);
     button->SetText(QStringLiteral("x"));
-    button->SetShowDelayMs(20);
     window.setGeometry(work.x() + 50, work.y() + 50, 100, 100);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
     SendEnter(*button);
-    QTRY_VERIFY(button->Popup() != nullptr);
+    button->TimerTick();
     QWidget* popup = button->Popup();
-    QTRY_COMPARE(popup->pos(), ScreenRect(*button).topRight() + QPoint(3, 0));
+    QCOMPARE(popup->pos(), ScreenRect(*button).topRight() + QPoint(3, 0));
 
     window.move(work.x() + 120, work.y() + 80);
-    QTRY_COMPARE(popup->pos(), ScreenRect(*button).topRight() + QPoint(3, 0));
+    button->TimerTick();
     QCOMPARE(button->Popup(), popup);
+    QCOMPARE(popup->pos(), ScreenRect(*button).topRight() + QPoint(3, 0));
 }
 
 void TstMvHelpButton::nearRightScreenEdgeGoesLeft()
@@ -244,32 +267,11 @@ void TstMvHelpButton::nearRightScreenEdgeGoesLeft()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
     SendEnter(*button);
-    QTRY_VERIFY(button->Popup() != nullptr);
+    button->TimerTick();
     QWidget* popup = button->Popup();
     const QRect buttonRect = ScreenRect(*button);
     QVERIFY(buttonRect.right() + 2 + popup->width() > work.x() + work.width());
-    QTRY_COMPARE(popup->x(), buttonRect.x() - popup->width());
-    QCOMPARE(popup->y(), buttonRect.y());
-    QVERIFY(popup->geometry().right() < buttonRect.left());
-}
-
-void TstMvHelpButton::nearBottomScreenEdgeAlignsBottom()
-{
-    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
-    QWidget window;
-    auto* button = new TMvHelpButton(&window);
-    button->move(10, 10);
-    button->SetText(QStringLiteral("eins\nzwei\ndrei\nvier"));
-    window.setGeometry(work.x() + 100, work.y() + work.height() - 40, 40, 40);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-
-    SendEnter(*button);
-    QTRY_VERIFY(button->Popup() != nullptr);
-    QWidget* popup = button->Popup();
-    const QRect buttonRect = ScreenRect(*button);
-    QTRY_COMPARE(popup->geometry().bottom(), buttonRect.bottom());
-    QCOMPARE(popup->x(), buttonRect.x() + buttonRect.width() + 2);
+    QCOMPARE(popup->pos(), QPoint(buttonRect.x() - popup->width(), buttonRect.y()));
 }
 
 void TstMvHelpButton::destroyingButtonDestroysPopup()
@@ -278,8 +280,9 @@ void TstMvHelpButton::destroyingButtonDestroysPopup()
     button->SetText(QStringLiteral("x"));
     button->show();
     SendEnter(*button);
-    QTRY_VERIFY(button->Popup() != nullptr);
+    button->TimerTick();
     QPointer<QWidget> popup = button->Popup();
+    QVERIFY(popup);
     delete button;
     QVERIFY(popup.isNull());
 }
@@ -290,11 +293,11 @@ void TstMvHelpButton::hidingButtonDestroysPopup()
     button.SetText(QStringLiteral("x"));
     button.show();
     SendEnter(button);
-    QTRY_VERIFY(button.Popup() != nullptr);
+    button.TimerTick();
+    QVERIFY(button.Popup() != nullptr);
     button.hide();
     QCOMPARE(button.Popup(), nullptr);
-    QTest::qWait(100);
-    QCOMPARE(button.Popup(), nullptr);
+    QVERIFY(!button.findChild<QTimer*>()->isActive());
 }
 
 void TstMvHelpButton::changedTextRebuildsPopup()
@@ -303,12 +306,12 @@ void TstMvHelpButton::changedTextRebuildsPopup()
     button.SetText(QStringLiteral("kurz"));
     button.show();
     SendEnter(button);
-    QTRY_VERIFY(button.Popup() != nullptr);
+    button.TimerTick();
     const int narrow = button.Popup()->width();
     button.SetText(QStringLiteral("ein viel, viel längerer Text als vorher"));
-    QTRY_VERIFY(button.Popup() != nullptr && button.Popup()->width() > narrow);
+    button.TimerTick();
+    QVERIFY(button.Popup()->width() > narrow);
     auto* text = button.Popup()->findChild<QLabel*>(QStringLiteral("HelpText"));
-    QVERIFY(text);
     QCOMPARE(text->text(), QStringLiteral("ein viel, viel längerer Text als vorher"));
 }
 
