@@ -140,6 +140,17 @@ void TExpandImage::mouseReleaseEvent(QMouseEvent* aEvent)
 
 // --- TmvExpandingPanel --------------------------------------------------------------------
 
+namespace {
+
+// An open panel never gets smaller than its strip: a panel whose strip were cut away would
+// lose the image that closes it again.
+int OpenSize(int aSize)
+{
+    return qMax(TmvExpandingPanel::TitleStripSize, aSize);
+}
+
+} // namespace
+
 TmvExpandingPanel::TmvExpandingPanel(QWidget* aParent)
     : QFrame(aParent)
     , mTitleNamePanel(new TTitlePanel(this))
@@ -202,9 +213,9 @@ void TmvExpandingPanel::Expand()
     bExpand->SetPlus(false);
     FExpanded = true;
     if (Horizontal())
-        setFixedHeight(qMax(0, FExpandedHeight));
+        setFixedHeight(OpenSize(FExpandedHeight));
     else if (Sideways())
-        setFixedWidth(qMax(0, FExpandedWidth));
+        setFixedWidth(OpenSize(FExpandedWidth));
     ShowChildren();
     if (OnExpanded)
         OnExpanded(this);
@@ -214,7 +225,7 @@ void TmvExpandingPanel::SetExpandedHeight(int aValue)
 {
     FExpandedHeight = aValue;
     if (FExpanded && Horizontal())
-        setFixedHeight(qMax(0, aValue + TitleStripSize));
+        setFixedHeight(OpenSize(aValue + TitleStripSize));
 }
 
 void TmvExpandingPanel::SetExpandedWidth(int aValue)
@@ -243,16 +254,16 @@ void TmvExpandingPanel::SetTitleFont(const QFont& aValue)
     mTitleNamePanel->update();
 }
 
-void TmvExpandingPanel::SetAlignment(TAlign aValue)
+void TmvExpandingPanel::SetAlign(TAlign aValue)
 {
-    if (aValue == FAlignment)
+    if (aValue == FAlign)
         return;
     // Only a change between the height-changing and the width-changing alignments (or
     // none) touches the size.
     const auto kind = [](TAlign aAlign) {
         return aAlign == alTop || aAlign == alBottom ? 0 : aAlign == alLeft || aAlign == alRight ? 1 : 2;
     };
-    const bool sameKind = kind(aValue) == kind(FAlignment);
+    const bool sameKind = kind(aValue) == kind(FAlign);
     if (!sameKind) {
         if (Horizontal()) {
             setMinimumHeight(0);
@@ -262,16 +273,16 @@ void TmvExpandingPanel::SetAlignment(TAlign aValue)
             setMaximumWidth(QWIDGETSIZE_MAX);
         }
     }
-    FAlignment = aValue;
+    FAlign = aValue;
     mTitleNamePanel->SetVertical(Sideways());
     UpdateMargins();
     ArrangeParts();
     if (sameKind)
         return;
     if (Horizontal())
-        setFixedHeight(FExpanded ? qMax(0, FExpandedHeight) : TitleStripSize);
+        setFixedHeight(FExpanded ? OpenSize(FExpandedHeight) : TitleStripSize);
     else if (Sideways())
-        setFixedWidth(FExpanded ? qMax(0, FExpandedWidth) : TitleStripSize);
+        setFixedWidth(FExpanded ? OpenSize(FExpandedWidth) : TitleStripSize);
 }
 
 QWidget* TmvExpandingPanel::Content()

@@ -87,7 +87,7 @@ class TmvExpandingPanel : public QFrame
     Q_PROPERTY(int ExpandedHeight READ ExpandedHeight WRITE SetExpandedHeight)
     Q_PROPERTY(int ExpandedWidth READ ExpandedWidth WRITE SetExpandedWidth)
     Q_PROPERTY(QFont TitleFont READ TitleFont WRITE SetTitleFont)
-    Q_PROPERTY(TAlign Alignment READ Alignment WRITE SetAlignment)
+    Q_PROPERTY(TAlign Align READ Align WRITE SetAlign)
 
 public:
     enum TAlign { alTop, alBottom, alLeft, alRight, alNone };
@@ -111,6 +111,7 @@ public:
     void Collapse();
     void Expand();
 
+    // The size of the open panel; one smaller than the strip opens to the strip's size.
     int ExpandedHeight() const { return FExpandedHeight; }
     // While open and aligned top or bottom the panel becomes aValue plus the strip high.
     void SetExpandedHeight(int aValue);
@@ -122,8 +123,8 @@ public:
     QFont TitleFont() const;
     void SetTitleFont(const QFont& aValue);
 
-    TAlign Alignment() const { return FAlignment; }
-    void SetAlignment(TAlign aValue);
+    TAlign Align() const { return FAlign; }
+    void SetAlign(TAlign aValue);
 
     // The area beside the strip for the owner's widgets; created on first use.
     QWidget* Content();
@@ -142,8 +143,8 @@ protected:
     void childEvent(QChildEvent* aEvent) override;
 
 private:
-    bool Horizontal() const { return FAlignment == alTop || FAlignment == alBottom; }
-    bool Sideways() const { return FAlignment == alLeft || FAlignment == alRight; }
+    bool Horizontal() const { return FAlign == alTop || FAlign == alBottom; }
+    bool Sideways() const { return FAlign == alLeft || FAlign == alRight; }
     void ArrangeParts();
     void UpdateMargins();
     void HideChildren();
@@ -153,7 +154,7 @@ private:
     bool FExpanded = true;
     int FExpandedHeight = 0;
     int FExpandedWidth = 0;
-    TAlign FAlignment = alTop;
+    TAlign FAlign = alTop;
     QPointer<QWidget> FContent;
     // Children this panel hid on closing, to be shown again on opening.
     QList<QPointer<QWidget>> FHiddenChildren;
