@@ -60,8 +60,10 @@ void TfrmMainWindow::LoadGeneralSettings()
 {
     TVarnexSettings* settings = VarnexSettings();
     const pugi::xml_node general = settings->GeneralRoot();
-    paScriptPanel->SetExpanded(settings->ReadBool(general, QStringLiteral("ScripPanelExpanded"), false));
+    // The height first: an open panel given a height adds its title strip to it, and the panel
+    // would start taller than it opens by hand.
     paScriptPanel->SetExpandedHeight(GetAttrInt(QStringLiteral("ScriptPanelHeight"), general, 220));
+    paScriptPanel->SetExpanded(settings->ReadBool(general, QStringLiteral("ScripPanelExpanded"), false));
     mSendMRUWidth = GetAttrInt(QStringLiteral("vtSendWidth"), general, -1);
     SetItems(ui->cbPrefix, FromCommaText(GetAttrString(QStringLiteral("PrefixMRU"), general, QString())));
     SetItems(ui->cbPostfix,

@@ -118,6 +118,7 @@ private slots:
         Action(*window, "acSend")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F9));
         Action(*window, "acComOn")->setShortcuts({});
         Find<TmvExpandingPanel>(*window, "paScriptPanel")->SetExpanded(true);
+        const int panelHeight = Find<TmvExpandingPanel>(*window, "paScriptPanel")->maximumHeight();
         Action(*window, "acHideParameter")->trigger();
         Action(*window, "acAutoScroll")->trigger();
         Find<QCheckBox>(*window, "cbDump")->click();
@@ -141,6 +142,7 @@ private slots:
         QVERIFY(Action(*window, "acComOn")->shortcuts().isEmpty());
         QCOMPARE(Action(*window, "acExit")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F4));
         QVERIFY(Find<TmvExpandingPanel>(*window, "paScriptPanel")->Expanded());
+        QCOMPARE(Find<TmvExpandingPanel>(*window, "paScriptPanel")->maximumHeight(), panelHeight);
         QVERIFY(!Action(*window, "acHideParameter")->isChecked());
         QVERIFY(!Action(*window, "acAutoScroll")->isChecked());
         QVERIFY(Find<QCheckBox>(*window, "cbDump")->isChecked());
