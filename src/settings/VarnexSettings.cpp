@@ -1,5 +1,7 @@
 #include "settings/VarnexSettings.h"
 
+#include "VarnexVersion.h"
+
 #include "base/VarnexError.h"
 #include "notation/StringEncoder.h"
 #include "serial/PortRegistry.h"
@@ -172,7 +174,7 @@ QString TVarnexSettings::GetSettingsFilePath() const
 
 QString TVarnexSettings::DefaultUpdateUrl()
 {
-    return QStringLiteral("https://updates.varnex.invalid/UpdateService.asmx");
+    return QStringLiteral(VARNEX_UPDATE_ENDPOINT);
 }
 
 bool TVarnexSettings::ReadBool(pugi::xml_node aElement, const QString& aName, bool aDefault)

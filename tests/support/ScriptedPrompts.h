@@ -27,6 +27,8 @@ public:
     {
         Questions << aText;
         Titles << aTitle;
+        if (OnAsk)
+            OnAsk();
         Defaults << aDefault;
         if (!Answers.isEmpty())
             return Answers.takeFirst();
@@ -39,6 +41,8 @@ public:
     QStringList Titles;
     QList<TButton> Answers;
     QList<std::optional<TButton>> Defaults;
+    // Runs while a question is "on screen".
+    std::function<void()> OnAsk;
     // Runs while a notice is "on screen", as the user would act meanwhile.
     std::function<void(const QString&)> OnMessage;
 };
