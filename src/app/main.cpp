@@ -11,6 +11,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QTimer>
 
 #include <cstdlib>
 #include <optional>
@@ -77,6 +78,8 @@ int main(int argc, char* argv[])
     {
         TfrmMainWindow window(StartPortFromArguments(parser.positionalArguments()));
         window.show();
+        // Once the window is on screen: the first start's question comes over it.
+        QTimer::singleShot(0, &window, [&window] { Guarded([&window] { window.AutoUpdateAtStart(); }); });
         result = app.exec();
         Guarded([&] { VarnexSettings()->SavePortBindings(registry); });
     }

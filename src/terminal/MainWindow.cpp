@@ -11,6 +11,7 @@
 #include "terminal/HistoryRecorder.h"
 #include "terminal/TerminalSession.h"
 #include "terminal/Token.h"
+#include "update/UpdateHandler.h"
 #include "ui_MainWindow.h"
 #include "VarnexVersion.h"
 
@@ -66,9 +67,6 @@ void TfrmMainWindow::FormCreate()
     mHistory = new THistoryRecorder(*mSession, this);
     mSender = new TFileSender(*mSession, this);
 
-    for (QAction* action : {ui->acHelpOnline, ui->acReleaseNotes, ui->acCheckUpdate, ui->acShowAbout})
-        action->setEnabled(false);
-
     mAutoScroll = true;
     ui->memReceive->SetAutoScroll(mAutoScroll);
 
@@ -101,6 +99,7 @@ void TfrmMainWindow::FormCreate()
     MarkToggles();
     ConnectSession();
     ConnectActions();
+    ConnectHelpActions();
     ConnectCommandActions();
     // Command shortcuts see the window's keys before the focused control does.
     qApp->installEventFilter(this);
@@ -153,6 +152,8 @@ void TfrmMainWindow::ConnectActions()
 void TfrmMainWindow::showEvent(QShowEvent* aEvent)
 {
     QMainWindow::showEvent(aEvent);
+    // What an earlier update left behind.
+    TUpdateHandler::DeleteUpdateBat();
     if (!mShown) {
         mShown = true;
         FormShow();
@@ -214,6 +215,8 @@ void TfrmMainWindow::closeEvent(QCloseEvent* aEvent)
 
 void TfrmMainWindow::FormDestroy()
 {
+    // A check waiting on a silent server must not hold the program.
+    StopUpdateChecks();
     qApp->removeEventFilter(this);
     if (timerPollEvent)
         timerPollEvent->stop();

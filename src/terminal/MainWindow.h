@@ -30,6 +30,7 @@ class TTermCom;
 class TTerminalSession;
 class TmvExpandingPanel;
 class TTokenList;
+class TUpdateThread;
 
 namespace Ui {
 class TfrmMainWindow;
@@ -46,6 +47,15 @@ public:
     ~TfrmMainWindow() override;
 
     TTerminalSession* Session() const { return mSession; }
+
+    // The update check: once a month at start when the user agreed (asked at the first start),
+    // by hand from the menu. The service address is "NextUpdateUrl", or VARNEX_UPDATE_URL
+    // when set.
+    void AutoUpdateAtStart();
+    TUpdateThread* StartUpdateThread(bool aManualUpdate);
+    static QString UpdateAddress();
+    // Ends running checks; false when one has not ended within aWaitMs (-1: no limit).
+    bool StopUpdateChecks(int aWaitMs = -1);
     THistoryRecorder* HistoryRecorder() const { return mHistory; }
     TFileSender* FileSender() const { return mSender; }
     TTermCom* Com() const { return mCom; }
@@ -141,6 +151,11 @@ private:
     void acComPropExecute();
     void acPortPropExecute();
     void acShowSettingsExecute();
+    void ConnectHelpActions();
+    void acCheckUpdateExecute();
+    void acReleaseNotesExecute();
+    void acHelpOnlineExecute();
+    void acShowAboutExecute();
     void acExitExecute();
     void acSendExecute();
     void acAutoScrollExecute();
