@@ -31,22 +31,21 @@ bool TComMv::Eigenschaften()
     if (texts.isEmpty())
         GetProbedPortList(texts);
 
+    // Looking at a port never opens it: that would toggle DTR and RTS on every device listed.
+    const TPortRegistry& registry = TPortRegistry::Instance();
     QList<TPortEntry> entries;
     for (const QString& text : std::as_const(texts)) {
-        // Opening real devices can take a moment each; keep the window alive meanwhile.
-        QCoreApplication::processEvents();
         const int number = PortNumberFromEntry(text);
-        bool available = false;
-        if (number >= 0) {
-            std::unique_ptr<ISerialDevice> probe = TPortRegistry::Instance().CreateDevice(number);
-            if (probe && probe->Open()) {
-                probe->Close();
-                available = true;
-            }
-        }
-        // The port in use may well refuse a second open; it stays selectable all the same.
+        TPortAvailability availability;
+        if (number >= 0)
+            availability = registry.Availability(number);
+        else
+            availability.State = TPortAvailability::TState::Missing;
+        // The port in use holds its own lock and may refuse a second open; it stays
+        // selectable all the same.
         const bool current = number >= 0 && number == Port();
-        entries << TPortEntry{text, available || current, current};
+        entries << TPortEntry{text, availability.IsFree() || current, current,
+                              current ? QString() : availability.Why(registry.DevicePath(number))};
     }
     dialogs->SelectPort(*this, entries);
     return true;

@@ -63,12 +63,13 @@ TEinstellungen::TEinstellungen(TComMv& aPort, QWidget* aParent)
 
 TEinstellungen::~TEinstellungen() = default;
 
-void TEinstellungen::AddEntry(const QString& aText, bool aEnabled, bool aChecked)
+void TEinstellungen::AddEntry(const QString& aText, bool aEnabled, bool aChecked, const QString& aReason)
 {
     auto* radio = new QRadioButton(ui->RadioGb);
     // Device paths may contain '&', which would otherwise turn into a mnemonic.
     radio->setText(QString(aText).replace(u'&', QStringLiteral("&&")));
     radio->setEnabled(aEnabled);
+    radio->setToolTip(aReason);
     FFilling = true;
     FGroup->addButton(radio, int(FEntries.size()));
     radio->setChecked(aChecked);

@@ -46,7 +46,7 @@ public:
     ~TEinstellungen() override;
 
     // One radio per port, in the order added; a checked entry is the port in use.
-    void AddEntry(const QString& aText, bool aEnabled, bool aChecked);
+    void AddEntry(const QString& aText, bool aEnabled, bool aChecked, const QString& aReason = QString());
     // Places the radios column by column and fixes the dialog's size.
     void ArrangeEntries(int aWidestText);
 

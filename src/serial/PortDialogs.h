@@ -13,6 +13,7 @@ struct TPortEntry
     QString Text;         // "Com3 (ttyS2)"; the number parses from the fourth character on
     bool Enabled = true;  // false for a port that cannot be opened right now
     bool Current = false; // the port in use
+    QString Reason;       // why it cannot be opened, for a disabled entry
 };
 
 // The port's dialogs, installed by the user interface. The port classes ask through it and

@@ -1,8 +1,29 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QSerialPortInfo;
+
+// Whether a device could be opened right now, told without opening it: opening a tty raises
+// DTR and RTS and closing drops them, which resets most microcontroller boards and hangs up
+// modems.
+struct TPortAvailability
+{
+    enum class TState {
+        Free,     // nothing known against opening it
+        Missing,  // no such device
+        NoAccess, // the user may not read and write it
+        Locked    // another live process holds it (lock file, or in use on Windows)
+    };
+    TState State = TState::Free;
+    qint64 LockOwner = 0; // the process named by the lock file, when known
+    QString LockFile;
+
+    bool IsFree() const { return State == TState::Free; }
+    // Why the device cannot be used, for the user; empty when it is free.
+    QString Why(const QString& aPath) const;
+};
 
 // How the operating system names serial ports, and which port numbers are fixed to which
 // device. One implementation per system family, chosen by the build (PortNames_unix.cpp,
@@ -19,5 +40,10 @@ QString SystemName(const QSerialPortInfo& aInfo);
 // Shown after "COMn" in the port list, so the user recognises the device: the device file
 // for a fixed number, the whole path for a bound one. Empty where "COMn" says it all.
 QString EntryDetail(const QString& aPath, bool aBound);
+
+TPortAvailability Availability(const QString& aPath);
+// Where lock files ("LCK..ttyUSB0") are looked for; tests use folders of their own.
+QStringList LockDirectories();
+void SetLockDirectories(const QStringList& aDirs);
 
 } // namespace PortNames

@@ -1,7 +1,15 @@
 #include "serial/PortNames.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <limits>
+#include <unistd.h>
 
 namespace {
 
@@ -53,6 +61,92 @@ QString EntryDetail(const QString& aPath, bool aBound)
     if (aPath.isEmpty())
         return {};
     return aBound ? aPath : QFileInfo(aPath).fileName();
+}
+
+} // namespace PortNames
+
+namespace {
+
+QStringList& LockDirs()
+{
+    // The folders serial programs write "LCK..name" into (QSerialPort's choice among them is
+    // the first it may write to).
+    static QStringList dirs = {QStringLiteral("/var/lock"),       QStringLiteral("/run/lock"),
+                               QStringLiteral("/etc/locks"),      QStringLiteral("/var/spool/locks"),
+                               QStringLiteral("/var/spool/uucp"), QDir::tempPath()};
+    return dirs;
+}
+
+// The process a lock file names: ASCII decimal (QLockFile, UUCP style) or, in old files, a
+// binary int.
+qint64 LockOwner(const QString& aFile)
+{
+    QFile file(aFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray head = file.read(64);
+    bool ok = false;
+    const qint64 pid =
+        head.left(head.indexOf('\n') < 0 ? head.size() : head.indexOf('\n')).trimmed().toLongLong(&ok);
+    if (ok)
+        return pid;
+    if (head.size() == int(sizeof(qint32))) {
+        qint32 binary = 0;
+        std::memcpy(&binary, head.constData(), sizeof binary);
+        return binary;
+    }
+    return 0;
+}
+
+bool IsAlive(qint64 aPid)
+{
+    if (aPid <= 0 || aPid > std::numeric_limits<pid_t>::max())
+        return false;
+    return ::kill(pid_t(aPid), 0) == 0 || errno == EPERM;
+}
+
+} // namespace
+
+namespace PortNames {
+
+QStringList LockDirectories()
+{
+    return LockDirs();
+}
+
+void SetLockDirectories(const QStringList& aDirs)
+{
+    LockDirs() = aDirs;
+}
+
+TPortAvailability Availability(const QString& aPath)
+{
+    TPortAvailability result;
+    const QByteArray native = QFile::encodeName(aPath);
+    if (aPath.isEmpty() || ::access(native.constData(), F_OK) != 0) {
+        result.State = TPortAvailability::TState::Missing;
+        return result;
+    }
+    if (::access(native.constData(), R_OK | W_OK) != 0) {
+        result.State = TPortAvailability::TState::NoAccess;
+        return result;
+    }
+    // A lock of a process that has ended is stale: the next program to open the port takes
+    // it over.
+    const QString lockName = QStringLiteral("LCK..") + QFileInfo(aPath).fileName();
+    for (const QString& dir : LockDirs()) {
+        const QString file = QDir(dir).filePath(lockName);
+        if (!QFileInfo::exists(file))
+            continue;
+        const qint64 owner = LockOwner(file);
+        if (IsAlive(owner)) {
+            result.State = TPortAvailability::TState::Locked;
+            result.LockOwner = owner;
+            result.LockFile = file;
+            return result;
+        }
+    }
+    return result;
 }
 
 } // namespace PortNames

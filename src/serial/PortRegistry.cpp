@@ -12,6 +12,33 @@ TPortRegistry& TPortRegistry::Instance()
     return registry;
 }
 
+QString TPortAvailability::Why(const QString& aPath) const
+{
+    switch (State) {
+    case TState::Free: return {};
+    case TState::Missing: return QStringLiteral("Das Gerät %1 ist nicht vorhanden.").arg(aPath);
+    case TState::NoAccess:
+        return QStringLiteral("Keine Berechtigung, %1 zu lesen und zu schreiben (Gruppe dialout?).")
+            .arg(aPath);
+    case TState::Locked:
+        if (LockOwner > 0)
+            return QStringLiteral("%1 wird von Prozess %2 benutzt (Sperrdatei %3).")
+                .arg(aPath)
+                .arg(LockOwner)
+                .arg(LockFile);
+        return QStringLiteral("%1 wird von einem anderen Programm benutzt.").arg(aPath);
+    }
+    return {};
+}
+
+TPortAvailability TPortRegistry::Availability(int aPort) const
+{
+    // The loopback is the program's own; looking at it changes nothing.
+    if (aPort == kLoopbackPort)
+        return {};
+    return PortNames::Availability(DevicePath(aPort));
+}
+
 QString TPortRegistry::DevicePath(int aPort) const
 {
     if (aPort == kLoopbackPort)

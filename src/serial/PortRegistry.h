@@ -1,6 +1,7 @@
 #pragma once
 
 #include "serial/ISerialDevice.h"
+#include "serial/PortNames.h"
 
 #include <QMap>
 #include <QString>
@@ -38,6 +39,9 @@ public:
     QStringList BindFromText(const QString& aText);
     void Unbind(int aPort);
     QMap<int, QString> Bindings() const { return FBindings; }
+
+    // Whether the port could be opened now, without opening it.
+    TPortAvailability Availability(int aPort) const;
 
     // A new, closed device for the port; nullptr when the number names no device.
     std::unique_ptr<ISerialDevice> CreateDevice(int aPort) const;

@@ -350,30 +350,16 @@ int T_QCCom32::PortNumberFromEntry(const QString& aEntry)
 
 void T_QCCom32::GetProbedPortList(QStringList& aList)
 {
+    // Asked without opening: an open would toggle DTR and RTS on every port tried.
+    const TPortRegistry& registry = TPortRegistry::Instance();
     int misses = 0;
     for (int n = 1; misses < 3 && n <= kMaxProbedPort; ++n) {
-        QCoreApplication::processEvents();
-        std::unique_ptr<ISerialDevice> device = TPortRegistry::Instance().CreateDevice(n);
-        if (!device) {
-            if (n > 4)
-                ++misses;
-            continue;
-        }
-        if (device->Open()) {
-            aList << QStringLiteral("Com %1").arg(n);
-            device->Close();
-            continue;
-        }
-        switch (device->LastOpenError()) {
-        case ISerialDevice::TOpenError::Busy:
+        const QString path = registry.DevicePath(n);
+        if (!path.isEmpty() && registry.Availability(n).State != TPortAvailability::TState::Missing) {
             aList << QStringLiteral("Com %1").arg(n);
             misses = 0;
-            break;
-        case ISerialDevice::TOpenError::NotFound:
-            if (n > 4)
-                ++misses;
-            break;
-        default: break;
+        } else if (n > 4) {
+            ++misses;
         }
     }
 }

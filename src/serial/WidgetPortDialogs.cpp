@@ -26,7 +26,7 @@ void TWidgetPortDialogs::SelectPort(TComMv& aPort, const QList<TPortEntry>& aEnt
     int widest = 0;
     for (const TPortEntry& entry : aEntries) {
         widest = qMax(widest, dialog.TextWidth(entry.Text));
-        dialog.AddEntry(entry.Text, entry.Enabled, entry.Current);
+        dialog.AddEntry(entry.Text, entry.Enabled, entry.Current, entry.Reason);
     }
     dialog.ArrangeEntries(widest);
     ExecDialog(&dialog);

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QtTest>
 
@@ -57,6 +58,7 @@ private slots:
     // Entries
     void entriesCaptionsAndMarks();
     void openCurrentPortStaysEnabled();
+    void lookingAtThePortsOpensNone();
     void choosingAnEntry();
     void choosingByKeyboard();
     void okCloses();
@@ -69,8 +71,20 @@ private slots:
 private:
     // Runs the dialog of FPort; aCheck sees it while it is shown and may close it.
     void RunDialog(const std::function<void(TEinstellungen&)>& aCheck);
-    // Makes aPort's devices open (or fail to); numbers not set here have no device.
-    void SetOpenable(int aPort, bool aOpens) { FOpenable[aPort] = aOpens; }
+    // Makes aPort's devices open (or fail to); numbers not set here have no device. A bound
+    // port's device node is there exactly when it opens.
+    void SetOpenable(int aPort, bool aOpens)
+    {
+        FOpenable[aPort] = aOpens;
+        const QString path = TPortRegistry::Instance().DevicePath(aPort);
+        if (aPort >= TPortRegistry::kFirstBoundPort && path.startsWith(FDir.path())) {
+            QFile node(path);
+            if (aOpens)
+                QVERIFY(node.open(QIODevice::WriteOnly));
+            else
+                node.remove();
+        }
+    }
 
     std::unique_ptr<TScriptedDialogs> FPrompts;
     std::unique_ptr<TTermCom> FPort;
@@ -271,18 +285,54 @@ void TstEinstellungen::entriesCaptionsAndMarks()
             const int port = T_QCCom32::PortNumberFromEntry(radio->text());
             // Current although its device cannot be opened: marked and selectable.
             QCOMPARE(radio->isChecked(), port == kBoundA);
-            const bool opens = FOpenable.value(port, false);
-            QVERIFY2(radio->isEnabled() == (opens || port == kBoundA), qPrintable(radio->text()));
         }
         QVERIFY(EntryFor(radios, TPortRegistry::kLoopbackPort)->isEnabled());
+        QVERIFY(EntryFor(radios, kBoundA)->isEnabled());
         QVERIFY(EntryFor(radios, kBoundB)->isEnabled());
     });
-    // Every probe that opened was closed again, and the port was left alone.
-    for (const auto& [port, state] : std::as_const(FDevices))
-        QVERIFY2(!state->IsOpen, qPrintable(QString::number(port)));
+    // Looking opened nothing, and the port was left alone.
+    QCOMPARE(FDevices.size(), 0);
     QCOMPARE(FPort->Port(), kBoundA);
     QVERIFY(!FPort->Opened());
     QVERIFY(FPrompts->Questions.isEmpty());
+}
+
+void TstEinstellungen::lookingAtThePortsOpensNone()
+{
+    // A: its node is gone. B: free. C: held by a live process. D: a lock left by a process
+    // that has ended.
+    constexpr int kBoundC = 102;
+    constexpr int kBoundD = 103;
+    TPortRegistry& registry = TPortRegistry::Instance();
+    QVERIFY(registry.Bind(kBoundC, FDir.filePath(QStringLiteral("ttyC"))));
+    QVERIFY(registry.Bind(kBoundD, FDir.filePath(QStringLiteral("ttyD"))));
+    SetOpenable(kBoundA, false);
+    for (int port : {kBoundB, kBoundC, kBoundD})
+        SetOpenable(port, true);
+    const QStringList lockDirs = PortNames::LockDirectories();
+    PortNames::SetLockDirectories({FDir.path()});
+    auto writeLock = [&](const char* aName, const QByteArray& aPid) {
+        QFile lock(FDir.filePath(QLatin1String(aName)));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(aPid + "\n");
+    };
+    writeLock("LCK..ttyC", QByteArray::number(QCoreApplication::applicationPid()));
+    writeLock("LCK..ttyD", "99999999");
+    FPort->SetPort(TPortRegistry::kLoopbackPort);
+
+    RunDialog([&](TEinstellungen& aDialog) {
+        const QList<QRadioButton*> radios = aDialog.Entries();
+        QVERIFY(!EntryFor(radios, kBoundA)->isEnabled());
+        QVERIFY(EntryFor(radios, kBoundB)->isEnabled());
+        QVERIFY(!EntryFor(radios, kBoundC)->isEnabled());
+        QVERIFY(EntryFor(radios, kBoundC)->toolTip().contains(QStringLiteral("LCK..ttyC")));
+        QVERIFY(EntryFor(radios, kBoundD)->isEnabled());
+        aDialog.accept();
+    });
+    PortNames::SetLockDirectories(lockDirs);
+    registry.Unbind(kBoundC);
+    registry.Unbind(kBoundD);
+    QCOMPARE(FDevices.size(), 0);
 }
 
 void TstEinstellungen::openCurrentPortStaysEnabled()

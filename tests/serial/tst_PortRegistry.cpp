@@ -3,10 +3,16 @@
 #include "serial/PortRegistry.h"
 #include "serial/QCCom32.h"
 
+#include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 class TstPortRegistry : public QObject
 {
@@ -36,8 +42,9 @@ private slots:
     void portNumberFromEntry_data();
     void portNumberFromEntry();
     void registryPortList();
-    void probedPortList_data();
     void probedPortList();
+    void availabilityWithoutOpening_data();
+    void availabilityWithoutOpening();
 
 private:
     // The registry lives as long as the process; every test leaves the bindings as it found them.
@@ -336,60 +343,81 @@ void TstPortRegistry::registryPortList()
     }
 }
 
-void TstPortRegistry::probedPortList_data()
-{
-    // One letter per port from 1 on: O opens, B busy, N not found, E other error,
-    // X no device at all; ports beyond the text are not found.
-    QTest::addColumn<QString>("ports");
-    QTest::addColumn<QStringList>("found");
-    QTest::addColumn<int>("lastProbed");
-
-    QTest::newRow("only port 1") << "ON" << QStringList{"Com 1"} << 7;
-    QTest::newRow("no ports") << "" << QStringList{} << 7;
-    QTest::newRow("busy port resets the misses") << "ONNNNB" << QStringList{"Com 1", "Com 6"} << 9;
-    QTest::newRow("no device objects") << "OX" << QStringList{"Com 1"} << 7;
-    QTest::newRow("misses below 5 do not count") << "NNNNO" << QStringList{"Com 5"} << 8;
-    QTest::newRow("busy after the third miss") << "ONNNNNNB" << QStringList{"Com 1"} << 7;
-    QTest::newRow("several") << "OBOB" << QStringList{"Com 1", "Com 2", "Com 3", "Com 4"} << 7;
-}
-
 void TstPortRegistry::probedPortList()
 {
-    QFETCH(QString, ports);
-    QFETCH(QStringList, found);
-    QFETCH(int, lastProbed);
-
-    QList<int> probed;
-    QList<std::shared_ptr<TFakeDeviceState>> states;
-    TPortRegistry::Instance().SetDeviceFactory([&](int aPort) -> std::unique_ptr<ISerialDevice> {
-        probed << aPort;
-        const QChar kind = aPort >= 1 && aPort <= ports.size() ? ports.at(aPort - 1) : QChar(u'N');
-        if (kind == u'X')
-            return nullptr;
-        auto state = std::make_shared<TFakeDeviceState>();
-        state->OpenFails = kind != u'O';
-        state->OpenError = kind == u'B' ? ISerialDevice::TOpenError::Busy
-            : kind == u'E'              ? ISerialDevice::TOpenError::Other
-                                        : ISerialDevice::TOpenError::NotFound;
-        states << state;
-        return std::make_unique<TFakeSerialDevice>(state);
+    // The probe looks at the device nodes only: it creates no device and opens nothing.
+    int created = 0;
+    TPortRegistry::Instance().SetDeviceFactory([&](int) -> std::unique_ptr<ISerialDevice> {
+        ++created;
+        return std::make_unique<TFakeSerialDevice>(std::make_shared<TFakeDeviceState>());
     });
-
     T_QCCom32 port;
     QStringList list;
     port.GetProbedPortList(list);
-    QCOMPARE(list, found);
-
-    QList<int> expected;
-    for (int n = 1; n <= lastProbed; ++n)
-        expected << n;
-    QCOMPARE(probed, expected);
-    // The probe leaves every port closed.
-    for (const auto& state : std::as_const(states)) {
-        QVERIFY(!state->IsOpen);
-        QCOMPARE(state->Closes, state->Opens);
+    QCOMPARE(created, 0);
+    for (const QString& entry : std::as_const(list)) {
+        const int number = entry.mid(4).toInt();
+        QVERIFY2(QFileInfo::exists(TPortRegistry::Instance().DevicePath(number)), qPrintable(entry));
     }
     QVERIFY(!port.Opened());
+}
+
+void TstPortRegistry::availabilityWithoutOpening_data()
+{
+    // What the device node is, and what a lock file beside it says.
+    QTest::addColumn<QString>("node");
+    QTest::addColumn<QByteArray>("lock");
+    QTest::addColumn<int>("state");
+    using S = TPortAvailability::TState;
+    const QByteArray self = QByteArray::number(QCoreApplication::applicationPid());
+    QTest::newRow("free") << "file" << QByteArray() << int(S::Free);
+    QTest::newRow("missing") << "none" << QByteArray() << int(S::Missing);
+    QTest::newRow("locked by a live process")
+        << "file" << QByteArray("      " + self + "\n") << int(S::Locked);
+    QTest::newRow("QLockFile style") << "file" << QByteArray(self + "\nvarnex\nhost\n") << int(S::Locked);
+    QTest::newRow("stale lock of an ended process") << "file" << QByteArray("99999999\n") << int(S::Free);
+    QTest::newRow("unreadable lock") << "file" << QByteArray("kein pid") << int(S::Free);
+#ifdef Q_OS_UNIX
+    if (::geteuid() != 0)
+        QTest::newRow("no permission") << "private" << QByteArray() << int(S::NoAccess);
+#endif
+}
+
+void TstPortRegistry::availabilityWithoutOpening()
+{
+    QFETCH(QString, node);
+    QFETCH(QByteArray, lock);
+    QFETCH(int, state);
+    QTemporaryDir dir;
+    const QStringList lockDirs = PortNames::LockDirectories();
+    PortNames::SetLockDirectories({dir.filePath(QStringLiteral("none")), dir.path()});
+    const QString path = dir.filePath(QStringLiteral("ttyTest0"));
+    if (node != QLatin1String("none")) {
+        QFile device(path);
+        QVERIFY(device.open(QIODevice::WriteOnly));
+        if (node == QLatin1String("private"))
+            device.setPermissions(QFile::ReadOwner);
+    }
+    if (!lock.isEmpty()) {
+        QFile file(dir.filePath(QStringLiteral("LCK..ttyTest0")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(lock);
+    }
+    int created = 0;
+    TPortRegistry& registry = TPortRegistry::Instance();
+    registry.SetDeviceFactory([&](int) -> std::unique_ptr<ISerialDevice> {
+        ++created;
+        return nullptr;
+    });
+    QVERIFY(registry.Bind(150, path));
+    const TPortAvailability availability = registry.Availability(150);
+    registry.Unbind(150);
+    PortNames::SetLockDirectories(lockDirs);
+    QCOMPARE(int(availability.State), state);
+    QCOMPARE(availability.IsFree(), availability.Why(path).isEmpty());
+    if (availability.State == TPortAvailability::TState::Locked)
+        QVERIFY(availability.Why(path).contains(QString::number(QCoreApplication::applicationPid())));
+    QCOMPARE(created, 0);
 }
 
 QTEST_MAIN(TstPortRegistry)
