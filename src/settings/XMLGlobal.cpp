@@ -8,6 +8,8 @@
 #include <QSaveFile>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 constexpr unsigned kParseOptions =
@@ -21,6 +23,15 @@ struct TByteWriter final : pugi::xml_writer
         Bytes.append(static_cast<const char*>(aData), qsizetype(aSize));
     }
 };
+
+// Documents deeper than any the program writes are refused as they are read: removing or
+// printing a node recurses through its descendants, and a hostile file could exhaust the stack.
+QString TooDeep(const pugi::xml_document& aDocument)
+{
+    if (XMLDepth(aDocument) <= kMaxXMLDepth)
+        return {};
+    return QStringLiteral("zu tief verschachtelt, mehr als %1 Ebenen").arg(kMaxXMLDepth);
+}
 
 QString TimeFormat()
 {
@@ -247,16 +258,39 @@ TXMLDocument CreateDOMDocument()
     return std::make_shared<pugi::xml_document>();
 }
 
+int XMLDepth(const pugi::xml_node& aNode)
+{
+    // Walks without recursion, whatever the depth.
+    int deepest = 0;
+    int depth = 0;
+    pugi::xml_node node = aNode;
+    for (;;) {
+        if (const pugi::xml_node child = node.first_child()) {
+            node = child;
+            deepest = std::max(deepest, ++depth);
+            continue;
+        }
+        while (node != aNode && !node.next_sibling()) {
+            node = node.parent();
+            --depth;
+        }
+        if (node == aNode)
+            return deepest;
+        node = node.next_sibling();
+    }
+}
+
 bool LoadXMLText(pugi::xml_document& aDocument, const QString& aText, QString* aError)
 {
     const QByteArray bytes = aText.toUtf8();
     aDocument.reset();
     const pugi::xml_parse_result result =
         aDocument.load_buffer(bytes.constData(), size_t(bytes.size()), kParseOptions, pugi::encoding_utf8);
-    if (result)
+    const QString tooDeep = result ? TooDeep(aDocument) : QString();
+    if (result && tooDeep.isEmpty())
         return true;
     if (aError)
-        *aError = ParseErrorText(result, bytes);
+        *aError = result ? tooDeep : ParseErrorText(result, bytes);
     aDocument.reset();
     return false;
 }
@@ -273,10 +307,11 @@ bool LoadXMLFile(pugi::xml_document& aDocument, const QString& aPath, QString* a
     const QByteArray bytes = file.readAll();
     const pugi::xml_parse_result result =
         aDocument.load_buffer(bytes.constData(), size_t(bytes.size()), kParseOptions);
-    if (result)
+    const QString tooDeep = result ? TooDeep(aDocument) : QString();
+    if (result && tooDeep.isEmpty())
         return true;
     if (aError)
-        *aError = ParseErrorText(result, bytes);
+        *aError = result ? tooDeep : ParseErrorText(result, bytes);
     aDocument.reset();
     return false;
 }
@@ -375,6 +410,9 @@ QString FormatXMLText(const QString& aXMLText, const QString& aIndent)
         const QString source = QString::fromUtf8(bytes.mid(lineStart, lineEnd - lineStart)).trimmed();
         return QString::fromUtf8(result.description()) + kCrLf + kCrLf + source;
     }
+    const QString tooDeep = TooDeep(document);
+    if (!tooDeep.isEmpty())
+        return tooDeep;
     return DocumentToText(document, aIndent);
 }
 

@@ -51,6 +51,10 @@ TXMLDocument CreateDOMDocument();
 
 // Loading keeps comments and the declaration and drops whitespace between elements.
 // On failure aError receives the parser's reason with its position.
+// Files nested deeper than this are refused when read (see XMLDepth).
+inline constexpr int kMaxXMLDepth = 1000;
+// The number of node levels below aNode, counted without recursion.
+int XMLDepth(const pugi::xml_node& aNode);
 bool LoadXMLFile(pugi::xml_document& aDocument, const QString& aPath, QString* aError);
 bool LoadXMLText(pugi::xml_document& aDocument, const QString& aText, QString* aError);
 // Writes UTF-8 without added indentation, atomically (the old file stays whole until the

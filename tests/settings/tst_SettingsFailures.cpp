@@ -135,6 +135,11 @@ void TstSettingsFailures::damagedFileKeptAside_data()
     QTest::newRow("binary garbage") << garbage;
     QTest::newRow("garbage after a good start") << good.left(60) + garbage.left(4096);
     QTest::newRow("zero bytes") << QByteArray(4096, '\0');
+    // Parses, but nested so deep that removing the old port bindings at exit would recurse
+    // through the whole depth.
+    const int levels = 200'000;
+    QTest::newRow("nested 200000 deep in the ports") << "<Body Version=\"2\"><Ports>"
+            + QByteArray("<x>").repeated(levels) + QByteArray("</x>").repeated(levels) + "</Ports></Body>";
 }
 
 void TstSettingsFailures::damagedFileKeptAside()

@@ -271,6 +271,10 @@ private slots:
         for (int i = 0; i <= CommandTree::kMaxNesting; ++i)
             deep += "</MRU>";
         QTest::newRow("nested too deep") << deep + "</Body>";
+        // Foreign elements count as well: removing them would recurse through every level.
+        const int levels = 200'000;
+        QTest::newRow("foreign element nested 200000 deep") << "<Body><MRU Name=\"a\" Text=\"x\">"
+                + QByteArray("<x>").repeated(levels) + QByteArray("</x>").repeated(levels) + "</MRU></Body>";
     }
     void aBrokenCommandFileChangesNothing()
     {
