@@ -36,9 +36,12 @@ void TParser::ParseBlock(TAstBlock& aBlock, bool aIsProgram)
             Expect(TTokenKind::Semicolon);
             ParseDirectives(*decl.Routine, true);
             if (!decl.Routine->Forward) {
+                // Routines nest like statements: each level costs the compiler stack.
+                Enter(decl.Routine->Name.Pos);
                 decl.Routine->Block = std::make_unique<TAstBlock>();
                 ParseBlock(*decl.Routine->Block, false);
                 Expect(TTokenKind::Semicolon);
+                Leave();
             }
             aBlock.Decls.push_back(std::move(decl));
             break;

@@ -1020,6 +1020,9 @@ void TstPascalEngine::deepNestingIsACompileError_data()
     QTest::newRow("else if chain") << Program(QStringLiteral("if i = 0 then i := 1 else ").repeated(n)
                                                   + QStringLiteral("i := 2;"),
                                               QStringLiteral("var i: Integer;"));
+    const int routines = 18500;
+    QTest::newRow("nested procedures") << QStringLiteral("procedure p;\n").repeated(routines)
+            + QStringLiteral("begin end;\n").repeated(routines) + QStringLiteral("begin end.");
 }
 
 void TstPascalEngine::deepNestingIsACompileError()
