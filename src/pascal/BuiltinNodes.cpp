@@ -225,12 +225,13 @@ TStr TFormatNode::EvalStr(TRuntime& aRt) const
     }
     TStr out;
     QString error;
-    switch (FormatText(format, args, aRt.Limits.MaxStringOrArrayBytes, out, error)) {
+    // Charged piece by piece: one call with many wide directives may run for a while.
+    const auto work = [&aRt, this](qint64 aBytes) { aRt.Charge(aBytes + 256, Pos); };
+    switch (FormatText(format, args, aRt.Limits.MaxStringOrArrayBytes, out, error, work)) {
     case TFormatResult::BadFormat: aRt.Raise("EConvertError", error, Pos);
     case TFormatResult::TooLong: aRt.TooLarge(Pos);
     case TFormatResult::Ok: break;
     }
-    aRt.Charge(out.Length(), Pos);
     return out;
 }
 

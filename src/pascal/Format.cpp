@@ -156,7 +156,7 @@ std::string FixedText(double aValue, int aDecimals, bool aThousands)
 }
 
 TFormatResult FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aArgs, qint64 aMaxLength,
-                         TStr& aOut, QString& aError)
+                         TStr& aOut, QString& aError, const std::function<void(qint64)>& aWork)
 {
     const char* f = aFormat.Data();
     const qint64 n = aFormat.Length();
@@ -264,8 +264,10 @@ TFormatResult FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aAr
                     static_cast<unsigned long long>(negative ? 0 - quint64(a.Int) : quint64(a.Int)));
             }
             digits = buf;
-            while (precision > 0 && int(digits.size()) < precision)
-                digits.insert(digits.begin(), '0');
+            if (precision > aMaxLength)
+                return TFormatResult::TooLong;
+            if (precision > int(digits.size()))
+                digits.insert(0, std::size_t(precision) - digits.size(), '0');
             if (negative)
                 text.push_back('-');
             text.append(digits);
@@ -303,7 +305,12 @@ TFormatResult FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aAr
             break;
         default: return fail(start);
         }
+        if (width > aMaxLength)
+            return TFormatResult::TooLong;
+        const std::size_t before = out.size();
         out += Pad(text, width, left);
+        if (aWork)
+            aWork(qint64(out.size() - before));
         ++i;
     }
     if (qint64(out.size()) > aMaxLength)

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 // SysUtils.Format: the argument list and the formatting itself.
@@ -23,9 +24,10 @@ enum class TFormatResult : unsigned char { Ok, BadFormat, TooLong };
 // Formats aFormat with aArgs as Free Pascal's Format does for %d %u %x %e %f %g %n %s %%
 // with index, '-', width and precision (also '*'). A bad directive or an argument of the
 // wrong kind gives BadFormat with the directive named in aError; a result longer than
-// aMaxLength gives TooLong.
+// aMaxLength gives TooLong. aWork hears of every piece written (its length), so a long
+// format can be charged to the script's time as it goes.
 TFormatResult FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aArgs, qint64 aMaxLength,
-                         TStr& aOut, QString& aError);
+                         TStr& aOut, QString& aError, const std::function<void(qint64)>& aWork = {});
 
 // Fixed-point text of aValue with aDecimals digits after the point, rounding half away from
 // zero on the decimal digits; with aThousands the integer part gets ',' separators.

@@ -130,6 +130,7 @@ private slots:
     void timeLimitEndsEndlessLoop();
     void timeLimitIsNotCatchable();
     void timeLimitStopsSlowSearch();
+    void wideFormatPaddingIsLinear();
     void sleepCountsTowardTimeLimit();
     void recursionLimit();
     void deepRecursionStaysOnTheStack();
@@ -954,6 +955,16 @@ void TstPascalEngine::timeLimitStopsSlowSearch()
                            QStringLiteral("var a, b: string;"))),
              QByteArray("!run: Zeitlimit von 200 ms überschritten (5:18)"));
     QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+}
+
+void TstPascalEngine::wideFormatPaddingIsLinear()
+{
+    // 600 directives padded to 99,999 digits: 60 MB written once each, not zero by zero.
+    TScript s;
+    QCOMPARE(s.Run(Program(QStringLiteral("s := Format(DupeString('%0:.99999d', 600), [7]);\n"
+                                          "writeln(IntToStr(Length(s)) + ' ' + Copy(s, 99997, 5));"),
+                           QStringLiteral("var s: string;"))),
+             QByteArray("59999400 00700\n"));
 }
 
 void TstPascalEngine::sleepCountsTowardTimeLimit()
