@@ -611,7 +611,13 @@ bool LoadRtf(const QByteArray& aRtf, QTextDocument& aDocument, QString* aError)
         aError->clear();
     aDocument.clear();
     TRtfReader reader(aRtf, aDocument);
-    return reader.Read(aError);
+    // One edit block: otherwise every insert lays the paragraph out anew, and a paragraph
+    // with many style changes reads in quadratic time.
+    QTextCursor block(&aDocument);
+    block.beginEditBlock();
+    const bool read = reader.Read(aError);
+    block.endEditBlock();
+    return read;
 }
 
 QString RtfToHtml(const QByteArray& aRtf, QString* aError)
