@@ -110,20 +110,22 @@ void TReceiveView::WrapRange(qint64 aFrom, qint64 aEnd, qint32 aWidth, const TMe
     aSink(rowStart);
     if (aWidth <= 0)
         return;
+    // A row is wrapped from its start alone: after a break the scan starts over at the new
+    // row, so wrapping a paragraph in one go and resuming at its last row (as appends do)
+    // give the same rows, whatever pieces the data came in.
     qint32 x = 0;
     qint64 lastBlank = -1;
     for (qint64 i = aFrom; i < aEnd; ++i) {
         const uchar c = text[i];
-        qint32 advance = aMetrics.AdvanceAt(c, x);
+        const qint32 advance = aMetrics.AdvanceAt(c, x);
         if (x + advance > aWidth && i > rowStart) {
             // Break after the last blank of the row if there is one, else at this character.
             rowStart = lastBlank >= rowStart ? lastBlank + 1 : i;
             aSink(rowStart);
             lastBlank = -1;
             x = 0;
-            for (qint64 k = rowStart; k < i; ++k)
-                x += aMetrics.AdvanceAt(text[k], x);
-            advance = aMetrics.AdvanceAt(c, x);
+            i = rowStart - 1;
+            continue;
         }
         x += advance;
         if (c == ' ')

@@ -60,6 +60,9 @@ public:
     qsizetype RowCount() const { return FRows.size(); }
     // Where each wrapped row starts (offset into the text without line breaks).
     QList<qint64> RowStarts() const;
+    // The width a row takes and the width rows wrap at, in 1/64 pixel.
+    qint32 RowWidth(qsizetype aRow) const { return XInRow(aRow, RowEnd(aRow)); }
+    qint32 WrapWidth() const { return FWrapWidth; }
 
     // With auto-scroll the caret follows every append and the view shows the end; without,
     // caret and visible part stay where they are.

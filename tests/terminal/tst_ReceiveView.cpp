@@ -59,19 +59,36 @@ private slots:
         QCOMPARE(view.CharacterCount(), 7);
     }
 
-    // Wrapping piece by piece as data trickles in must give the rows a full wrap gives.
+    // Wrapping piece by piece as data trickles in must give the rows a full wrap gives, and no
+    // row may be wider than the view unless it holds a single character.
+    void incrementalWrapMatchesFullWrap_data()
+    {
+        QTest::addColumn<QString>("alphabet");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<quint32>("seed");
+        const QString prose = QStringLiteral("abc def  ghij\tklmnopq rstu\r\nvw xyz\u20AC\x01");
+        const QString longLines = QStringLiteral("aaaa bb\t\tcccccccc  d\tee fffffffffffffffffff \x02\x7f");
+        QTest::newRow("prose 300") << prose << 300 << 99u;
+        QTest::newRow("long lines 300") << longLines << 300 << 7u;
+        QTest::newRow("long lines 400") << longLines << 400 << 8u;
+        QTest::newRow("tabs and words 400") << QStringLiteral("word\tx yy\t\t") << 400 << 9u;
+        QTest::newRow("no blanks 150") << QStringLiteral("abcdefgh\x03") << 150 << 10u;
+    }
+
     void incrementalWrapMatchesFullWrap()
     {
-        QRandomGenerator random(99);
+        QFETCH(QString, alphabet);
+        QFETCH(int, width);
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
         QString text;
-        const QString alphabet = QStringLiteral("abc def  ghij\tklmnopq rstu\r\nvw xyz\u20AC\x01");
         for (int i = 0; i < 20000; ++i)
             text += alphabet[random.bounded(int(alphabet.size()))];
 
         TReceiveView pieces;
         TReceiveView whole;
         for (TReceiveView* view : {&pieces, &whole}) {
-            view->resize(300, 200);
+            view->resize(width, 200);
             view->show();
         }
         QVERIFY(QTest::qWaitForWindowExposed(&pieces));
@@ -84,11 +101,16 @@ private slots:
         QVERIFY(pieces.RowCount() > pieces.LineCount()); // long lines did wrap
         QCOMPARE(pieces.RowStarts(), whole.RowStarts());
         QCOMPARE(pieces.Text(), whole.Text());
+        const QList<qint64> starts = whole.RowStarts();
+        for (qsizetype row = 0; row < whole.RowCount(); ++row) {
+            const bool single = row + 1 < starts.size() && starts[row + 1] == starts[row] + 1;
+            QVERIFY2(single || whole.RowWidth(row) <= whole.WrapWidth(), qPrintable(QString::number(row)));
+        }
 
         // After a resize both re-wrap to the same, narrower rows.
         const qsizetype rowsBefore = whole.RowCount();
-        pieces.resize(150, 200);
-        whole.resize(150, 200);
+        pieces.resize(width / 2, 200);
+        whole.resize(width / 2, 200);
         QCOMPARE(pieces.RowStarts(), whole.RowStarts());
         QVERIFY(whole.RowCount() > rowsBefore);
     }
