@@ -1,5 +1,6 @@
 // The settings store against bad files and failing disks: it always starts, keeps what it
 // could not read, reports it, and never replaces a good file with a broken one.
+#include "FileSizeLimit.h"
 #include "TempSettings.h"
 
 #include "base/VarnexError.h"
@@ -8,11 +9,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -47,37 +47,6 @@ QByteArray GoodSettings()
            "</Body>";
 }
 
-// While alive, files may grow to aBytes at most and going beyond fails with EFBIG instead of
-// ending the process.
-class TFileSizeLimit
-{
-public:
-    explicit TFileSizeLimit(rlim_t aBytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &FSaved);
-        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = FSaved;
-        limit.rlim_cur = aBytes;
-        FActive = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~TFileSizeLimit() { Lift(); }
-    void Lift()
-    {
-        if (FLifted)
-            return;
-        setrlimit(RLIMIT_FSIZE, &FSaved);
-        std::signal(SIGXFSZ, FOldHandler);
-        FLifted = true;
-    }
-    bool Active() const { return FActive; }
-
-private:
-    rlimit FSaved{};
-    void (*FOldHandler)(int) = SIG_DFL;
-    bool FActive = false;
-    bool FLifted = false;
-};
-
 } // namespace
 
 class TstSettingsFailures : public QObject
@@ -99,6 +68,8 @@ private slots:
     // Saves that fail
     void unwritableDirectory();
     void diskFull();
+    void aFileChangedMeanwhileIsReplacedWhole();
+    void twoInstancesAtOnceLeaveOneWholeFile();
 
 private:
     QString FilePath() const { return FTemp->FilePath(); }
@@ -364,6 +335,46 @@ void TstSettingsFailures::diskFull()
     QVERIFY(settings->TakeNotices().isEmpty());
     QCOMPARE(settings->NormalFontName(), QStringLiteral("Changed"));
     QCOMPARE(settings->SendMRURoot().select_nodes("MRU").size(), size_t(kEntries + 2));
+    QCOMPARE(settings->ReceiveTriggerWaitTime(), 250);
+    QCOMPARE(DirEntries(FTemp->DirPath()), QStringList{"Varnex Settings.xml"});
+}
+
+// Another instance wrote the file while this one ran: the one that ends last writes its whole
+// document; nothing is merged and nothing is half.
+void TstSettingsFailures::aFileChangedMeanwhileIsReplacedWhole()
+{
+    QVERIFY(WriteAll(FilePath(), GoodSettings()));
+    TVarnexSettings* settings = VarnexSettings();
+    QCOMPARE(settings->NormalFontName(), QStringLiteral("Old Font"));
+    QVERIFY(
+        WriteAll(FilePath(), "<?xml version=\"1.0\"?><Body><General NormalReceiveFont=\"Other\"/></Body>"));
+    settings->SetNormalFontSize(14);
+    settings->SaveSettings();
+    delete TVarnexSettings::AccessInstance(0);
+    settings = VarnexSettings();
+    QVERIFY(settings->TakeNotices().isEmpty());
+    QCOMPARE(settings->NormalFontName(), QStringLiteral("Old Font"));
+    QCOMPARE(settings->NormalFontSize(), 14);
+    QCOMPARE(settings->ReceiveTriggerWaitTime(), 250);
+}
+
+void TstSettingsFailures::twoInstancesAtOnceLeaveOneWholeFile()
+{
+    QVERIFY(WriteAll(FilePath(), GoodSettings()));
+    const QString writer = QCoreApplication::applicationDirPath() + QStringLiteral("/varnex_settings_writer");
+    QProcess first;
+    QProcess second;
+    for (auto [process, name] : {std::pair{&first, "Erste"}, std::pair{&second, "Zweite"}}) {
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        process->start(writer, {QString::fromLatin1(name), QStringLiteral("60")});
+    }
+    for (QProcess* process : {&first, &second}) {
+        QVERIFY2(process->waitForFinished(60000), qPrintable(process->errorString()));
+        QCOMPARE(process->exitCode(), 0);
+    }
+    TVarnexSettings* settings = VarnexSettings();
+    QVERIFY(settings->TakeNotices().isEmpty());
+    QVERIFY(QStringList({"Erste", "Zweite"}).contains(settings->NormalFontName()));
     QCOMPARE(settings->ReceiveTriggerWaitTime(), 250);
     QCOMPARE(DirEntries(FTemp->DirPath()), QStringList{"Varnex Settings.xml"});
 }

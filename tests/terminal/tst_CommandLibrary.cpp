@@ -2,6 +2,7 @@
 // fired from any key, parked menu shortcuts, drag and drop, and a command with parameters
 // sent through a real pty.
 #include "FakeSerialDevice.h"
+#include "FileSizeLimit.h"
 #include "PtyPair.h"
 #include "ScriptedDialogs.h"
 #include "TempSettings.h"
@@ -349,6 +350,37 @@ private slots:
         QCOMPARE(Shape(Root()), QStringLiteral("c"));
         QVERIFY(prompts.Questions.isEmpty());
     }
+
+#ifdef Q_OS_UNIX
+    void aFullDiskKeepsTheOldCommandFileWhole()
+    {
+        TScriptedDialogs prompts;
+        TTempSettings settings;
+        auto window = MakeWindow(R"(<MRU Name="a" Text="1"/>)");
+        const QString file = settings.DirPath() + QStringLiteral("/befehle.xml");
+        window->SaveCommandFile(file);
+        auto read = [&] {
+            QFile in(file);
+            return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+        };
+        const QByteArray before = read();
+        const QByteArray many =
+            QByteArray(R"(<MRU Name="cmd" Text="AT+PARAMETER=1234567890"/>)").repeated(5000);
+        SetTree(many.constData());
+        window->RefreshCommandTree();
+        auto* saveMenu = FindChildOrDie<QMenu>(*window, "pmRecentFileSave");
+        emit saveMenu->aboutToShow();
+        {
+            TFileSizeLimit full(16 * 1024);
+            saveMenu->actions().first()->trigger();
+        }
+        QCOMPARE(prompts.Errors.size(), 1);
+        QVERIFY2(prompts.Errors.first().contains(file), qPrintable(prompts.Errors.first()));
+        QCOMPARE(read(), before);
+        QCOMPARE(QDir(settings.DirPath()).entryList({QStringLiteral("befehle*")}, QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("befehle.xml")});
+    }
+#endif
 
     void loadAndSaveDialogsStartAtTheLastFile()
     {

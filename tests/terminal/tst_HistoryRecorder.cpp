@@ -1,6 +1,7 @@
 // History recording: files named by the clock in a folder made on demand, written from a
 // snapshot while the view goes on, never overwriting an earlier file, and a view left as it was
 // when the file cannot be made.
+#include "FileSizeLimit.h"
 #include "ScriptedPrompts.h"
 #include "TempSettings.h"
 
@@ -166,6 +167,27 @@ private slots:
         }
         QCOMPARE(FView->Text(), QStringLiteral("bleibt"));
     }
+
+#ifdef Q_OS_UNIX
+    void aFullDiskLeavesTheViewAndNoHalfFile()
+    {
+        const QString text = QStringLiteral("Zeile mit Daten\r\n").repeated(20'000);
+        FView->AppendText(text);
+        QSignalSpy failed(FRecorder.get(), &THistoryRecorder::Failed);
+        {
+            TFileSizeLimit full(64 * 1024);
+            Write();
+        }
+        QCOMPARE(failed.size(), 1);
+        QVERIFY(!failed.first().first().toString().isEmpty());
+        QCOMPARE(FView->Text(), text);
+        QCOMPARE(QDir(Folder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        // With room again the same view is archived whole.
+        Write();
+        QCOMPARE(Files().size(), 1);
+        QCOMPARE(FView->Text(), QString());
+    }
+#endif
 };
 
 QTEST_MAIN(TstHistoryRecorder)

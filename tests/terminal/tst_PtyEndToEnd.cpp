@@ -9,6 +9,7 @@
 #include "notation/StringDecoder.h"
 #include "serial/PortRegistry.h"
 #include "serial/TermCom.h"
+#include "settings/VarnexSettings.h"
 #include "terminal/MainWindow.h"
 #include "terminal/ReceiveView.h"
 #include "terminal/Token.h"
@@ -17,8 +18,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
@@ -233,6 +236,81 @@ private slots:
         auto* view = window.findChild<TReceiveView*>(QStringLiteral("memReceive"));
         QTRY_VERIFY_WITH_TIMEOUT(view->Text().endsWith(QStringLiteral("wieder da")), 10000);
         QCOMPARE(prompts.Messages.size(), 1);
+    }
+
+    void aScriptSendingWhenTheDeviceVanishesEndsAndTheWindowGoesOn()
+    {
+        TScriptedDialogs prompts;
+        TTempSettings settings;
+        QTemporaryDir dir;
+        const QString script = dir.filePath(QStringLiteral("send.pas"));
+        QFile source(script);
+        QVERIFY(source.open(QIODevice::WriteOnly));
+        source.write("var i: Integer;\r\nbegin\r\n  writeln('los');\r\n"
+                     "  for i := 1 to 100 do begin Send('x'); Sleep(20); end;\r\n"
+                     "  writeln('fertig');\r\nend.\r\n");
+        source.close();
+        VarnexSettings()->SetUseScript(true);
+        VarnexSettings()->SetSendScriptFileName(script);
+        TfrmMainWindow window(kPort);
+        window.show();
+        WithoutPostfix(window);
+        window.findChild<QAction*>(QStringLiteral("acComOn"))->trigger();
+        QVERIFY(window.Com()->Opened());
+        // The device goes the moment the script starts sending.
+        auto* messages = window.findChild<QPlainTextEdit*>(QStringLiteral("edCompilerMsg"));
+        connect(messages, &QPlainTextEdit::textChanged, this, [&] {
+            if (messages->toPlainText().contains(QStringLiteral("los")) && FPair)
+                FPair->Stop();
+        });
+        window.SendStringToCom(QStringLiteral("go"), QStringLiteral("Direkt"), true);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.Com()->Opened(), 10000);
+        QCOMPARE(prompts.Messages, QStringList{QStringLiteral("Kommunikationsfehler")});
+        QVERIFY2(messages->toPlainText().endsWith(QStringLiteral("fertig")),
+                 qPrintable(messages->toPlainText()));
+        // The window goes on: the loopback works at once.
+        window.Com()->SetPort(0);
+        window.findChild<QAction*>(QStringLiteral("acComOn"))->trigger();
+        QVERIFY(window.Com()->Opened());
+    }
+
+    void aViewSavedAsTheDeviceVanishesIsSavedWholeAndKept()
+    {
+        TScriptedDialogs prompts;
+        TTempSettings settings;
+        TfrmMainWindow window(kPort);
+        window.show();
+        window.findChild<QAction*>(QStringLiteral("acComOn"))->trigger();
+        QByteArray data;
+        for (int i = 0; data.size() < (2 << 20); ++i)
+            data += "Messwert " + QByteArray::number(i) + " = " + QByteArray::number(i * 7 % 1000) + "\r\n";
+        data += "ENDE";
+        // More than the pty holds: the peer writes while the window reads.
+        const QString source = FPair->Path(QStringLiteral("viel.bin"));
+        QFile out(source);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(data);
+        out.close();
+        QProcess peer;
+        peer.start(QStringLiteral("socat"),
+                   {QStringLiteral("-u"), QStringLiteral("OPEN:%1").arg(source),
+                    QStringLiteral("OPEN:%1,raw,echo=0").arg(FPair->PeerEnd())});
+        QVERIFY(peer.waitForStarted());
+        auto* view = window.findChild<TReceiveView*>(QStringLiteral("memReceive"));
+        QTRY_VERIFY_WITH_TIMEOUT(view->Text().endsWith(QStringLiteral("ENDE")), 20000);
+        const QString shown = view->Text();
+        QTRY_VERIFY_WITH_TIMEOUT(peer.state() == QProcess::NotRunning, 10000);
+
+        FPair->Stop(); // gone while the save runs; the poll only notices afterwards
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("empfang.txt"));
+        window.SaveReceiveToFile(file);
+        QFile saved(file);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), shown.toLatin1());
+        QTRY_VERIFY_WITH_TIMEOUT(!window.Com()->Opened(), 10000);
+        QCOMPARE(prompts.Messages, QStringList{QStringLiteral("Kommunikationsfehler")});
+        QCOMPARE(view->Text(), shown);
     }
 };
 
