@@ -26,7 +26,7 @@ void TfrmMainWindow::SetUpScriptPanel()
     paScriptPanel = new TmvExpandingPanel(ui->paMain);
     paScriptPanel->setObjectName(QStringLiteral("paScriptPanel"));
     paScriptPanel->SetTitle(QStringLiteral("Script"));
-    ui->layMain->replaceWidget(ui->paScriptBody, paScriptPanel);
+    delete ui->layMain->replaceWidget(ui->paScriptBody, paScriptPanel); // the item that held the body
     auto* body = new QVBoxLayout(paScriptPanel->Content());
     body->setContentsMargins(0, 0, 0, 0);
     body->addWidget(ui->paScriptBody);

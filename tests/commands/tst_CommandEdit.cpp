@@ -349,6 +349,7 @@ void TstCommandEdit::parseErrorsReportedOnce()
 
 void TstCommandEdit::testShowsFilledText()
 {
+    TTempSettings settings; // the input dialog keeps its placement
     TEditor editor(QStringLiteral("<MRU Name=\"Modem\" Text=\"AT+BAUD=/Param Name=&quot;Baud&quot; "
                                   "Default=&quot;9600&quot; /Param/cr/\"/>"));
     QString inputTitle;
