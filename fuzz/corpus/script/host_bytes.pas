@@ -1,0 +1,1 @@
+begin if Length(Text) > 0 then Text := Text + Chr(255); end.

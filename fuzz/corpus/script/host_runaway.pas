@@ -1,0 +1,1 @@
+begin while true do Text := Text; end.

@@ -1,0 +1,63 @@
+// shl/shr and the bit operators on Word, Cardinal and Integer; results wrap on assignment.
+var
+  w: Word;
+  c: Cardinal;
+  i: Integer;
+  b: Byte;
+  i64: Int64;
+begin
+  w := $FFFF;
+  writeln('word shl 4 as expression ' + IntToStr(w shl 4));
+  w := w shl 4;
+  writeln('word shl 4 assigned ' + IntToStr(w));
+  w := $8001;
+  w := w shr 1;
+  writeln('word shr 1 ' + IntToStr(w));
+  w := $1234;
+  writeln('hi/lo ' + IntToStr(Hi(w)) + ' ' + IntToStr(Lo(w)));
+  w := (w shl 8) or (w shr 8);
+  writeln('swapped ' + IntToHex(w, 4));
+  c := $FFFFFFFF;
+  writeln('cardinal shl 4 ' + IntToStr(c shl 4));
+  c := c shr 28;
+  writeln('cardinal shr 28 ' + IntToStr(c));
+  c := 1;
+  c := c shl 31;
+  writeln('1 shl 31 ' + IntToStr(c));
+  c := $80000000;
+  c := c shr 31;
+  writeln('$80000000 shr 31 ' + IntToStr(c));
+  i := -16;
+  writeln('-16 shr 2 ' + IntToStr(i shr 2));
+  i := -16;
+  writeln('-16 shl 2 ' + IntToStr(i shl 2));
+  i := 1;
+  i := i shl 31;
+  writeln('integer 1 shl 31 ' + IntToStr(i));
+  i64 := 1;
+  i64 := i64 shl 40;
+  writeln('int64 1 shl 40 ' + IntToStr(i64));
+  b := $F0;
+  b := not b;
+  writeln('not byte $F0 ' + IntToStr(b));
+  w := 0;
+  w := not w;
+  writeln('not word 0 ' + IntToStr(w));
+  c := 0;
+  c := not c;
+  writeln('not cardinal 0 ' + IntToStr(c));
+  i := 0;
+  writeln('not integer 0 ' + IntToStr(not i));
+  i := $5A;
+  writeln('and/or/xor ' + IntToStr(i and $0F) + ' ' + IntToStr(i or $F0) + ' ' + IntToStr(i xor $FF));
+  c := $DEADBEEF;
+  writeln('bytes ' + IntToHex(c and $FF, 2) + ' ' + IntToHex((c shr 8) and $FF, 2) + ' '
+    + IntToHex((c shr 16) and $FF, 2) + ' ' + IntToHex(c shr 24, 2));
+  c := c xor $FFFFFFFF;
+  writeln('inverted ' + IntToHex(c, 8));
+  b := 1;
+  b := b shl 7;
+  writeln('byte 1 shl 7 ' + IntToStr(b));
+  b := b shl 1;
+  writeln('byte shl 1 again ' + IntToStr(b));
+end.
