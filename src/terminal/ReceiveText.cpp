@@ -113,8 +113,12 @@ bool TReceiveText::IsValidMark(const TReceiveMark& aMark) const
 {
     if (aMark.Chars < 0 || aMark.Lines < 0 || aMark.Chars > FText.size() || aMark.Lines > FParagraphs.size())
         return false;
-    // The mark's last line must start at or before the mark.
-    return aMark.Lines == 0 ? aMark.Chars == 0 : FParagraphs[aMark.Lines - 1] <= aMark.Chars;
+    if (aMark.Lines == 0)
+        return aMark.Chars == 0;
+    // The mark lies within its last line: that line starts at or before it, and the next one
+    // (if any) at or after it. A mark kept from before a cut back can break the second.
+    return FParagraphs[aMark.Lines - 1] <= aMark.Chars
+        && (aMark.Lines == FParagraphs.size() || FParagraphs[aMark.Lines] >= aMark.Chars);
 }
 
 bool TReceiveText::TruncateTo(const TReceiveMark& aMark)

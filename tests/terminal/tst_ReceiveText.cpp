@@ -58,6 +58,20 @@ private slots:
         QVERIFY(!text.DropFront({100, 3, false}));
         QCOMPARE(text.Text(), QStringLiteral("weiter"));
     }
+
+    void aMarkFromBeforeACutBackNoLongerFits()
+    {
+        TReceiveText text;
+        text.Append(u"eins\r\nzwei", false);
+        const TReceiveMark cut = {6, 2, false};
+        const TReceiveMark stale = text.End();
+        QVERIFY(text.TruncateTo(cut));
+        text.Append(u"\r\ndrei", false);
+        // The stale mark's line ends before it: taking it would put a line's start after its end.
+        QVERIFY(!text.DropFront(stale));
+        QVERIFY(!text.TruncateTo(stale));
+        QCOMPARE(text.Text(), QStringLiteral("eins\r\nzw\r\ndrei"));
+    }
 };
 
 QTEST_MAIN(TstReceiveText)
