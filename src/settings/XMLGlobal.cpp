@@ -9,6 +9,8 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_set>
 
 namespace {
 
@@ -31,6 +33,47 @@ QString TooDeep(const pugi::xml_document& aDocument)
     if (XMLDepth(aDocument) <= kMaxXMLDepth)
         return {};
     return QStringLiteral("zu tief verschachtelt, mehr als %1 Ebenen").arg(kMaxXMLDepth);
+}
+
+// An element that names an attribute twice is not well-formed XML, but a reader that keeps
+// both leaves the second where only the first is ever read: removing "the" attribute leaves
+// the other behind. The first stays, as every lookup saw it.
+void DropRepeatedAttributes(pugi::xml_document& aDocument)
+{
+    std::unordered_set<std::string_view> seen;
+    pugi::xml_node node = aDocument;
+    for (;;) {
+        pugi::xml_attribute first = node.first_attribute();
+        if (first && first.next_attribute()) {
+            seen.clear();
+            for (pugi::xml_attribute a = first; a;) {
+                const pugi::xml_attribute next = a.next_attribute();
+                if (!seen.insert(a.name()).second)
+                    node.remove_attribute(a);
+                a = next;
+            }
+        }
+        // the next node in document order, without recursion
+        if (const pugi::xml_node child = node.first_child()) {
+            node = child;
+            continue;
+        }
+        while (node != aDocument && !node.next_sibling())
+            node = node.parent();
+        if (node == aDocument)
+            return;
+        node = node.next_sibling();
+    }
+}
+
+// What every document read goes through: too deep a file is refused (the text why), one with
+// repeated attributes keeps the first of each.
+QString CheckRead(pugi::xml_document& aDocument)
+{
+    QString tooDeep = TooDeep(aDocument);
+    if (tooDeep.isEmpty())
+        DropRepeatedAttributes(aDocument);
+    return tooDeep;
 }
 
 QString TimeFormat()
@@ -286,7 +329,7 @@ bool LoadXMLText(pugi::xml_document& aDocument, const QString& aText, QString* a
     aDocument.reset();
     const pugi::xml_parse_result result =
         aDocument.load_buffer(bytes.constData(), size_t(bytes.size()), kParseOptions, pugi::encoding_utf8);
-    const QString tooDeep = result ? TooDeep(aDocument) : QString();
+    const QString tooDeep = result ? CheckRead(aDocument) : QString();
     if (result && tooDeep.isEmpty())
         return true;
     if (aError)
@@ -307,7 +350,7 @@ bool LoadXMLFile(pugi::xml_document& aDocument, const QString& aPath, QString* a
     const QByteArray bytes = file.readAll();
     const pugi::xml_parse_result result =
         aDocument.load_buffer(bytes.constData(), size_t(bytes.size()), kParseOptions);
-    const QString tooDeep = result ? TooDeep(aDocument) : QString();
+    const QString tooDeep = result ? CheckRead(aDocument) : QString();
     if (result && tooDeep.isEmpty())
         return true;
     if (aError)

@@ -55,6 +55,7 @@ private slots:
     void readBoolRejects_data();
     void readBoolRejects();
     void missingAttributeGivesDefault();
+    void aRepeatedAttributeKeepsItsFirstValue();
     void dateTimeRoundTrip_data();
     void dateTimeRoundTrip();
     void midnightWithoutTime_data();
@@ -161,6 +162,17 @@ void TstXMLGlobal::readBoolRejects()
     const QString error = ErrorOf([&] { GetAttrBool(QStringLiteral("B"), e.Element, true); });
     QVERIFY2(error != QLatin1String("<none>"), qPrintable(text));
     QVERIFY2(error.contains(text.trimmed()), qPrintable(error));
+}
+
+void TstXMLGlobal::aRepeatedAttributeKeepsItsFirstValue()
+{
+    // Not well-formed, but read: removing the shortcut must not bring up a second one.
+    pugi::xml_document document;
+    QVERIFY(LoadXMLText(document, QStringLiteral("<Body><MRU ShortCut=\"F5\" Name=\"a\" ShortCut=\"F6\" "
+                                                 "ShortCut=\"F7\"><MRU x=\"1\" x=\"2\"/></MRU></Body>"),
+                        nullptr));
+    QCOMPARE(DocumentToXML(document),
+             QStringLiteral("<Body><MRU ShortCut=\"F5\" Name=\"a\"><MRU x=\"1\"/></MRU></Body>"));
 }
 
 void TstXMLGlobal::missingAttributeGivesDefault()
