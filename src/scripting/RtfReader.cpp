@@ -534,6 +534,10 @@ void TRtfReader::Emit(char16_t aChar)
             Flush();
         if (FRun.isEmpty())
             FRunFormat = FState.Char;
+        // The text document marks the start and end of a frame with these: in the text they
+        // would end the paragraph.
+        if (aChar == 0xFDD0 || aChar == 0xFDD1)
+            aChar = 0xFFFD;
         FRun.append(QChar(aChar));
         break;
     case TDestination::FontTable:

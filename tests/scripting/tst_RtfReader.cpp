@@ -104,6 +104,7 @@ private slots:
     void malformed_data();
     void malformed();
     void deepNesting();
+    void theDocumentsOwnMarksStayText();
     void randomInputDoesNotCrash();
     void replacesDocument();
     void toHtml();
@@ -388,6 +389,15 @@ void TstRtfReader::malformed()
     QCOMPARE(document.toPlainText(), text);
     // A null error pointer is fine too.
     QVERIFY(!LoadRtf(rtf, document, nullptr));
+}
+
+void TstRtfReader::theDocumentsOwnMarksStayText()
+{
+    // U+FDD0 and U+FDD1 mark frames inside a text document: as text they would end the
+    // paragraph. They read as the replacement character, in one paragraph.
+    bool ok = false;
+    QCOMPARE(Load("{\\rtf1 a\\u-560?b\\u-559?c}", &ok), QStringLiteral("a\uFFFDb\uFFFDc"));
+    QVERIFY(ok);
 }
 
 void TstRtfReader::deepNesting()
