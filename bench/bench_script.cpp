@@ -1,6 +1,7 @@
-// Script engine figures: the help window's example on a 1 KB text (compile and run), a CRC16
-// loop over 1 MB next to the same program compiled by Free Pascal -O2, and what StartScript
-// costs per send in the main window.
+// Script engine figures: compiling a 1 MB program (time, peak memory) and a case with 100,000
+// labels, the help window's example on a 1 KB text (compile and run), a CRC16 loop over 1 MB
+// next to the same program compiled by Free Pascal -O2, and what StartScript costs per send
+// in the main window.
 #include "base/Prompts.h"
 #include "pascal/PascalEngine.h"
 #include "scripting/HelpWindow.h"
@@ -41,6 +42,38 @@ begin
 end.
 )";
 
+// A 1 MB program of ordinary routines: loops, conditions, a case, calls and strings.
+QString GeneratedSource(qsizetype aBytes)
+{
+    QString source = QStringLiteral("var total: Integer;\n");
+    int n = 0;
+    while (source.size() < aBytes) {
+        source += QStringLiteral("function F%1(a, b: Integer; const s: string): Integer;\n"
+                                 "var i, t: Integer;\n"
+                                 "begin\n"
+                                 "  t := a * %1 + b;\n"
+                                 "  for i := 1 to Length(s) do\n"
+                                 "    if s[i] = 'x' then t := t + i else t := t - 1;\n"
+                                 "  case t mod 3 of 0: t := t + 1; 1: t := t * 2; else t := 0; end;\n"
+                                 "  Result := t + Length(IntToStr(t) + s);\n"
+                                 "end;\n\n")
+                      .arg(n++);
+    }
+    return source + QStringLiteral("begin\n  total := F0(1, 2, 'abc') + F%1(3, 4, 'xyz');\nend.\n").arg(n - 1);
+}
+
+// Kilobytes of a /proc/self/status line (VmRSS, VmHWM); 0 where there is none.
+qint64 StatusKb(const char* aKey)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(aKey))
+            return line.mid(qstrlen(aKey)).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
 double BestOf(int aRounds, const std::function<void()>& aWork)
 {
     double best = 1e18;
@@ -63,6 +96,39 @@ int main(int argc, char* argv[])
     TSilentPrompts prompts;
     SetPrompts(&prompts);
     QTemporaryDir dir;
+
+    // 0. Compiling: a 1 MB program (first, while the peak memory is still the start's), and a
+    //    case with 100,000 labels.
+    {
+        const QString source = GeneratedSource(1 << 20);
+        const qint64 before = StatusKb("VmRSS:");
+        QElapsedTimer clock;
+        clock.start();
+        bool compiled = false;
+        {
+            pascal::TEngine engine;
+            compiled = engine.Compile(source);
+            if (!compiled)
+                std::fprintf(stderr, "1 MB source: %s\n", qPrintable(engine.Messages().join(' ')));
+        }
+        const double ms = clock.nsecsElapsed() / 1e6;
+        const qint64 peak = StatusKb("VmHWM:") - before;
+        std::printf("script_compile_1mb: %.0f ms\n", ms);
+        if (peak > 0)
+            std::printf("script_compile_1mb_peak: %.0f bytes per source byte\n",
+                        double(peak) * 1024 / double(source.size()));
+        QString cases = QStringLiteral("var i, r: Integer;\nbegin\n  i := 99999;\n  case i of\n");
+        for (int label = 0; label < 100000; ++label)
+            cases += QStringLiteral("    %1: r := %2;\n").arg(label).arg(label % 7);
+        cases += QStringLiteral("  end;\nend.\n");
+        const double caseMs = BestOf(3, [&] {
+            pascal::TEngine engine;
+            if (!engine.Compile(cases) || !engine.Run())
+                std::fprintf(stderr, "case: %s\n", qPrintable(engine.Messages().join(' ') + engine.RunError()));
+        });
+        std::printf("script_case_100000_labels: %.0f ms\n", caseMs);
+        Q_UNUSED(compiled);
+    }
 
     // 1. The example script on 1 KB.
     const QString example = TfrmHelpWindow::ExampleScript();

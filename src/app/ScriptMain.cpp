@@ -1,5 +1,6 @@
 // varnex-script: compiles and runs a script with the terminal's engine and host routines, so
 // users can try a script before they attach it.
+#include "base/MainStack.h"
 #include "notation/StringDecoder.h"
 #include "notation/StringEncoder.h"
 #include "scripting/VarnexScript.h"
@@ -22,6 +23,7 @@ QString Shown(const QString& aBytes)
 
 int main(int argc, char* argv[])
 {
+    EnlargeMainStack();
     QCoreApplication app(argc, argv);
     // The messages are printed below; the trace would repeat them on stderr.
     QLoggingCategory::setFilterRules(QStringLiteral("varnex.*=false"));

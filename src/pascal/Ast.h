@@ -61,6 +61,11 @@ struct TAstExpr
     bool HasParens = false;
     int Depth = 1; // levels of operands below and including this node
 
+    TAstExpr() = default;
+    ~TAstExpr();
+    TAstExpr(TAstExpr&&) = default;
+    TAstExpr& operator=(TAstExpr&&) = default;
+
     // Where the whole expression starts (the leftmost operand).
     TSourcePos StartPos() const;
 };
@@ -112,6 +117,11 @@ struct TAstStmt
     bool HasElse = false;
     std::vector<TAstHandler> Handlers;
     std::vector<PAstStmt> Handler;
+
+    TAstStmt() = default;
+    ~TAstStmt();
+    TAstStmt(TAstStmt&&) = default;
+    TAstStmt& operator=(TAstStmt&&) = default;
 };
 
 enum class TAstTypeKind : unsigned char {
@@ -182,7 +192,9 @@ struct TAstDecl
 struct TAstBlock
 {
     std::vector<TAstDecl> Decls;
-    PAstStmt Body; // a Compound
+    // A Compound. The checker frees a routine's statements once it has compiled them, so a
+    // large script never holds its whole tree and all its nodes at once.
+    mutable PAstStmt Body;
 };
 
 struct TAstProgram

@@ -254,9 +254,14 @@ bool TChecker::AddHostStringVariable(const QString& aName, QByteArray* aStorage)
 
 // ---- the program -------------------------------------------------------------------------
 
+void TChecker::CheckProgramDecl(const TAstDecl& aDecl)
+{
+    CheckDecl(aDecl);
+}
+
 void TChecker::CheckProgram(const TAstProgram& aProgram)
 {
-    CheckDecls(aProgram.Block);
+    CheckForwardsDefined(aProgram.Block);
     if (aProgram.Block.Body)
         FProgram.Main = CheckStmt(*aProgram.Block.Body);
 }

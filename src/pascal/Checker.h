@@ -28,6 +28,9 @@ public:
 
     bool AddHostRoutine(const TAstRoutine& aHeading, THostFunction aFunction);
     bool AddHostStringVariable(const QString& aName, QByteArray* aStorage);
+    // One of the program's declarations, in order; then the program, whose declarations
+    // were all handed in this way.
+    void CheckProgramDecl(const TAstDecl& aDecl);
     void CheckProgram(const TAstProgram& aProgram);
 
 private:
@@ -65,6 +68,8 @@ private:
 
     // CheckerDecl.cpp
     void CheckDecls(const TAstBlock& aBlock);
+    void CheckDecl(const TAstDecl& aDecl);
+    void CheckForwardsDefined(const TAstBlock& aBlock);
     void DeclareConst(const TAstDecl& aDecl);
     void DeclareType(const TAstDecl& aDecl);
     void DeclareVar(const TAstDecl& aDecl);

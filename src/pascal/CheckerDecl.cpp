@@ -10,14 +10,23 @@ namespace pascal {
 
 void TChecker::CheckDecls(const TAstBlock& aBlock)
 {
-    for (const TAstDecl& d : aBlock.Decls) {
-        switch (d.Kind) {
-        case TAstDeclKind::Const: DeclareConst(d); break;
-        case TAstDeclKind::Type: DeclareType(d); break;
-        case TAstDeclKind::Var: DeclareVar(d); break;
-        case TAstDeclKind::Routine: DeclareRoutine(*d.Routine); break;
-        }
+    for (const TAstDecl& d : aBlock.Decls)
+        CheckDecl(d);
+    CheckForwardsDefined(aBlock);
+}
+
+void TChecker::CheckDecl(const TAstDecl& aDecl)
+{
+    switch (aDecl.Kind) {
+    case TAstDeclKind::Const: DeclareConst(aDecl); break;
+    case TAstDeclKind::Type: DeclareType(aDecl); break;
+    case TAstDeclKind::Var: DeclareVar(aDecl); break;
+    case TAstDeclKind::Routine: DeclareRoutine(*aDecl.Routine); break;
     }
+}
+
+void TChecker::CheckForwardsDefined(const TAstBlock& aBlock)
+{
     // a forward declaration without its body is an error at the end of the block
     for (const TAstDecl& d : aBlock.Decls) {
         if (d.Kind != TAstDeclKind::Routine || !d.Routine->Forward)
@@ -240,6 +249,7 @@ void TChecker::CompileBody(TSymbol* aSymbol, const TAstRoutine& aAst)
         && aAst.Block->Body)
         FDiag.Warning(aAst.Block->Body->EndPos,
                       QStringLiteral("Rückgabewert der Funktion '%1' könnte undefiniert sein").arg(r->Name));
+    aAst.Block->Body.reset();
     PopScope();
     FCtx = ctx.Outer;
 }

@@ -3,6 +3,7 @@
 #include "pascal/AccessNodes.h"
 #include "pascal/ArithNodes.h"
 #include "pascal/BuiltinNodes.h"
+#include "pascal/CompileGuard.h"
 #include "pascal/ExceptionNodes.h"
 #include "pascal/HeapValues.h"
 #include "pascal/SetNodes.h"
@@ -11,10 +12,17 @@
 
 namespace pascal {
 
+namespace {
+// Levels of a deep expression between two looks at the stack while it runs.
+constexpr int kStackGuardLevels = 64;
+} // namespace
+
 // ---- entry -------------------------------------------------------------------------------
 
 PExpr TChecker::CheckExpr(const TAstExpr& aExpr, const TType* aExpected)
 {
+    TCompileGuard::EnsureStack(aExpr.Pos);
+    TCompileGuard::Tick(aExpr.Pos);
     PExpr e;
     switch (aExpr.Kind) {
     case TAstExprKind::IntLit: return MakeIntConst(aExpr.Int, aExpr.Pos);
@@ -31,7 +39,13 @@ PExpr TChecker::CheckExpr(const TAstExpr& aExpr, const TType* aExpected)
     }
     case TAstExprKind::Ident: e = CheckIdent(aExpr); break;
     case TAstExprKind::Unary: e = CheckUnary(aExpr); break;
-    case TAstExprKind::Binary: e = CheckBinary(aExpr); break;
+    case TAstExprKind::Binary:
+        e = CheckBinary(aExpr);
+        // A long chain is evaluated by recursion as deep as the chain: every so many levels
+        // the run makes sure the stack has room for the next ones.
+        if (aExpr.Depth % kStackGuardLevels == 0 && !IsConst(*e) && !e->IsLValue && !e->Type->IsError())
+            e = std::make_unique<TStackGuardNode>(std::move(e), kStackGuardLevels);
+        break;
     case TAstExprKind::Call: e = CheckCall(*aExpr.Left, aExpr.Args, aExpr.Pos, true, false); break;
     case TAstExprKind::Index: e = CheckIndex(aExpr); break;
     case TAstExprKind::Field: e = CheckField(aExpr); break;

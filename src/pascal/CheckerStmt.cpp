@@ -1,17 +1,21 @@
 #include "pascal/Checker.h"
 
 #include "pascal/AccessNodes.h"
+#include "pascal/CompileGuard.h"
 #include "pascal/ExceptionNodes.h"
 #include "pascal/StmtNodes.h"
 #include "pascal/StringNodes.h"
 #include "pascal/VarNodes.h"
 
 #include <algorithm>
+#include <map>
 
 namespace pascal {
 
 PStmt TChecker::CheckStmt(const TAstStmt& aStmt)
 {
+    TCompileGuard::EnsureStack(aStmt.Pos);
+    TCompileGuard::Tick(aStmt.Pos);
     switch (aStmt.Kind) {
     case TAstStmtKind::Empty: return nullptr;
     case TAstStmtKind::Assign: return CheckAssign(aStmt);
@@ -331,10 +335,27 @@ PExpr TChecker::WithField(const TAstName& aName)
 
 PStmt TChecker::CheckIf(const TAstStmt& aStmt)
 {
-    PExpr cond = CheckCondition(*aStmt.Expr);
-    PStmt then = aStmt.Then ? CheckStmt(*aStmt.Then) : nullptr;
-    PStmt otherwise = aStmt.Else ? CheckStmt(*aStmt.Else) : nullptr;
-    return std::make_unique<TIfNode>(aStmt.Pos, std::move(cond), std::move(then), std::move(otherwise));
+    // An else-if chain is checked link by link in a loop, then built from its end.
+    struct TLink
+    {
+        TSourcePos Pos;
+        PExpr Cond;
+        PStmt Then;
+    };
+    std::vector<TLink> links;
+    const TAstStmt* s = &aStmt;
+    for (;;) {
+        PExpr cond = CheckCondition(*s->Expr);
+        PStmt then = s->Then ? CheckStmt(*s->Then) : nullptr;
+        links.push_back({s->Pos, std::move(cond), std::move(then)});
+        if (!s->Else || s->Else->Kind != TAstStmtKind::If)
+            break;
+        s = s->Else.get();
+    }
+    PStmt node = s->Else ? CheckStmt(*s->Else) : nullptr;
+    for (auto link = links.rbegin(); link != links.rend(); ++link)
+        node = std::make_unique<TIfNode>(link->Pos, std::move(link->Cond), std::move(link->Then), std::move(node));
+    return node;
 }
 
 PStmt TChecker::CheckCase(const TAstStmt& aStmt)
@@ -349,6 +370,7 @@ PStmt TChecker::CheckCase(const TAstStmt& aStmt)
     std::vector<TCaseNode::TRange> ranges;
     std::vector<TStrCaseNode::TLabel> labels;
     std::vector<PStmt> branches;
+    std::map<qint64, qint64> taken; // low -> high of every label range so far
     auto label = [&](const TAstExpr& aLabel, TValue& aValue) -> bool {
         PExpr e = CheckExpr(aLabel);
         if (e->Type->IsError() || st->IsError())
@@ -390,13 +412,14 @@ PStmt TChecker::CheckCase(const TAstStmt& aStmt)
                 Error(l->Pos, QStringLiteral("Die untere Grenze ist größer als die obere"));
                 continue;
             }
-            bool duplicate = false;
-            for (const TCaseNode::TRange& r : ranges)
-                duplicate = duplicate || !(high.I < r.Low || low.I > r.High);
-            if (duplicate) {
+            // The labels so far are disjoint ranges: only the last one starting at or before
+            // this one's end can overlap it.
+            auto next = taken.upper_bound(high.I);
+            if (next != taken.begin() && std::prev(next)->second >= low.I) {
                 Error(l->StartPos(), QStringLiteral("Doppelte case-Marke"));
                 continue;
             }
+            taken.emplace(low.I, high.I);
             ranges.push_back({low.I, high.I, index});
         }
         branches.push_back(b.Body ? CheckStmt(*b.Body) : nullptr);

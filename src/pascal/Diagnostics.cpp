@@ -24,6 +24,12 @@ void TDiagnostics::Hint(TSourcePos aPos, const QString& aText)
     Add("Hint", aPos, aText);
 }
 
+void TDiagnostics::Append(const TDiagnostics& aOther)
+{
+    FLines += aOther.FLines;
+    FErrorCount += aOther.FErrorCount;
+}
+
 void TDiagnostics::Clear()
 {
     FLines.clear();

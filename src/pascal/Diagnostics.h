@@ -17,6 +17,8 @@ public:
     int ErrorCount() const { return FErrorCount; }
     const QStringList& Lines() const { return FLines; }
     void Clear();
+    // Another's messages after these.
+    void Append(const TDiagnostics& aOther);
 
     // Errors past this many are dropped: a broken script should not drown the user.
     static constexpr int kMaxErrors = 50;

@@ -1,5 +1,7 @@
 #include "pascal/Lexer.h"
 
+#include "pascal/CompileGuard.h"
+
 #include <cmath>
 #include <limits>
 
@@ -62,35 +64,32 @@ void TLexer::Fail(TSourcePos aPos, const QString& aText)
     FFailed = true;
 }
 
-std::vector<TToken> TLexer::Tokenize()
+bool TLexer::NextToken(TToken& aToken)
 {
-    std::vector<TToken> tokens;
-    tokens.reserve(std::size_t(FSource.size() / 3 + 8));
-    while (!FFailed) {
-        if (!SkipBlanksAndComments())
-            break;
-        TToken token;
-        token.Pos = Here();
-        if (FIndex >= FSource.size())
-            break;
-        const QChar c = Peek();
-        bool ok = true;
-        if (IsIdentStart(c))
-            ReadIdentifier(token);
-        else if (c.isDigit() || ((c == u'$' || c == u'%' || c == u'&') && DigitValue(Peek(1)) < 16))
-            ok = ReadNumber(token);
-        else if (c == u'\'' || c == u'#')
-            ok = ReadString(token);
-        else
-            ok = ReadSymbol(token);
-        if (!ok)
-            break;
-        tokens.push_back(std::move(token));
+    aToken = TToken();
+    if (FFailed || !SkipBlanksAndComments()) {
+        FFailed = true;
+        return false;
     }
-    TToken end;
-    end.Pos = Here();
-    tokens.push_back(end);
-    return tokens;
+    aToken.Pos = Here();
+    if (FIndex >= FSource.size())
+        return true; // EndOfFile
+    const QChar c = Peek();
+    bool ok = true;
+    if (IsIdentStart(c))
+        ReadIdentifier(aToken);
+    else if (c.isDigit() || ((c == u'$' || c == u'%' || c == u'&') && DigitValue(Peek(1)) < 16))
+        ok = ReadNumber(aToken);
+    else if (c == u'\'' || c == u'#')
+        ok = ReadString(aToken);
+    else
+        ok = ReadSymbol(aToken);
+    if (!ok) {
+        FFailed = true;
+        return false;
+    }
+    TCompileGuard::Tick(aToken.Pos);
+    return true;
 }
 
 bool TLexer::SkipBlanksAndComments()
@@ -136,11 +135,23 @@ void TLexer::ReadIdentifier(TToken& aToken)
     const int start = FIndex;
     while (FIndex < FSource.size() && IsIdentPart(Peek()))
         Take();
-    aToken.Text = FSource.mid(start, FIndex - start);
-    aToken.Lower = aToken.Text.toLower();
-    aToken.Kind = KeywordKind(aToken.Lower);
-    if (aToken.Kind != TTokenKind::Identifier)
-        aToken.Text = aToken.Lower;
+    // Every spelling is stored once and shared by all its tokens (and the names in the tree
+    // made from them): a large script repeats a few hundred names many thousand times.
+    const std::u16string_view spelling(reinterpret_cast<const char16_t*>(FSource.constData()) + start,
+                                       std::size_t(FIndex - start));
+    auto known = FSpellings.find(spelling);
+    if (known == FSpellings.end()) {
+        TSpelling entry;
+        entry.Text = FSource.mid(start, FIndex - start);
+        entry.Lower = entry.Text.toLower();
+        entry.Kind = KeywordKind(entry.Lower);
+        if (entry.Kind != TTokenKind::Identifier)
+            entry.Text = entry.Lower;
+        known = FSpellings.emplace(spelling, std::move(entry)).first;
+    }
+    aToken.Text = known->second.Text;
+    aToken.Lower = known->second.Lower;
+    aToken.Kind = known->second.Kind;
 }
 
 bool TLexer::ReadNumber(TToken& aToken)
@@ -229,6 +240,9 @@ bool TLexer::ReadString(TToken& aToken)
                 }
                 if (c.unicode() > 255) {
                     outside = true;
+                    // A character beyond the 16-bit range is one character, one '?'.
+                    if (c.isHighSurrogate() && FIndex < FSource.size() && Peek().isLowSurrogate())
+                        Take();
                     bytes.append('?');
                 } else {
                     bytes.append(char(c.unicode()));

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace pascal {
@@ -16,9 +18,9 @@ class TLexer
 public:
     TLexer(const QString& aSource, TDiagnostics& aDiagnostics);
 
-    // Every token up to and including the final EndOfFile. After a lexical error the list
-    // ends at the error.
-    std::vector<TToken> Tokenize();
+    // The next token; at the end an EndOfFile token, again and again. False after a lexical
+    // error (reported to the diagnostics); every later call is false too.
+    bool NextToken(TToken& aToken);
 
 private:
     QChar Peek(int aAhead = 0) const;
@@ -37,6 +39,14 @@ private:
     int FLine = 1;
     int FCol = 1;
     bool FFailed = false;
+    struct TSpelling
+    {
+        QString Text;
+        QString Lower;
+        TTokenKind Kind;
+    };
+    // Identifiers and reserved words by their spelling in the source (which outlives the lexer).
+    std::unordered_map<std::u16string_view, TSpelling> FSpellings;
 };
 
 } // namespace pascal

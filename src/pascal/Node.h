@@ -51,6 +51,47 @@ public:
 
 using PExpr = std::unique_ptr<TExprNode>;
 
+// Stands above every so many levels of a deep expression (a long chain a + b + c ...) and
+// makes sure the machine stack has room for the levels below before they are evaluated.
+class TStackGuardNode final : public TExprNode
+{
+public:
+    // Room asked for per level below: generous, so that a build with larger frames is safe too.
+    static constexpr qint64 kBytesPerLevel = 4096;
+
+    TStackGuardNode(PExpr aInner, int aLevels)
+        : TExprNode(aInner->Type, aInner->Pos)
+        , Inner(std::move(aInner))
+        , FBytes(qint64(aLevels) * kBytesPerLevel)
+    {
+    }
+    qint64 EvalInt(TRuntime& aRt) const override
+    {
+        aRt.EnsureStack(FBytes, Pos);
+        return Inner->EvalInt(aRt);
+    }
+    double EvalReal(TRuntime& aRt) const override
+    {
+        aRt.EnsureStack(FBytes, Pos);
+        return Inner->EvalReal(aRt);
+    }
+    TStr EvalStr(TRuntime& aRt) const override
+    {
+        aRt.EnsureStack(FBytes, Pos);
+        return Inner->EvalStr(aRt);
+    }
+    TValue Eval(TRuntime& aRt) const override
+    {
+        aRt.EnsureStack(FBytes, Pos);
+        return Inner->Eval(aRt);
+    }
+
+    PExpr Inner;
+
+private:
+    qint64 FBytes;
+};
+
 enum class TFlow : unsigned char { Normal, Break, Continue, Exit };
 
 class TStmtNode

@@ -1,27 +1,52 @@
 #include "pascal/Parser.h"
 
+#include "pascal/CompileGuard.h"
+
 namespace pascal {
 
-TParser::TParser(std::vector<TToken> aTokens, TDiagnostics& aDiagnostics)
-    : FTokens(std::move(aTokens))
+namespace {
+// Tokens kept behind the current one.
+constexpr std::size_t kKeptBehind = 8;
+} // namespace
+
+TParser::TParser(TLexer& aLexer, TDiagnostics& aDiagnostics)
+    : FLexer(aLexer)
     , FDiagnostics(aDiagnostics)
 {
-    if (FTokens.empty() || !FTokens.back().Is(TTokenKind::EndOfFile))
-        FTokens.emplace_back();
+}
+
+void TParser::Fill(std::size_t aIndex) const
+{
+    while (FBase + FWindow.size() <= aIndex) {
+        if (!FWindow.empty() && FWindow.back().Is(TTokenKind::EndOfFile))
+            return;
+        TToken token;
+        if (!FLexer.NextToken(token))
+            throw ESyntax{};
+        FWindow.push_back(std::move(token));
+    }
 }
 
 const TToken& TParser::PeekTok(int aAhead) const
 {
     const std::size_t i = FIndex + std::size_t(aAhead);
-    return i < FTokens.size() ? FTokens[i] : FTokens.back();
+    Fill(i);
+    return i < FBase + FWindow.size() ? FWindow[i - FBase] : FWindow.back();
 }
 
 const TToken& TParser::Next()
 {
-    const TToken& t = FTokens[FIndex];
-    if (FIndex + 1 < FTokens.size())
-        ++FIndex;
-    return t;
+    const TToken& t = Tok();
+    TCompileGuard::Tick(t.Pos);
+    if (t.Is(TTokenKind::EndOfFile))
+        return t;
+    ++FIndex;
+    Fill(FIndex);
+    while (FIndex - FBase > kKeptBehind) {
+        FWindow.pop_front();
+        ++FBase;
+    }
+    return FWindow[FIndex - 1 - FBase];
 }
 
 bool TParser::Accept(TTokenKind aKind)
@@ -78,6 +103,7 @@ std::unique_ptr<TAstProgram> TParser::ParseProgram()
 {
     auto program = std::make_unique<TAstProgram>();
     try {
+        Fill(0);
         if (At(TTokenKind::kwProgram)) {
             Next();
             program->Name = ExpectIdentifier();
@@ -109,6 +135,7 @@ std::unique_ptr<TAstProgram> TParser::ParseProgram()
 std::unique_ptr<TAstRoutine> TParser::ParseHeadingOnly()
 {
     try {
+        Fill(0);
         if (!At(TTokenKind::kwProcedure) && !At(TTokenKind::kwFunction))
             FailExpected(QStringLiteral("'procedure' oder 'function'"));
         auto routine = ParseRoutineHeading();

@@ -2,23 +2,30 @@
 
 #include "pascal/Ast.h"
 #include "pascal/Diagnostics.h"
+#include "pascal/Lexer.h"
 #include "pascal/Token.h"
 
+#include <deque>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <vector>
 
 namespace pascal {
 
-// Recursive descent over the token list. The first syntax error ends the parse: later
-// messages after a syntax error would mostly be noise.
+// Recursive descent over the lexer's tokens, read as they are needed: only a few around the
+// current one are kept. The first syntax error ends the parse: later messages after a syntax
+// error would mostly be noise; so does a lexical error (the lexer reported it).
 class TParser
 {
 public:
-    TParser(std::vector<TToken> aTokens, TDiagnostics& aDiagnostics);
+    TParser(TLexer& aLexer, TDiagnostics& aDiagnostics);
 
     // A whole script; null after a syntax error (reported in the diagnostics).
     std::unique_ptr<TAstProgram> ParseProgram();
+    // Called with each of the program's own declarations once it is read, in order, before
+    // the main block; it may throw to end the parse.
+    std::function<void(const TAstDecl&)> OnProgramDecl;
     // A host's declaration "procedure Name(params);" or "function Name(params): Type;".
     std::unique_ptr<TAstRoutine> ParseHeadingOnly();
 
@@ -74,9 +81,11 @@ private:
     void SetDepth(TAstExpr& aExpr);
 
     // Parser.cpp
-    const TToken& Tok() const { return FTokens[FIndex]; }
+    const TToken& Tok() const { return FWindow[FIndex - FBase]; }
     const TToken& PeekTok(int aAhead = 1) const;
-    bool At(TTokenKind aKind) const { return FTokens[FIndex].Kind == aKind; }
+    bool At(TTokenKind aKind) const { return Tok().Kind == aKind; }
+    // The token before the current one.
+    const TToken& Previous() const { return FWindow[FIndex - 1 - FBase]; }
     const TToken& Next();
     bool Accept(TTokenKind aKind);
     const TToken& Expect(TTokenKind aKind);
@@ -88,7 +97,14 @@ private:
     void Enter(TSourcePos aPos);
     void Leave() { --FNesting; }
 
-    std::vector<TToken> FTokens;
+    // Reads tokens until the window holds the one at aIndex (or ends with EndOfFile).
+    void Fill(std::size_t aIndex) const;
+
+    TLexer& FLexer;
+    // Tokens FBase, FBase + 1, ...: the current one, a few before it (messages name them)
+    // and those looked ahead at. A deque keeps references valid as it grows.
+    mutable std::deque<TToken> FWindow;
+    mutable std::size_t FBase = 0;
     TDiagnostics& FDiagnostics;
     std::size_t FIndex = 0;
     int FNesting = 0;

@@ -13,7 +13,13 @@ std::vector<TAstName> TParser::ParseNameList()
 
 void TParser::ParseBlock(TAstBlock& aBlock, bool aIsProgram)
 {
+    std::size_t handedOn = 0;
     for (;;) {
+        // The program's declarations go to the checker as soon as they are read, so a routine's
+        // statements are compiled and freed before the next routine is read.
+        if (aIsProgram && OnProgramDecl)
+            for (; handedOn < aBlock.Decls.size(); ++handedOn)
+                OnProgramDecl(aBlock.Decls[handedOn]);
         switch (Tok().Kind) {
         case TTokenKind::kwConst:
             Next();
@@ -272,7 +278,7 @@ PAstType TParser::ParseArrayType(TSourcePos aPos)
 
 PAstType TParser::ParseRecordType(TSourcePos aPos)
 {
-    const TToken opener = FTokens[FIndex - 1];
+    const TToken opener = Previous();
     auto type = std::make_unique<TAstType>();
     type->Kind = TAstTypeKind::Record;
     type->Pos = aPos;
@@ -293,7 +299,7 @@ PAstType TParser::ParseRecordType(TSourcePos aPos)
 
 PAstType TParser::ParseClassType(TSourcePos aPos)
 {
-    const TToken opener = FTokens[FIndex - 1];
+    const TToken opener = Previous();
     auto type = std::make_unique<TAstType>();
     type->Kind = TAstTypeKind::Class;
     type->Pos = aPos;

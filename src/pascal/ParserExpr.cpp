@@ -59,10 +59,9 @@ void TParser::SetDepth(TAstExpr& aExpr)
         depth = std::max(depth, aExpr.Right->Depth);
     for (const PAstExpr& a : aExpr.Args)
         depth = std::max(depth, a->Depth);
+    // Not a limit: a flat chain (a + b + c ...) grows the tree without nesting; brackets and
+    // calls count toward the nesting limit as they are read. The checker guards its stack.
     aExpr.Depth = depth + 1;
-    if (aExpr.Depth > kMaxNesting)
-        Fail(aExpr.Pos,
-             QStringLiteral("Ausdruck zu tief verschachtelt (mehr als %1 Ebenen)").arg(kMaxNesting));
 }
 
 PAstExpr TParser::MakeBinary(TTokenKind aOp, TSourcePos aPos, PAstExpr aLeft, PAstExpr aRight)

@@ -120,13 +120,23 @@ PAstStmt TParser::ParseSimpleStatement()
 
 PAstStmt TParser::ParseIf()
 {
-    PAstStmt s = MakeStmt(TAstStmtKind::If, Next().Pos);
-    s->Expr = ParseExpression();
-    Expect(TTokenKind::kwThen);
-    s->Then = ParseStatement();
-    if (Accept(TTokenKind::kwElse))
-        s->Else = ParseStatement();
-    return s;
+    PAstStmt first = MakeStmt(TAstStmtKind::If, Next().Pos);
+    // "else if" continues a chain rather than nesting one level deeper: each link hangs on
+    // the one before, read in a loop.
+    for (TAstStmt* s = first.get();;) {
+        s->Expr = ParseExpression();
+        Expect(TTokenKind::kwThen);
+        s->Then = ParseStatement();
+        if (!Accept(TTokenKind::kwElse))
+            break;
+        if (!At(TTokenKind::kwIf)) {
+            s->Else = ParseStatement();
+            break;
+        }
+        s->Else = MakeStmt(TAstStmtKind::If, Next().Pos);
+        s = s->Else.get();
+    }
+    return first;
 }
 
 PAstStmt TParser::ParseCase()

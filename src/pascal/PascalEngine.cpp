@@ -1,6 +1,7 @@
 #include "pascal/PascalEngine.h"
 
 #include "pascal/Checker.h"
+#include "pascal/CompileGuard.h"
 #include "pascal/Diagnostics.h"
 #include "pascal/Lexer.h"
 #include "pascal/Parser.h"
@@ -9,8 +10,15 @@
 
 #include <exception>
 #include <new>
+#include <utility>
 
 namespace pascal {
+
+namespace {
+// Larger scripts are refused before they are read: compiling takes time and memory in
+// proportion, on the thread that sends.
+constexpr qsizetype kMaxSourceChars = 4 * 1024 * 1024;
+} // namespace
 
 struct TEngine::TImpl
 {
@@ -33,6 +41,7 @@ struct TEngine::TImpl
     std::unique_ptr<TProgram> Program;
     QString RunError;
     bool Running = false;
+    qint64 CompileMs = 0; // the last compile's time, until a run has paid for it
 
     QString ErrorText(const EScriptError& aError) const;
     bool Execute();
@@ -49,7 +58,7 @@ bool TEngine::RegisterFunction(const QString& aDeclaration, THostFunction aFunct
 {
     TDiagnostics diagnostics;
     TLexer lexer(aDeclaration, diagnostics);
-    TParser parser(lexer.Tokenize(), diagnostics);
+    TParser parser(lexer, diagnostics);
     std::unique_ptr<TAstRoutine> heading = parser.ParseHeadingOnly();
     if (!heading || diagnostics.ErrorCount() > 0 || !aFunction) {
         for (const QString& line : diagnostics.Lines())
@@ -86,22 +95,37 @@ bool TEngine::Compile(const QString& aSource)
         return false;
     d.Diagnostics.Clear();
     d.Program.reset();
+    d.CompileMs = 0;
+    if (aSource.size() > kMaxSourceChars) {
+        d.Diagnostics.Error({}, QStringLiteral("Das Skript ist zu groß: %1 Zeichen, erlaubt sind höchstens %2 (4 MB)")
+                                    .arg(aSource.size())
+                                    .arg(kMaxSourceChars));
+        return false;
+    }
     auto program = std::make_unique<TProgram>();
+    // Compiling takes its time from the run's limit and may use the stack down to where the
+    // run may.
+    TCompileGuard guard(d.Limits.MaxRunTimeMs, StackLimitHere());
+    // The checker's messages count only when the whole script reads: after a syntax error
+    // the syntax error is what the user has to see.
+    TDiagnostics checks;
     try {
-        TChecker checker(*program, d.Diagnostics, d.Limits);
+        TChecker checker(*program, checks, d.Limits);
         for (const TImpl::THostRoutine& h : d.HostRoutines)
             checker.AddHostRoutine(*h.Heading, h.Function);
         for (const TImpl::THostVar& v : d.HostVars)
             checker.AddHostStringVariable(v.Name, v.Storage);
         TLexer lexer(aSource, d.Diagnostics);
-        std::vector<TToken> tokens = lexer.Tokenize();
-        if (d.Diagnostics.ErrorCount() > 0)
-            return false;
-        TParser parser(std::move(tokens), d.Diagnostics);
+        TParser parser(lexer, d.Diagnostics);
+        parser.OnProgramDecl = [&checker](const TAstDecl& aDecl) { checker.CheckProgramDecl(aDecl); };
         std::unique_ptr<TAstProgram> ast = parser.ParseProgram();
         if (!ast || d.Diagnostics.ErrorCount() > 0)
             return false;
         checker.CheckProgram(*ast);
+        d.Diagnostics.Append(checks);
+    } catch (const ECompileAbort& e) {
+        d.Diagnostics.Append(checks);
+        d.Diagnostics.Error(e.Pos, e.Message);
     } catch (const std::bad_alloc&) {
         d.Diagnostics.Error({}, QStringLiteral("Zu wenig Arbeitsspeicher beim Übersetzen"));
     } catch (const std::exception& e) {
@@ -111,6 +135,7 @@ bool TEngine::Compile(const QString& aSource)
     if (d.Diagnostics.ErrorCount() > 0 || !d.RegistrationMessages.isEmpty())
         return false;
     d.Program = std::move(program);
+    d.CompileMs = guard.ElapsedMs();
     return true;
 }
 
@@ -135,6 +160,8 @@ QString TEngine::TImpl::ErrorText(const EScriptError& aError) const
 bool TEngine::TImpl::Execute()
 {
     TRuntime rt(Limits, *Program->Types);
+    // The first run after the compile pays for it.
+    rt.SpentBeforeMs = std::exchange(CompileMs, 0);
     rt.Start();
     std::vector<TValue> globals = Program->GlobalDefaults;
     rt.Globals = globals.data();

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <limits>
 #include <memory>
 
 namespace pascal {
@@ -63,7 +64,8 @@ struct TEngineLimits
     // Milliseconds that do not count toward MaxRunTimeMs (time the host spent waiting for
     // its user), as a running total; only its growth during a run is subtracted.
     std::function<qint64()> UncountedMs;
-    int MaxCallDepth = 1000;                   // deeper recursion ends with an error
+    // Deeper recursion ends with an error; by default only the machine stack limits it.
+    int MaxCallDepth = std::numeric_limits<int>::max();
     qint64 MaxStringOrArrayBytes = 64ll << 20; // larger strings and arrays end with an error
 };
 

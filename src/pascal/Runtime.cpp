@@ -1,5 +1,6 @@
 #include "pascal/Runtime.h"
 
+#include "pascal/CompileGuard.h"
 #include "pascal/HeapValues.h"
 
 #include <algorithm>
@@ -72,20 +73,24 @@ TRuntime::~TRuntime()
     gHeapBudget = FPreviousBudget;
 }
 
-void TRuntime::Start()
+const char* StackLimitHere()
 {
-    FTimer.start();
-    FUncountedAtStart = Limits.UncountedMs ? Limits.UncountedMs() : 0;
     char probe;
     const quintptr here = reinterpret_cast<quintptr>(&probe);
     const quintptr low = reinterpret_cast<quintptr>(StackLowEnd());
     if (low != 0 && low < here) {
         // a small stack (Windows gives its main thread 1 MB) keeps a quarter in reserve
         const quintptr reserve = std::min<quintptr>(kStackReserve, (here - low) / 4);
-        FStackLimit = reinterpret_cast<const char*>(low + reserve);
-    } else {
-        FStackLimit = reinterpret_cast<const char*>(here - 512 * 1024); // unknown stack: assume a small one
+        return reinterpret_cast<const char*>(low + reserve);
     }
+    return reinterpret_cast<const char*>(here - 512 * 1024); // unknown stack: assume a small one
+}
+
+void TRuntime::Start()
+{
+    FTimer.start();
+    FUncountedAtStart = Limits.UncountedMs ? Limits.UncountedMs() : 0;
+    FStackLimit = StackLimitHere();
 }
 
 void TRuntime::HeapExhausted(void* aContext)
@@ -148,6 +153,11 @@ void TRuntime::StackOverflow(TSourcePos aPos)
     Raise("EStackOverflow", QStringLiteral("Rekursion zu tief"), aPos);
 }
 
+void TRuntime::ExpressionTooDeep(TSourcePos aPos)
+{
+    Raise("EStackOverflow", QStringLiteral("Ausdruck zu tief verschachtelt"), aPos);
+}
+
 void TRuntime::TimeLimit(TSourcePos aPos)
 {
     throw EScriptAbort{QStringLiteral("Zeitlimit von %1 ms überschritten").arg(Limits.MaxRunTimeMs), aPos};
@@ -157,6 +167,27 @@ void TRuntime::Internal(const char* aWhat, TSourcePos aPos)
 {
     throw EScriptAbort{
         QStringLiteral("Interner Fehler des Skript-Interpreters: %1").arg(QLatin1String(aWhat)), aPos};
+}
+
+TCompileGuard::TCompileGuard(qint64 aLimitMs, const char* aStackLimit)
+    : FPrevious(sCurrent)
+    , FLimitMs(aLimitMs)
+    , FStackLimit(aStackLimit)
+{
+    FTimer.start();
+    sCurrent = this;
+}
+
+TCompileGuard::~TCompileGuard()
+{
+    sCurrent = FPrevious;
+}
+
+void TCompileGuard::CheckTime(TSourcePos aPos)
+{
+    FSteps = kStepsPerCheck;
+    if (FTimer.elapsed() > FLimitMs)
+        throw ECompileAbort{QStringLiteral("Zeitlimit von %1 ms beim Übersetzen überschritten").arg(FLimitMs), aPos};
 }
 
 } // namespace pascal

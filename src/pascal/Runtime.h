@@ -14,6 +14,10 @@
 
 namespace pascal {
 
+// The lowest address this thread's stack may be used down to, keeping a reserve for the
+// host's callbacks below it.
+const char* StackLimitHere();
+
 // The activation of a routine: its slots (parameters, result, locals) and the frame of
 // the routine it is nested in.
 struct TFrame
@@ -62,6 +66,8 @@ public:
     const TEngineLimits& Limits;
     const TTypes& Types;
 
+    // Time the run's limit already paid for (compiling), counted as if the run had taken it.
+    qint64 SpentBeforeMs = 0;
     // Starts the clock and measures the stack; call at the start of a run.
     void Start();
 
@@ -82,7 +88,8 @@ public:
     // The run's time so far, without the time the host says does not count.
     qint64 ElapsedMs() const
     {
-        return FTimer.elapsed() - (Limits.UncountedMs ? Limits.UncountedMs() - FUncountedAtStart : 0);
+        return SpentBeforeMs + FTimer.elapsed()
+            - (Limits.UncountedMs ? Limits.UncountedMs() - FUncountedAtStart : 0);
     }
 
     // Entering and leaving a script routine: recursion depth and the machine stack.
@@ -93,6 +100,13 @@ public:
             StackOverflow(aPos);
     }
     void LeaveCall() { --Depth; }
+    // Ends the run with an error unless the machine stack has aBytes to spare.
+    void EnsureStack(qint64 aBytes, TSourcePos aPos)
+    {
+        char probe;
+        if (reinterpret_cast<quintptr>(&probe) < reinterpret_cast<quintptr>(FStackLimit) + quintptr(aBytes))
+            ExpressionTooDeep(aPos);
+    }
 
     // Refuses a string or array of more than the allowed bytes.
     void CheckSize(qint64 aBytes, TSourcePos aPos)
@@ -108,6 +122,7 @@ public:
     [[noreturn]] void InvalidFloat(TSourcePos aPos);
     [[noreturn]] void TooLarge(TSourcePos aPos);
     [[noreturn]] void StackOverflow(TSourcePos aPos);
+    [[noreturn]] void ExpressionTooDeep(TSourcePos aPos);
     [[noreturn]] void TimeLimit(TSourcePos aPos);
     [[noreturn]] void Internal(const char* aWhat, TSourcePos aPos);
 

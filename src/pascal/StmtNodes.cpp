@@ -285,4 +285,15 @@ TFlow TStrCaseNode::Exec(TRuntime& aRt) const
     return Else ? Else->Exec(aRt) : TFlow::Normal;
 }
 
+TIfNode::~TIfNode()
+{
+    // The links of an else-if chain are freed one after another, not each inside the last.
+    PStmt next = std::move(Else);
+    while (auto* link = dynamic_cast<TIfNode*>(next.get())) {
+        PStmt after = std::move(link->Else);
+        link->ElseIf = nullptr;
+        next = std::move(after);
+    }
+}
+
 } // namespace pascal

@@ -111,18 +111,28 @@ public:
         , Cond(std::move(aCond))
         , Then(std::move(aThen))
         , Else(std::move(aElse))
+        , ElseIf(dynamic_cast<const TIfNode*>(Else.get()))
     {
     }
+    ~TIfNode() override;
     TFlow Exec(TRuntime& aRt) const override
     {
-        if (Cond->EvalInt(aRt) != 0)
-            return Then ? Then->Exec(aRt) : TFlow::Normal;
-        return Else ? Else->Exec(aRt) : TFlow::Normal;
+        // An else-if chain runs in a loop, however long it is.
+        const TIfNode* n = this;
+        while (n->Cond->EvalInt(aRt) == 0) {
+            if (!n->ElseIf)
+                return n->Else ? n->Else->Exec(aRt) : TFlow::Normal;
+            n = n->ElseIf;
+        }
+        return n->Then ? n->Then->Exec(aRt) : TFlow::Normal;
     }
 
     PExpr Cond;
     PStmt Then;
     PStmt Else;
+
+private:
+    const TIfNode* ElseIf; // Else when it is the next link of an else-if chain
 };
 
 class TWhileNode final : public TStmtNode

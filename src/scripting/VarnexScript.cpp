@@ -7,8 +7,9 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QRegularExpression>
 #include <QLocale>
+#include <QRegularExpression>
+#include <QStringDecoder>
 
 #include <vector>
 
@@ -189,8 +190,14 @@ QString TVarnexScript::ReadScriptFile(const QString& aFileName)
         for (qsizetype i = 0; i + 1 < swapped.size(); i += 2)
             std::swap(swapped[i], swapped[i + 1]);
         text = QString::fromUtf16(reinterpret_cast<const char16_t*>(swapped.constData()), swapped.size() / 2);
-    } else
-        text = QString::fromLatin1(bytes);
+    } else {
+        // Editors on Linux save UTF-8 without a mark; bytes that are no UTF-8 come from an
+        // editor that writes one byte per character.
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        text = utf8.decode(bytes);
+        if (utf8.hasError())
+            text = QString::fromLatin1(bytes);
+    }
     QString source;
     const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
     for (qsizetype i = 0; i < lines.size(); ++i) {

@@ -39,7 +39,8 @@ public:
                            int aMaxRunTimeMs = 5000);
 
     // A script file as text, each line followed by CR LF: a byte-order mark selects UTF-8 or
-    // UTF-16, otherwise one byte per character. Empty when the file cannot be read.
+    // UTF-16; without one the file is UTF-8 when its bytes are valid UTF-8, else one byte per
+    // character. Empty when the file cannot be read.
     static QString ReadScriptFile(const QString& aFileName);
     void ScriptWriteln(const QString& aMsg);
 

@@ -136,6 +136,8 @@ private slots:
     void deepRecursionStaysOnTheStack();
     void deepNestingIsACompileError_data();
     void deepNestingIsACompileError();
+    void flatChainsAreNotNesting();
+    void compilingIsBounded();
     void sizeLimit_data();
     void sizeLimit();
     void hostFunctions();
@@ -647,6 +649,12 @@ void TstPascalEngine::compileErrors_data()
     QTest::newRow("duplicate case label")
         << QStringLiteral("var i: Integer;\nbegin\n  case i of 1: ; 0..2: ; end;\nend.")
         << QStringLiteral("[Error] (3:18): Doppelte case-Marke");
+    QTest::newRow("label inside an earlier range")
+        << QStringLiteral("var i: Integer;\nbegin\n  case i of 0..2: ; 7: ; 2: ; end;\nend.")
+        << QStringLiteral("[Error] (3:26): Doppelte case-Marke");
+    QTest::newRow("range around an earlier label")
+        << QStringLiteral("var i: Integer;\nbegin\n  case i of 5: ; 9: ; 1..6: ; end;\nend.")
+        << QStringLiteral("[Error] (3:23): Doppelte case-Marke");
     QTest::newRow("overload is not supported")
         << QStringLiteral("procedure P(a: Integer); overload; begin end;\nprocedure P(const s: string); "
                           "overload; begin end;\nbegin\nend.")
@@ -988,11 +996,11 @@ void TstPascalEngine::recursionLimit()
     const QString decls = QStringLiteral("var depth: Integer;\nfunction R(n: Integer): Integer;\nbegin\n  "
                                          "depth := n;\n  Result := R(n + 1);\nend;");
     QCOMPARE(s.Run(Program(QStringLiteral("R(1);"), decls)), QByteArray("!run: Rekursion zu tief (5:13)"));
-    // the limit itself is reachable
-    QCOMPARE(s.Run(Program(QStringLiteral("writeln(IntToStr(Deep(1000)));"),
+    // No count stops it, only the stack: ten thousand levels of a small function run.
+    QCOMPARE(s.Run(Program(QStringLiteral("writeln(IntToStr(Deep(10000)));"),
                            QStringLiteral("function Deep(n: Integer): Integer; begin if n <= 1 then Result "
                                           ":= 1 else Result := Deep(n - 1) + 1; end;"))),
-             QByteArray("1000\n"));
+             QByteArray("10000\n"));
 }
 
 void TstPascalEngine::deepRecursionStaysOnTheStack()
@@ -1025,12 +1033,10 @@ void TstPascalEngine::deepNestingIsACompileError_data()
     QTest::newRow("unary minus") << Program(QStringLiteral("i := ") + QString(n, QLatin1Char('-'))
                                                 + QStringLiteral("1;"),
                                             QStringLiteral("var i: Integer;"));
+    // A chain is no nesting, but one longer than the stack can check still ends the compile.
     QTest::newRow("long sum") << Program(QStringLiteral("i := 1") + QStringLiteral(" + i").repeated(n)
                                              + QStringLiteral(";"),
                                          QStringLiteral("var i: Integer;"));
-    QTest::newRow("else if chain") << Program(QStringLiteral("if i = 0 then i := 1 else ").repeated(n)
-                                                  + QStringLiteral("i := 2;"),
-                                              QStringLiteral("var i: Integer;"));
     const int routines = 18500;
     QTest::newRow("nested procedures") << QStringLiteral("procedure p;\n").repeated(routines)
             + QStringLiteral("begin end;\n").repeated(routines) + QStringLiteral("begin end.");
@@ -1042,6 +1048,39 @@ void TstPascalEngine::deepNestingIsACompileError()
     TScript s;
     QVERIFY(!s.Compile(source));
     QVERIFY2(s.FirstError().contains(QStringLiteral("verschachtelt")), qPrintable(s.FirstError()));
+}
+
+void TstPascalEngine::flatChainsAreNotNesting()
+{
+    TScript s;
+    const int n = 10000;
+    QString branches;
+    for (int i = 0; i < n; ++i)
+        branches += QStringLiteral("if i = %1 then s := 'b%1' else ").arg(i);
+    const QString source = Program(QStringLiteral("i := 1") + QStringLiteral(" + 2").repeated(n)
+                                       + QStringLiteral(";\nwriteln(IntToStr(i));\ns := 'x'")
+                                       + QStringLiteral(" + 'y'").repeated(n)
+                                       + QStringLiteral(";\nwriteln(IntToStr(Length(s)));\ni := %1;\n").arg(n - 1)
+                                       + branches + QStringLiteral("s := 'none';\nwriteln(s);"),
+                                   QStringLiteral("var i: Integer; s: string;"));
+    QCOMPARE(s.Run(source), QByteArray("20001\n10001\nb9999\n"));
+}
+
+void TstPascalEngine::compilingIsBounded()
+{
+    // Too large a source is refused before it is read.
+    TScript s;
+    QVERIFY(!s.Compile(QString(4 * 1024 * 1024 + 1, QLatin1Char(' '))));
+    QCOMPARE(s.FirstError(), QStringLiteral("[Error] (0:0): Das Skript ist zu groß: 4194305 Zeichen, erlaubt "
+                                            "sind höchstens 4194304 (4 MB)"));
+
+    // Compiling takes its time from the run's limit.
+    TEngineLimits limits;
+    limits.MaxRunTimeMs = 1;
+    TScript slow(limits);
+    QVERIFY(!slow.Compile(Program(QStringLiteral("i := i + 1;\n").repeated(200000), QStringLiteral("var i: Integer;"))));
+    QVERIFY2(slow.FirstError().contains(QStringLiteral("Zeitlimit von 1 ms beim Übersetzen überschritten")),
+             qPrintable(slow.FirstError()));
 }
 
 void TstPascalEngine::sizeLimit_data()

@@ -130,6 +130,38 @@ private slots:
         QCOMPARE(alone.Text, QStringLiteral("off"));
     }
 
+    void scriptFilesAsEditorsSaveThem_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        const QByteArray utf8 = "begin\nText := '\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80';\nend.\n";
+        QTest::newRow("UTF-8 without a mark, LF") << utf8;
+        QTest::newRow("UTF-8 with a mark, CR LF") << "\xEF\xBB\xBF" + QByteArray(utf8).replace("\n", "\r\n");
+        QTest::newRow("UTF-8, CR") << QByteArray(utf8).replace("\n", "\r");
+        // Not valid UTF-8: one byte per character.
+        QTest::newRow("Latin-1") << QByteArray("begin\r\nText := '\xE4\x80\xF0';\r\nend.\r\n");
+        QByteArray utf16("\xFF\xFE");
+        for (QChar c : QStringLiteral("begin Text := '\u00E4\u20AC\U0001F600' end."))
+            utf16.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        QTest::newRow("UTF-16 with a mark") << utf16;
+    }
+
+    void scriptFilesAsEditorsSaveThem()
+    {
+        QFETCH(QByteArray, file);
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("s.pas"));
+        QFile out(name);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+        out.close();
+        const TRun run = Run(TVarnexScript::ReadScriptFile(name), QString());
+        QCOMPARE(run.Outcome, TVarnexScript::TOutcome::Succeeded);
+        // A letter goes out as the byte the send line gives it; what no byte holds as '?'.
+        const QString expected = QTest::currentDataTag() == QByteArray("Latin-1")
+                                     ? QStringLiteral("\u00E4\u0080\u00F0")
+                                     : QStringLiteral("\u00E4??");
+        QCOMPARE(run.Text, expected);
+    }
+
     void theHelpWindowsExampleRuns()
     {
         TScriptedDialogs prompts;
