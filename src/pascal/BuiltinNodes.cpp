@@ -256,6 +256,39 @@ qint64 TRoundNode::EvalInt(TRuntime& aRt) const
     return qint64(r);
 }
 
+qint64 TIfThenNode::EvalInt(TRuntime& aRt) const
+{
+    const bool cond = Cond->EvalInt(aRt) != 0;
+    const qint64 a = IfTrue->EvalInt(aRt);
+    const qint64 b = IfFalse->EvalInt(aRt);
+    return cond ? a : b;
+}
+
+double TIfThenNode::EvalReal(TRuntime& aRt) const
+{
+    const bool cond = Cond->EvalInt(aRt) != 0;
+    const double a = IfTrue->EvalReal(aRt);
+    const double b = IfFalse->EvalReal(aRt);
+    return cond ? a : b;
+}
+
+TStr TIfThenNode::EvalStr(TRuntime& aRt) const
+{
+    const bool cond = Cond->EvalInt(aRt) != 0;
+    TStr a = IfTrue->EvalStr(aRt);
+    TStr b = IfFalse->EvalStr(aRt);
+    return cond ? a : b;
+}
+
+TValue TIfThenNode::Eval(TRuntime& aRt) const
+{
+    if (Type->IsReal())
+        return TValue::FromReal(EvalReal(aRt));
+    if (Type->Kind == TTypeKind::String)
+        return TValue::FromStr(EvalStr(aRt));
+    return TValue::FromInt(EvalInt(aRt));
+}
+
 qint64 TMathNode::EvalInt(TRuntime& aRt) const
 {
     if (Type->Kind == TTypeKind::Real)

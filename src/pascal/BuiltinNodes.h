@@ -259,6 +259,28 @@ public:
     PExpr B;
 };
 
+// IfThen(Condition, IfTrue, IfFalse) of Math (numbers) and StrUtils (strings): a function,
+// so both values are evaluated, then one is chosen.
+class TIfThenNode final : public TExprNode
+{
+public:
+    TIfThenNode(const TType* aType, TSourcePos aPos, PExpr aCond, PExpr aTrue, PExpr aFalse)
+        : TExprNode(aType, aPos)
+        , Cond(std::move(aCond))
+        , IfTrue(std::move(aTrue))
+        , IfFalse(std::move(aFalse))
+    {
+    }
+    qint64 EvalInt(TRuntime& aRt) const override;
+    double EvalReal(TRuntime& aRt) const override;
+    TStr EvalStr(TRuntime& aRt) const override;
+    TValue Eval(TRuntime& aRt) const override;
+
+    PExpr Cond;
+    PExpr IfTrue;
+    PExpr IfFalse;
+};
+
 class TAssertNode final : public TExprNode
 {
 public:

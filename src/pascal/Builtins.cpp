@@ -24,7 +24,7 @@ const char* MagicName(TMagic aMagic)
         "Random",  "Assert",     "TryStrToInt", "TryStrToInt64", "TryStrToFloat",
         "Val",     "Str",        "Assigned",    "IntToHex",      "Hi",
         "Lo",      "FreeAndNil", "DecodeDate",  "DecodeTime",    "Swap",
-        "Default", "FillChar",
+        "Default", "FillChar",   "IfThen",
     };
     static_assert(sizeof(kNames) / sizeof(kNames[0]) == std::size_t(TMagic::Count));
     return kNames[int(aMagic)];

@@ -59,6 +59,7 @@ enum class TMagic : int {
     Swap,
     Default,
     FillChar,
+    IfThen,
     Count
 };
 

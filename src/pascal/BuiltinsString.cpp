@@ -1,10 +1,13 @@
 #include "pascal/Builtins.h"
 
+#include "pascal/Format.h"
 #include "pascal/HeapValues.h"
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstring>
+#include <string>
 
 // String conversion and manipulation routines (SysUtils and StrUtils).
 namespace pascal {
@@ -228,15 +231,11 @@ TValue SameStr(TRuntime&, const TValue* a, int, TSourcePos)
     return Bool(TStr::Compare(a[0].Str(), a[1].Str()) == 0);
 }
 
-TValue StringReplace(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+TStr ReplaceText(TRuntime& aRt, TSourcePos aPos, const TStr& s, const TStr& from, const TStr& to, bool all,
+                 bool noCase)
 {
-    const TStr s = a[0].Str();
-    const TStr from = a[1].Str();
-    const TStr to = a[2].Str();
-    const bool all = SetHasBit(a[3], 0);
-    const bool noCase = SetHasBit(a[3], 1);
     if (from.IsEmpty())
-        return Str(s);
+        return s;
     TStr out;
     qint64 at = 0;
     for (;;) {
@@ -253,7 +252,12 @@ TValue StringReplace(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
     out.Append(s.Data() + at, s.Length() - at);
     aRt.CheckSize(out.Length(), aPos);
     aRt.Charge(out.Length() + s.Length(), aPos);
-    return Str(std::move(out));
+    return out;
+}
+
+TValue StringReplace(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+{
+    return Str(ReplaceText(aRt, aPos, a[0].Str(), a[1].Str(), a[2].Str(), SetHasBit(a[3], 0), SetHasBit(a[3], 1)));
 }
 
 TValue BoolToStr(TRuntime&, const TValue* a, int n, TSourcePos)
@@ -356,10 +360,167 @@ TValue AnsiPos(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
     return Int(FindText(aRt, aPos, a[1].Str(), a[0].Str(), 0, false) + 1);
 }
 
+TValue UIntToStr(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    char buf[24];
+    const auto end = std::to_chars(buf, buf + sizeof buf, quint64(a[0].I)).ptr;
+    return Str(TStr(buf, end - buf));
+}
+
+// HexStr and BinStr: exactly aDigits digits of the value's low bits (more are cut off).
+TValue DigitsOf(const TValue* a, int aBitsPerDigit)
+{
+    const qint64 digits = std::clamp<qint64>(a[1].I, 0, 64);
+    const quint64 v = quint64(a[0].I);
+    TStr out;
+    out.Reserve(digits);
+    for (qint64 i = digits - 1; i >= 0; --i) {
+        const int shift = int(i) * aBitsPerDigit;
+        const unsigned d = shift >= 64 ? 0 : unsigned(v >> shift) & ((1u << aBitsPerDigit) - 1);
+        out.AppendChar("0123456789ABCDEF"[d]);
+    }
+    return Str(std::move(out));
+}
+
+TValue HexStr(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return DigitsOf(a, 4);
+}
+
+TValue BinStr(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return DigitsOf(a, 1);
+}
+
+TValue AnsiReplaceStr(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+{
+    return Str(ReplaceText(aRt, aPos, a[0].Str(), a[1].Str(), a[2].Str(), true, false));
+}
+
+// The words of aText between characters of aDelims: [start, end) of word aIndex (from 1),
+// or false when there are fewer.
+bool FindWord(const TStr& aText, const TValue& aDelims, qint64 aIndex, qint64& aStart, qint64& aEnd)
+{
+    const char* d = aText.Data();
+    const qint64 n = aText.Length();
+    qint64 i = 0;
+    for (qint64 w = 1;; ++w) {
+        while (i < n && SetHasBit(aDelims, uchar(d[i])))
+            ++i;
+        if (i >= n)
+            return false;
+        const qint64 start = i;
+        while (i < n && !SetHasBit(aDelims, uchar(d[i])))
+            ++i;
+        if (w == aIndex) {
+            aStart = start;
+            aEnd = i;
+            return true;
+        }
+    }
+}
+
+TValue WordCount(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+{
+    const TStr s = a[0].Str();
+    aRt.Charge(s.Length(), aPos);
+    const char* d = s.Data();
+    qint64 count = 0;
+    bool inWord = false;
+    for (qint64 i = 0; i < s.Length(); ++i) {
+        const bool delim = SetHasBit(a[1], uchar(d[i]));
+        if (!delim && !inWord)
+            ++count;
+        inWord = !delim;
+    }
+    return Int(count);
+}
+
+TValue ExtractWord(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+{
+    const TStr s = a[1].Str();
+    aRt.Charge(s.Length(), aPos);
+    qint64 start = 0;
+    qint64 end = 0;
+    if (a[0].I < 1 || !FindWord(s, a[2], a[0].I, start, end))
+        return Str(TStr());
+    return Str(TStr(s.Data() + start, end - start));
+}
+
+TValue FromStd(const std::string& aText)
+{
+    return Str(TStr(aText.data(), qint64(aText.size())));
+}
+
+TValue FormatFloat(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+{
+    const TStr format = a[0].Str();
+    aRt.Charge(format.Length(), aPos);
+    return FromStd(FormatFloatText(std::string(format.Data(), std::size_t(format.Length())), a[1].R));
+}
+
+TValue FloatToStrF(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return FromStd(FloatToStrFText(a[0].R, int(a[1].I), int(std::clamp<qint64>(a[2].I, -1, 99)),
+                                   int(std::clamp<qint64>(a[3].I, -1, 99))));
+}
+
+// Currency keeps four decimals: values read or shown as one are rounded to them, half to
+// even as Free Pascal rounds (and never to -0).
+double ToCurrency(double aValue)
+{
+    return std::nearbyint(aValue * 10000.0) / 10000.0 + 0.0;
+}
+
+TValue StrToCurr(TRuntime& aRt, const TValue* a, int n, TSourcePos aPos)
+{
+    const TValue value = StrToFloat(aRt, a, n, aPos);
+    return TValue::FromReal(ToCurrency(value.R));
+}
+
+TValue CurrToStr(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    return Str(FloatToStrGeneral(ToCurrency(a[0].R)));
+}
+
+// StrUtils.SplitString: the pieces between any of the delimiter characters (as Delphi has it;
+// Free Pascal takes several characters as one delimiter), empty ones too.
+TValue SplitString(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+{
+    const TStr s = a[0].Str();
+    const TStr delims = a[1].Str();
+    aRt.Charge(s.Length() * (1 + delims.Length() / 16), aPos);
+    std::vector<TStr> pieces;
+    qint64 start = 0;
+    for (qint64 i = 0; i < s.Length(); ++i) {
+        if (std::memchr(delims.Data(), s.Data()[i], std::size_t(delims.Length())) != nullptr) {
+            pieces.emplace_back(s.Data() + start, i - start);
+            start = i + 1;
+        }
+    }
+    pieces.emplace_back(s.Data() + start, s.Length() - start); // "" is one empty piece
+    aRt.CheckSize(qint64(pieces.size()) * qint64(sizeof(TValue)), aPos);
+    TArrRec* arr = NewArr(qint64(pieces.size()), TValue::FromStr(TStr()));
+    for (std::size_t i = 0; i < pieces.size(); ++i)
+        arr->Items()[i] = TValue::FromStr(std::move(pieces[i]));
+    return TValue::FromArr(arr);
+}
+
 } // namespace
 
 void AddStringFuncs(std::vector<TBuiltinFunc>& t)
 {
+    t.push_back({"SplitString", "TStringDynArray", {"string", "string"}, 2, SplitString});
+    t.push_back({"FormatFloat", "string", {"string", "Double"}, 2, FormatFloat});
+    t.push_back({"FloatToStrF", "string", {"Double", "TFloatFormat", "Integer", "Integer"}, 4, FloatToStrF});
+    t.push_back({"StrToCurr", "Double", {"string"}, 1, StrToCurr});
+    t.push_back({"CurrToStr", "string", {"Double"}, 1, CurrToStr});
+    t.push_back({"UIntToStr", "string", {"Int64"}, 1, UIntToStr});
+    t.push_back({"HexStr", "string", {"Int64", "Integer"}, 2, HexStr});
+    t.push_back({"BinStr", "string", {"Int64", "Integer"}, 2, BinStr});
+    t.push_back({"AnsiReplaceStr", "string", {"string", "string", "string"}, 3, AnsiReplaceStr});
+    t.push_back({"WordCount", "Integer", {"string", "TSysCharSet"}, 2, WordCount});
+    t.push_back({"ExtractWord", "string", {"Integer", "string", "TSysCharSet"}, 3, ExtractWord});
     t.push_back({"IntToStr", "string", {"Int64"}, 1, IntToStr});
     t.push_back({"StrToInt", "Integer", {"string"}, 1, StrToInt});
     t.push_back({"StrToInt64", "Int64", {"string"}, 1, StrToInt64});

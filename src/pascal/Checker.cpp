@@ -50,6 +50,11 @@ struct TSystemScope
         const TType* flag = types.BuiltinNames().value(QStringLiteral("treplaceflag"));
         constant("rfReplaceAll", flag, TValue::FromInt(0));
         constant("rfIgnoreCase", flag, TValue::FromInt(1));
+        const TType* floatFormat = types.BuiltinNames().value(QStringLiteral("tfloatformat"));
+        int formatValue = 0;
+        for (const char* f : {"ffGeneral", "ffExponent", "ffFixed", "ffNumber", "ffCurrency"})
+            constant(f, floatFormat, TValue::FromInt(formatValue++));
+        constant("MaxDouble", types.Double(), TValue::FromReal(1.7976931348623157e+308));
         for (int m = 0; m < int(TMagic::Count); ++m)
             Add(TSymKind::Builtin, QString::fromLatin1(MagicName(TMagic(m))))->Builtin = m;
         const std::vector<TBuiltinFunc>& funcs = BuiltinFuncs();

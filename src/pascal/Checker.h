@@ -184,6 +184,7 @@ private:
     PExpr CheckIntToHex(const TMagicCall& aCall);
     PExpr CheckHiLo(const TMagicCall& aCall);
     PExpr CheckSwap(const TMagicCall& aCall);
+    PExpr CheckIfThen(const TMagicCall& aCall);
     PExpr CheckFreeAndNil(const TMagicCall& aCall);
     PExpr CheckDecode(const TMagicCall& aCall);
     PExpr CheckDefault(const TMagicCall& aCall);

@@ -121,6 +121,7 @@ PExpr TChecker::CheckMagic(TMagic aMagic, const std::vector<PAstExpr>& aArgs, TS
         {TMagic::Swap, 1, 1, &TChecker::CheckSwap},
         {TMagic::Default, 1, 1, &TChecker::CheckDefault},
         {TMagic::FillChar, 3, 3, &TChecker::CheckFillChar},
+        {TMagic::IfThen, 2, 3, &TChecker::CheckIfThen},
     };
     static_assert(std::size(kRules) == std::size_t(TMagic::Count), "every built-in needs a rule");
     static_assert(
@@ -342,6 +343,33 @@ PExpr TChecker::CheckMath(const TMagicCall& aCall)
     PExpr e = std::make_unique<TMathNode>(t, aCall.Pos, op, std::move(a), std::move(b));
     // an integer result computed in Int64 is typed as its value needs, as a literal would be
     return isConst ? Fold(std::move(e), !real) : std::move(e);
+}
+
+// IfThen: strings as in StrUtils (IfFalse defaults to ''), numbers as in Math (to 0).
+PExpr TChecker::CheckIfThen(const TMagicCall& aCall)
+{
+    PExpr cond = ConvertedArg(aCall, 0, FTypes.Boolean());
+    PExpr a = CheckExpr(aCall.Arg(1));
+    PExpr b = aCall.Args.size() > 2 ? CheckExpr(aCall.Arg(2)) : nullptr;
+    if (AnyFailed({&cond, &a, &b}))
+        return ErrorExpr(aCall.Pos);
+    const TType* t = nullptr;
+    if (a->Type->IsStringLike() && (!b || b->Type->IsStringLike()))
+        t = FTypes.String();
+    else if (a->Type->IsNumeric() && (!b || b->Type->IsNumeric()))
+        t = a->Type->IsReal() || (b && b->Type->IsReal()) ? FTypes.Double() : FTypes.Int64();
+    if (t == nullptr) {
+        Error(aCall.Pos, QStringLiteral("IfThen gibt es für Strings und Zahlen: '%1' passt nicht")
+                             .arg(TypeName(b && a->Type->IsNumeric() ? *b : *a)));
+        return ErrorExpr(aCall.Pos);
+    }
+    if (!b)
+        b = t->Kind == TTypeKind::String ? MakeConst(t, aCall.Pos, TValue::FromStr(TStr()))
+            : t->IsReal()                ? MakeConst(t, aCall.Pos, TValue::FromReal(0))
+                                         : MakeIntConst(0, aCall.Pos);
+    a = Convert(std::move(a), t, aCall.Pos);
+    b = Convert(std::move(b), t, aCall.Pos);
+    return std::make_unique<TIfThenNode>(t, aCall.Pos, std::move(cond), std::move(a), std::move(b));
 }
 
 // Round and Trunc

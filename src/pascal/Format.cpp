@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace pascal {
 
@@ -317,6 +318,224 @@ TFormatResult FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aAr
         return TFormatResult::TooLong;
     aOut = TStr(out.data(), qint64(out.size()));
     return TFormatResult::Ok;
+}
+
+namespace {
+
+// One section of a FormatFloat pattern, read once.
+struct TFloatPattern
+{
+    std::string Prefix;  // literal text before the first digit placeholder
+    std::string Suffix;  // literal text after the last one (and between them)
+    int IntZeros = 0;    // '0' before the point: digits always shown
+    int IntPlaces = 0;   // '0' and '#' before the point
+    int FracZeros = 0;   // '0' after the point
+    int FracPlaces = 0;  // '0' and '#' after the point
+    bool Thousands = false;
+    bool Scientific = false;
+    char ExpChar = 'E';
+    bool ExpPlus = false; // E+: the sign always; E-: only when negative
+    int ExpDigits = 0;
+};
+
+TFloatPattern ReadPattern(const std::string& aSection)
+{
+    TFloatPattern p;
+    bool seenDigit = false;
+    bool afterPoint = false;
+    std::string literal;
+    for (std::size_t i = 0; i < aSection.size(); ++i) {
+        const char c = aSection[i];
+        if (c == '\'' || c == '"') {
+            const std::size_t end = aSection.find(c, i + 1);
+            literal.append(aSection, i + 1, (end == std::string::npos ? aSection.size() : end) - i - 1);
+            i = end == std::string::npos ? aSection.size() : end;
+            continue;
+        }
+        if ((c == 'E' || c == 'e') && i + 1 < aSection.size() && (aSection[i + 1] == '+' || aSection[i + 1] == '-')
+            && seenDigit && !p.Scientific) {
+            p.Scientific = true;
+            p.ExpChar = c;
+            p.ExpPlus = aSection[i + 1] == '+';
+            i += 2;
+            while (i < aSection.size() && aSection[i] == '0') {
+                ++p.ExpDigits;
+                ++i;
+            }
+            --i;
+            continue;
+        }
+        if (c == '0' || c == '#') {
+            if (!seenDigit)
+                p.Prefix = literal;
+            else
+                p.Suffix += literal; // text between placeholders goes after the number
+            literal.clear();
+            seenDigit = true;
+            if (afterPoint) {
+                ++p.FracPlaces;
+                if (c == '0')
+                    p.FracZeros = p.FracPlaces;
+            } else {
+                ++p.IntPlaces;
+                if (c == '0' || p.IntZeros > 0)
+                    p.IntZeros += c == '0' ? 1 : 0;
+            }
+            continue;
+        }
+        if (c == '.' && !afterPoint) {
+            afterPoint = true;
+            continue;
+        }
+        if (c == ',') {
+            p.Thousands = true;
+            continue;
+        }
+        literal.push_back(c);
+    }
+    if (!seenDigit)
+        p.Prefix = literal;
+    else
+        p.Suffix += literal;
+    return p;
+}
+
+// |aValue| laid out by one pattern section (no sign).
+std::string LayOut(double aValue, const TFloatPattern& p)
+{
+    std::string digits;
+    int exponent = 0;
+    std::string intPart;
+    std::string frac;
+    std::string expText;
+    if (p.Scientific) {
+        const int intDigits = std::max(1, p.IntPlaces);
+        if (aValue != 0) {
+            Digits(aValue, digits, exponent, 15);
+            RoundDigits(digits, exponent, intDigits + p.FracPlaces);
+        } else {
+            digits = "0";
+        }
+        const int shown = aValue != 0 ? exponent - (intDigits - 1) : 0;
+        for (int i = 0; i < intDigits + p.FracPlaces; ++i) {
+            const char d = i < int(digits.size()) ? digits[std::size_t(i)] : '0';
+            (i < intDigits ? intPart : frac).push_back(d);
+        }
+        expText.push_back(p.ExpChar);
+        if (shown < 0)
+            expText.push_back('-');
+        else if (p.ExpPlus)
+            expText.push_back('+');
+        std::string e = std::to_string(std::abs(shown));
+        if (int(e.size()) < p.ExpDigits)
+            e.insert(0, std::size_t(p.ExpDigits) - e.size(), '0');
+        expText += e;
+    } else {
+        const std::string fixed = FixedText(aValue, p.FracPlaces, false);
+        const std::size_t point = fixed.find('.');
+        intPart = fixed.substr(0, point);
+        if (point != std::string::npos)
+            frac = fixed.substr(point + 1);
+        if (intPart == "0" && p.IntZeros == 0)
+            intPart.clear();
+        if (int(intPart.size()) < p.IntZeros)
+            intPart.insert(0, std::size_t(p.IntZeros) - intPart.size(), '0');
+        if (p.Thousands) {
+            std::string grouped;
+            const int n = int(intPart.size());
+            for (int i = 0; i < n; ++i) {
+                if (i > 0 && (n - i) % 3 == 0)
+                    grouped.push_back(',');
+                grouped.push_back(intPart[std::size_t(i)]);
+            }
+            intPart = grouped;
+        }
+    }
+    // '#' after the point drops trailing zeros down to the last '0'
+    while (int(frac.size()) > p.FracZeros && !frac.empty() && frac.back() == '0')
+        frac.pop_back();
+    std::string out = intPart;
+    if (!frac.empty())
+        out += '.' + frac;
+    return out + expText;
+}
+
+} // namespace
+
+std::string FormatFloatText(const std::string& aFormat, double aValue)
+{
+    if (std::isnan(aValue))
+        return "Nan";
+    if (std::isinf(aValue))
+        return aValue < 0 ? "-Inf" : "+Inf";
+    if (aFormat.empty())
+        return FloatToStrGeneral(aValue).ToByteArray().toStdString();
+    // sections: positive;negative;zero (quoted text may hold a ';')
+    std::vector<std::string> sections(1);
+    for (std::size_t i = 0; i < aFormat.size(); ++i) {
+        const char c = aFormat[i];
+        if (c == '\'' || c == '"') {
+            const std::size_t end = aFormat.find(c, i + 1);
+            const std::size_t stop = end == std::string::npos ? aFormat.size() : end + 1;
+            sections.back().append(aFormat, i, stop - i);
+            i = stop - 1;
+        } else if (c == ';' && sections.size() < 3) {
+            sections.emplace_back();
+        } else {
+            sections.back().push_back(c);
+        }
+    }
+    const TFloatPattern first = ReadPattern(sections[0]);
+    const bool zero = LayOut(aValue, first).find_first_not_of("0.,E+-e") == std::string::npos;
+    if (zero && sections.size() > 2 && !sections[2].empty()) {
+        const TFloatPattern p = ReadPattern(sections[2]);
+        return p.Prefix + LayOut(0, p) + p.Suffix;
+    }
+    if (aValue < 0 && sections.size() > 1 && !sections[1].empty()) {
+        const TFloatPattern p = ReadPattern(sections[1]);
+        return p.Prefix + LayOut(-aValue, p) + p.Suffix;
+    }
+    // Free Pascal keeps the sign of a negative value that rounds to zero: -0.04 as "-0.0"
+    return (aValue < 0 ? "-" : "") + first.Prefix + LayOut(std::fabs(aValue), first) + first.Suffix;
+}
+
+std::string FloatToStrFText(double aValue, int aFormat, int aPrecision, int aDigits)
+{
+    if (std::isnan(aValue))
+        return "Nan";
+    if (std::isinf(aValue))
+        return aValue < 0 ? "-Inf" : "+Inf";
+    aPrecision = std::clamp(aPrecision, 1, 15);
+    aDigits = std::clamp(aDigits, 0, 18);
+    switch (aFormat) {
+    case 1: { // ffExponent: aPrecision significant digits, the exponent signed, aDigits wide at least
+        std::string digits = "0";
+        int exponent = 0;
+        if (aValue != 0) {
+            Digits(aValue, digits, exponent, 15);
+            RoundDigits(digits, exponent, aPrecision);
+        }
+        while (int(digits.size()) < aPrecision)
+            digits.push_back('0');
+        std::string out = aValue < 0 ? "-" : "";
+        out.push_back(digits[0]);
+        if (aPrecision > 1)
+            out += '.' + digits.substr(1, std::size_t(aPrecision - 1));
+        std::string e = std::to_string(std::abs(exponent));
+        if (int(e.size()) < aDigits)
+            e.insert(0, std::size_t(aDigits) - e.size(), '0');
+        return out + 'E' + (exponent < 0 ? '-' : '+') + e;
+    }
+    case 2: // ffFixed
+        return FixedText(aValue, aDigits, false);
+    case 3: // ffNumber
+        return FixedText(aValue, aDigits, true);
+    case 4: { // ffCurrency, as Free Pascal's defaults write it: the sign first, '$' after
+        return FixedText(aValue, aDigits, true) + "$";
+    }
+    default: // ffGeneral
+        return FloatToStrGeneral(aValue, aPrecision).ToByteArray().toStdString();
+    }
 }
 
 } // namespace pascal

@@ -33,4 +33,10 @@ TFormatResult FormatText(const TStr& aFormat, const std::vector<TFormatArg>& aAr
 // zero on the decimal digits; with aThousands the integer part gets ',' separators.
 std::string FixedText(double aValue, int aDecimals, bool aThousands);
 
+// SysUtils.FormatFloat: '0' and '#' digits, '.', ',' for thousands, E+00 / E-0 exponents,
+// quoted text, and up to three sections (positive;negative;zero).
+std::string FormatFloatText(const std::string& aFormat, double aValue);
+// SysUtils.FloatToStrF; aFormat counts TFloatFormat (ffGeneral = 0 ... ffCurrency = 4).
+std::string FloatToStrFText(double aValue, int aFormat, int aPrecision, int aDigits);
+
 } // namespace pascal

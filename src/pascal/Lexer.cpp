@@ -64,6 +64,30 @@ void TLexer::Fail(TSourcePos aPos, const QString& aText)
     FFailed = true;
 }
 
+// ^M, ^J, ^[ ...: a control character written the old way. Only where an operand may start
+// (after an identifier or a closing bracket the caret is an operator) and only as one
+// character (^Integer is something else).
+bool TLexer::AtControlChar() const
+{
+    if (Peek() != u'^')
+        return false;
+    const QChar c = Peek(1).toUpper();
+    if (c.unicode() < u'@' || c.unicode() > u'_')
+        return false;
+    if (IsIdentPart(Peek(2)) && IsIdentStart(c))
+        return false;
+    switch (FLastKind) {
+    case TTokenKind::Identifier:
+    case TTokenKind::IntLiteral:
+    case TTokenKind::RealLiteral:
+    case TTokenKind::StringLiteral:
+    case TTokenKind::RParen:
+    case TTokenKind::RBracket:
+    case TTokenKind::Caret: return false;
+    default: return true;
+    }
+}
+
 bool TLexer::NextToken(TToken& aToken)
 {
     aToken = TToken();
@@ -80,7 +104,7 @@ bool TLexer::NextToken(TToken& aToken)
         ReadIdentifier(aToken);
     else if (c.isDigit() || ((c == u'$' || c == u'%' || c == u'&') && DigitValue(Peek(1)) < 16))
         ok = ReadNumber(aToken);
-    else if (c == u'\'' || c == u'#')
+    else if (c == u'\'' || c == u'#' || AtControlChar())
         ok = ReadString(aToken);
     else
         ok = ReadSymbol(aToken);
@@ -88,6 +112,7 @@ bool TLexer::NextToken(TToken& aToken)
         FFailed = true;
         return false;
     }
+    FLastKind = aToken.Kind;
     TCompileGuard::Tick(aToken.Pos);
     return true;
 }
@@ -248,6 +273,9 @@ bool TLexer::ReadString(TToken& aToken)
                     bytes.append(char(c.unicode()));
                 }
             }
+        } else if (AtControlChar()) {
+            Take();
+            bytes.append(char(Take().toUpper().unicode() ^ 0x40)); // ^M is #13, ^[ is #27
         } else if (Peek() == u'#') {
             const TSourcePos hashPos = Here();
             Take();

@@ -31,6 +31,7 @@ private:
     bool ReadString(TToken& aToken);
     bool ReadSymbol(TToken& aToken);
     void ReadIdentifier(TToken& aToken);
+    bool AtControlChar() const;
     void Fail(TSourcePos aPos, const QString& aText);
 
     const QString& FSource;
@@ -39,6 +40,7 @@ private:
     int FLine = 1;
     int FCol = 1;
     bool FFailed = false;
+    TTokenKind FLastKind = TTokenKind::EndOfFile; // of the token before
     struct TSpelling
     {
         QString Text;

@@ -215,6 +215,10 @@ TTypes::TTypes(TBuiltinTag)
     name("treplaceflag", flag);
     name("treplaceflags", NewSet(flag));
     name("tsyscharset", FSetOfChar);
+    name("tstringdynarray", NewDynArray(FString));
+    name("tfloatformat", NewEnum(QStringLiteral("TFloatFormat"),
+                                 {QStringLiteral("ffGeneral"), QStringLiteral("ffExponent"), QStringLiteral("ffFixed"),
+                                  QStringLiteral("ffNumber"), QStringLiteral("ffCurrency")}));
 
     // The exception classes, the way SysUtils arranges them.
     FException = MakeClassType(QStringLiteral("Exception"), nullptr);

@@ -84,11 +84,12 @@ QString Difference(const QList<QByteArray>& aEngine, const QList<QByteArray>& aR
     return {};
 }
 
-// The source as fpc gets it: Delphi mode with long strings and SysUtils (Format, IntToStr,
-// Exception, ...), placed after a "program Name;" header if there is one, else on top.
+// The source as fpc gets it: Delphi mode with long strings and the units whose routines a
+// script has without naming them (SysUtils, StrUtils, Math, Classes, Types), placed after a
+// "program Name;" header if there is one, else on top.
 QByteArray FpcSource(const QByteArray& aSource)
 {
-    static const QByteArray prelude = "{$mode delphi}{$H+}\nuses SysUtils;\n";
+    static const QByteArray prelude = "{$mode delphi}{$H+}\nuses SysUtils, StrUtils, Math, Classes, Types;\n";
     static const QRegularExpression header(QStringLiteral(R"(^\s*program\s+[A-Za-z_][A-Za-z0-9_]*\s*;)"),
                                            QRegularExpression::CaseInsensitiveOption);
     QList<QByteArray> lines = aSource.split('\n');
