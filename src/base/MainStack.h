@@ -16,7 +16,8 @@ inline void EnlargeMainStack()
 {
 #if defined(Q_OS_LINUX)
     rlimit limit{};
-    if (getrlimit(RLIMIT_STACK, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= kMainStackBytes)
+    if (getrlimit(RLIMIT_STACK, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY
+        || limit.rlim_cur >= kMainStackBytes)
         return;
     if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < kMainStackBytes)
         return;

@@ -126,7 +126,7 @@ struct TAstStmt
 
 enum class TAstTypeKind : unsigned char {
     Named,    // Name
-    String,   // string, or string[Length] (the length is not enforced)
+    String,   // string, or string[High]: at most High characters
     Subrange, // Low..High
     Enum,     // (EnumNames)
     Array,    // array[Indexes] of Element; no Indexes: dynamic (or an open parameter)

@@ -257,7 +257,8 @@ TStr ReplaceText(TRuntime& aRt, TSourcePos aPos, const TStr& s, const TStr& from
 
 TValue StringReplace(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
 {
-    return Str(ReplaceText(aRt, aPos, a[0].Str(), a[1].Str(), a[2].Str(), SetHasBit(a[3], 0), SetHasBit(a[3], 1)));
+    return Str(
+        ReplaceText(aRt, aPos, a[0].Str(), a[1].Str(), a[2].Str(), SetHasBit(a[3], 0), SetHasBit(a[3], 1)));
 }
 
 TValue BoolToStr(TRuntime&, const TValue* a, int n, TSourcePos)

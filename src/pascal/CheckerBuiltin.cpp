@@ -359,8 +359,9 @@ PExpr TChecker::CheckIfThen(const TMagicCall& aCall)
     else if (a->Type->IsNumeric() && (!b || b->Type->IsNumeric()))
         t = a->Type->IsReal() || (b && b->Type->IsReal()) ? FTypes.Double() : FTypes.Int64();
     if (t == nullptr) {
-        Error(aCall.Pos, QStringLiteral("IfThen gibt es für Strings und Zahlen: '%1' passt nicht")
-                             .arg(TypeName(b && a->Type->IsNumeric() ? *b : *a)));
+        Error(aCall.Pos,
+              QStringLiteral("IfThen gibt es für Strings und Zahlen: '%1' passt nicht")
+                  .arg(TypeName(b && a->Type->IsNumeric() ? *b : *a)));
         return ErrorExpr(aCall.Pos);
     }
     if (!b)

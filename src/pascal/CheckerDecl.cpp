@@ -269,7 +269,18 @@ const TType* TChecker::ResolveType(const TAstType& aAst, const QString& aName)
         }
         return sym->Type;
     }
-    case TAstTypeKind::String: return FTypes.String();
+    case TAstTypeKind::String: {
+        if (!aAst.High)
+            return FTypes.String();
+        qint64 length = 0;
+        if (!ConstOrdinal(*aAst.High, length))
+            return FTypes.Error();
+        if (length < 1 || length > 255) {
+            Error(aAst.High->StartPos(), QStringLiteral("Die Länge eines Strings liegt zwischen 1 und 255"));
+            return FTypes.Error();
+        }
+        return FTypes.NewShortString(length);
+    }
     case TAstTypeKind::ArrayOfConst: return FTypes.ArrayOfConst();
     case TAstTypeKind::Subrange: {
         qint64 low = 0;

@@ -174,7 +174,8 @@ PStmt TChecker::CheckAssign(const TAstStmt& aStmt)
         CheckExpr(*aStmt.Expr);
         return nullptr;
     }
-    if (target->Type->Kind == TTypeKind::String && aStmt.Target->Kind == TAstExprKind::Ident)
+    if (target->Type->Kind == TTypeKind::String && target->Type->High == 0
+        && aStmt.Target->Kind == TAstExprKind::Ident)
         if (PStmt append = MakeAppend(pos, *aStmt.Target, root, *aStmt.Expr))
             return append;
     PExpr value = Convert(CheckExpr(*aStmt.Expr, target->Type), target->Type, aStmt.Expr->StartPos());
@@ -354,7 +355,8 @@ PStmt TChecker::CheckIf(const TAstStmt& aStmt)
     }
     PStmt node = s->Else ? CheckStmt(*s->Else) : nullptr;
     for (auto link = links.rbegin(); link != links.rend(); ++link)
-        node = std::make_unique<TIfNode>(link->Pos, std::move(link->Cond), std::move(link->Then), std::move(node));
+        node = std::make_unique<TIfNode>(link->Pos, std::move(link->Cond), std::move(link->Then),
+                                         std::move(node));
     return node;
 }
 

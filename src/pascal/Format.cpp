@@ -325,12 +325,12 @@ namespace {
 // One section of a FormatFloat pattern, read once.
 struct TFloatPattern
 {
-    std::string Prefix;  // literal text before the first digit placeholder
-    std::string Suffix;  // literal text after the last one (and between them)
-    int IntZeros = 0;    // '0' before the point: digits always shown
-    int IntPlaces = 0;   // '0' and '#' before the point
-    int FracZeros = 0;   // '0' after the point
-    int FracPlaces = 0;  // '0' and '#' after the point
+    std::string Prefix; // literal text before the first digit placeholder
+    std::string Suffix; // literal text after the last one (and between them)
+    int IntZeros = 0;   // '0' before the point: digits always shown
+    int IntPlaces = 0;  // '0' and '#' before the point
+    int FracZeros = 0;  // '0' after the point
+    int FracPlaces = 0; // '0' and '#' after the point
     bool Thousands = false;
     bool Scientific = false;
     char ExpChar = 'E';
@@ -352,8 +352,8 @@ TFloatPattern ReadPattern(const std::string& aSection)
             i = end == std::string::npos ? aSection.size() : end;
             continue;
         }
-        if ((c == 'E' || c == 'e') && i + 1 < aSection.size() && (aSection[i + 1] == '+' || aSection[i + 1] == '-')
-            && seenDigit && !p.Scientific) {
+        if ((c == 'E' || c == 'e') && i + 1 < aSection.size()
+            && (aSection[i + 1] == '+' || aSection[i + 1] == '-') && seenDigit && !p.Scientific) {
             p.Scientific = true;
             p.ExpChar = c;
             p.ExpPlus = aSection[i + 1] == '+';

@@ -52,6 +52,12 @@ TValue* TExprNode::Ref(TRuntime& aRt, bool) const
     aRt.Internal("Ref", Pos);
 }
 
+void CutString(TValue& aValue, qint64 aLength)
+{
+    if (aValue.K == TVKind::Str && aValue.StrLength() > aLength)
+        aValue.SetStr(TStr(aValue.StrData(), aLength));
+}
+
 void StoreValue(TValue& aTarget, const TExprNode& aSource, const TType* aType, TRuntime& aRt)
 {
     switch (aType->Kind) {
@@ -64,7 +70,11 @@ void StoreValue(TValue& aTarget, const TExprNode& aSource, const TType* aType, T
         aTarget.R = aType->Single ? double(float(r)) : r;
         break;
     }
-    case TTypeKind::String: aTarget.SetStr(aSource.EvalStr(aRt)); break;
+    case TTypeKind::String:
+        aTarget.SetStr(aSource.EvalStr(aRt));
+        if (aType->High > 0)
+            CutString(aTarget, aType->High);
+        break;
     default: aTarget = aSource.Eval(aRt); break;
     }
 }
@@ -77,6 +87,11 @@ void StoreConverted(TValue& aTarget, TValue&& aSource, const TType* aType)
     case TTypeKind::Enum: aTarget.I = WrapInt(aSource.I, aType->IntKind); break;
     case TTypeKind::Boolean: aTarget.I = aSource.I != 0; break;
     case TTypeKind::Real: aTarget.R = aType->Single ? double(float(aSource.R)) : aSource.R; break;
+    case TTypeKind::String:
+        aTarget = std::move(aSource);
+        if (aType->High > 0)
+            CutString(aTarget, aType->High);
+        break;
     default: aTarget = std::move(aSource); break;
     }
 }

@@ -115,6 +115,8 @@ using PStmt = std::unique_ptr<TStmtNode>;
 // Stores aSource into aTarget as an assignment to a variable of type aType does (integers
 // wrap to the type, Single rounds, strings and containers are shared).
 void StoreValue(TValue& aTarget, const TExprNode& aSource, const TType* aType, TRuntime& aRt);
+// A string[N] holds N characters at most: what is longer is cut, as Free Pascal cuts it.
+void CutString(TValue& aValue, qint64 aLength);
 // Converts a ready value the same way.
 void StoreConverted(TValue& aTarget, TValue&& aSource, const TType* aType);
 

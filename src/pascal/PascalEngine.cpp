@@ -97,9 +97,11 @@ bool TEngine::Compile(const QString& aSource)
     d.Program.reset();
     d.CompileMs = 0;
     if (aSource.size() > kMaxSourceChars) {
-        d.Diagnostics.Error({}, QStringLiteral("Das Skript ist zu groß: %1 Zeichen, erlaubt sind höchstens %2 (4 MB)")
-                                    .arg(aSource.size())
-                                    .arg(kMaxSourceChars));
+        d.Diagnostics.Error(
+            {},
+            QStringLiteral("Das Skript ist zu groß: %1 Zeichen, erlaubt sind höchstens %2 (4 MB)")
+                .arg(aSource.size())
+                .arg(kMaxSourceChars));
         return false;
     }
     auto program = std::make_unique<TProgram>();

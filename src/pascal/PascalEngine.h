@@ -60,7 +60,7 @@ using THostFunction = std::function<THostValue(const QList<THostValue>& aArgumen
 
 struct TEngineLimits
 {
-    int MaxRunTimeMs = 5000;                   // a run that takes longer ends with an error
+    int MaxRunTimeMs = 5000; // a run that takes longer ends with an error
     // Milliseconds that do not count toward MaxRunTimeMs (time the host spent waiting for
     // its user), as a running total; only its growth during a run is subtracted.
     std::function<qint64()> UncountedMs;

@@ -187,7 +187,8 @@ void TCompileGuard::CheckTime(TSourcePos aPos)
 {
     FSteps = kStepsPerCheck;
     if (FTimer.elapsed() > FLimitMs)
-        throw ECompileAbort{QStringLiteral("Zeitlimit von %1 ms beim Übersetzen überschritten").arg(FLimitMs), aPos};
+        throw ECompileAbort{QStringLiteral("Zeitlimit von %1 ms beim Übersetzen überschritten").arg(FLimitMs),
+                            aPos};
 }
 
 } // namespace pascal

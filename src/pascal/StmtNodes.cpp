@@ -25,7 +25,7 @@ TAssignNode::TMode ModeFor(const TType* aType)
     case TTypeKind::Enum: return M::Int;
     case TTypeKind::Boolean: return M::Bool;
     case TTypeKind::Real: return aType->Single ? M::Single : M::Real;
-    case TTypeKind::String: return M::Str;
+    case TTypeKind::String: return aType->High > 0 ? M::ShortStr : M::Str;
     default: return M::Value;
     }
 }
@@ -75,6 +75,13 @@ TFlow TAssignNode::Exec(TRuntime& aRt) const
     case TMode::Str: {
         TStr v = Source->EvalStr(aRt);
         Place(aRt)->SetStr(std::move(v));
+        break;
+    }
+    case TMode::ShortStr: {
+        TStr v = Source->EvalStr(aRt);
+        TValue* place = Place(aRt);
+        place->SetStr(std::move(v));
+        CutString(*place, Target->Type->High);
         break;
     }
     case TMode::Value: {

@@ -25,7 +25,7 @@ public:
 class TAssignNode final : public TStmtNode
 {
 public:
-    enum class TMode : unsigned char { Int, Bool, Real, Single, Str, Value };
+    enum class TMode : unsigned char { Int, Bool, Real, Single, Str, ShortStr, Value };
     TAssignNode(TSourcePos aPos, PExpr aTarget, PExpr aSource);
     TFlow Exec(TRuntime& aRt) const override;
 

@@ -216,9 +216,10 @@ TTypes::TTypes(TBuiltinTag)
     name("treplaceflags", NewSet(flag));
     name("tsyscharset", FSetOfChar);
     name("tstringdynarray", NewDynArray(FString));
-    name("tfloatformat", NewEnum(QStringLiteral("TFloatFormat"),
-                                 {QStringLiteral("ffGeneral"), QStringLiteral("ffExponent"), QStringLiteral("ffFixed"),
-                                  QStringLiteral("ffNumber"), QStringLiteral("ffCurrency")}));
+    name("tfloatformat",
+         NewEnum(QStringLiteral("TFloatFormat"),
+                 {QStringLiteral("ffGeneral"), QStringLiteral("ffExponent"), QStringLiteral("ffFixed"),
+                  QStringLiteral("ffNumber"), QStringLiteral("ffCurrency")}));
 
     // The exception classes, the way SysUtils arranges them.
     FException = MakeClassType(QStringLiteral("Exception"), nullptr);
@@ -328,6 +329,15 @@ const TType* TTypes::NewDynArray(const TType* aElement, bool aOpen)
     TType* t = New(TTypeKind::DynArray, QStringLiteral("array of %1").arg(aElement->Name));
     t->Element = aElement;
     t->OpenArray = aOpen;
+    return t;
+}
+
+const TType* TTypes::NewShortString(qint64 aLength)
+{
+    TType* t = New(TTypeKind::String, QStringLiteral("string[%1]").arg(aLength));
+    t->High = aLength;
+    t->Size = aLength + 1;
+    t->Align = 1;
     return t;
 }
 

@@ -128,6 +128,8 @@ public:
     TType* NewEnum(const QString& aName, const std::vector<QString>& aNames);
     const TType* NewStaticArray(const TType* aIndex, const TType* aElement);
     const TType* NewDynArray(const TType* aElement, bool aOpen = false);
+    // string[aLength]: a string that keeps at most aLength characters (in High).
+    const TType* NewShortString(qint64 aLength);
     const TType* NewSet(const TType* aElement);
     // A record's Fields are set; this lays it out and makes its default value.
     void FinishRecord(TType* aRecord);
