@@ -4,6 +4,7 @@
 #include "pascal/VarNodes.h"
 
 #include <QRegularExpression>
+#include <QSet>
 
 #include <cmath>
 
@@ -112,9 +113,22 @@ TSymbol* TChecker::Declare(TSymKind aKind, const TAstName& aName)
 TSymbol* TChecker::Resolve(const TAstName& aName)
 {
     TSymbol* sym = FScope->Lookup(aName.Lower);
-    if (sym == nullptr)
+    if (sym != nullptr)
+        return sym;
+    // The library's classes a ported script is likely to name: say why they are missing.
+    static const QSet<QString> kClasses{
+        QStringLiteral("tobject"),           QStringLiteral("tlist"),          QStringLiteral("tobjectlist"),
+        QStringLiteral("tstrings"),          QStringLiteral("tstream"),        QStringLiteral("tfilestream"),
+        QStringLiteral("tmemorystream"),     QStringLiteral("tstringstream"),  QStringLiteral("tthread"),
+        QStringLiteral("tcomponent"),        QStringLiteral("tinifile"),       QStringLiteral("tregistry"),
+        QStringLiteral("tdictionary"),       QStringLiteral("tstringbuilder"), QStringLiteral("tpersistent"),
+        QStringLiteral("tinterfacedobject"), QStringLiteral("tcollection"),    QStringLiteral("tbits")};
+    if (kClasses.contains(aName.Lower))
+        Error(aName.Pos,
+              QStringLiteral("Klassen werden nicht unterstützt: '%1' gibt es hier nicht").arg(aName.Name));
+    else
         Error(aName.Pos, QStringLiteral("Unbekannter Bezeichner '%1'").arg(aName.Name));
-    return sym;
+    return nullptr;
 }
 
 void TChecker::PushScope()

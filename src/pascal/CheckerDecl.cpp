@@ -375,12 +375,10 @@ const TType* TChecker::ResolveType(const TAstType& aAst, const QString& aName)
         return t;
     }
     case TAstTypeKind::Class: {
-        TSymbol* parent = Resolve(aAst.ParentName);
-        if (parent == nullptr)
-            return FTypes.Error();
-        if (parent->Kind != TSymKind::Type || parent->Type->Kind != TTypeKind::Class) {
+        TSymbol* parent = FScope->Lookup(aAst.ParentName.Lower);
+        if (parent == nullptr || parent->Kind != TSymKind::Type || parent->Type->Kind != TTypeKind::Class) {
             Error(aAst.ParentName.Pos,
-                  QStringLiteral("Nur Ausnahmeklassen werden unterstützt: '%1' ist keine Klasse")
+                  QStringLiteral("Klassen werden nicht unterstützt, nur Ausnahmeklassen: '%1' ist keine")
                       .arg(aAst.ParentName.Name));
             return FTypes.Error();
         }

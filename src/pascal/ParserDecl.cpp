@@ -217,6 +217,9 @@ PAstType TParser::ParseType()
     case TTokenKind::kwArray: type = ParseArrayType(Next().Pos); break;
     case TTokenKind::kwRecord: type = ParseRecordType(Next().Pos); break;
     case TTokenKind::kwClass: type = ParseClassType(Next().Pos); break;
+    case TTokenKind::kwObject:
+        Fail(Tok().Pos, QStringLiteral("Objekttypen ('object') werden nicht unterstützt"));
+    case TTokenKind::kwInterface: Fail(Tok().Pos, QStringLiteral("Interfaces werden nicht unterstützt"));
     case TTokenKind::kwSet:
         Next();
         Expect(TTokenKind::kwOf);
@@ -305,14 +308,17 @@ PAstType TParser::ParseClassType(TSourcePos aPos)
     type->Pos = aPos;
     if (!At(TTokenKind::LParen))
         Fail(Tok().Pos,
-             QStringLiteral("Nur Ausnahmeklassen werden unterstützt: 'class(Exception)' erwartet"));
+             QStringLiteral(
+                 "Klassen werden nicht unterstützt, nur Ausnahmeklassen: 'class(Exception)' erwartet"));
     Next();
     type->ParentName = ExpectIdentifier();
     Expect(TTokenKind::RParen);
     if (At(TTokenKind::Semicolon))
         return type; // EMyError = class(Exception);
     if (!At(TTokenKind::kwEnd))
-        Fail(Tok().Pos, QStringLiteral("Eigene Klassenelemente werden nicht unterstützt: 'end' erwartet"));
+        Fail(Tok().Pos,
+             QStringLiteral("Klassen werden nicht unterstützt: eine Ausnahmeklasse hat keine eigenen "
+                            "Felder oder Methoden ('end' erwartet)"));
     ExpectClosing(TTokenKind::kwEnd, opener);
     return type;
 }

@@ -216,6 +216,7 @@ TTypes::TTypes(TBuiltinTag)
     name("treplaceflags", NewSet(flag));
     name("tsyscharset", FSetOfChar);
     name("tstringdynarray", NewDynArray(FString));
+    name("tbytes", NewDynArray(FByte));
     name("tfloatformat",
          NewEnum(QStringLiteral("TFloatFormat"),
                  {QStringLiteral("ffGeneral"), QStringLiteral("ffExponent"), QStringLiteral("ffFixed"),

@@ -662,6 +662,20 @@ void TstPascalEngine::compileErrors_data()
     QTest::newRow("with needs a record")
         << QStringLiteral("var i: Integer;\nbegin\n  with i do ;\nend.")
         << QStringLiteral("[Error] (3:8): Record erforderlich: 'with' gibt es nur für Records");
+    QTest::newRow("a class with fields")
+        << QStringLiteral("type TFoo = class(Exception) x: Integer; end;\nbegin\nend.")
+        << QStringLiteral("[Error] (1:30): Klassen werden nicht unterstützt: eine Ausnahmeklasse hat keine "
+                          "eigenen Felder oder Methoden ('end' erwartet)");
+    QTest::newRow("a class of TObject")
+        << QStringLiteral("type TFoo = class(TObject) end;\nbegin\nend.")
+        << QStringLiteral(
+               "[Error] (1:19): Klassen werden nicht unterstützt, nur Ausnahmeklassen: 'TObject' ist keine");
+    QTest::newRow("a library class")
+        << QStringLiteral("var l: TList;\nbegin\nend.")
+        << QStringLiteral("[Error] (1:8): Klassen werden nicht unterstützt: 'TList' gibt es hier nicht");
+    QTest::newRow("object types") << QStringLiteral("type TFoo = object end;\nbegin\nend.")
+                                  << QStringLiteral(
+                                         "[Error] (1:13): Objekttypen ('object') werden nicht unterstützt");
     QTest::newRow("goto is not supported")
         << QStringLiteral("begin\n  goto 1;\nend.")
         << QStringLiteral("[Error] (2:3): Sprungmarken (label/goto) werden nicht unterstützt");
@@ -1057,12 +1071,12 @@ void TstPascalEngine::flatChainsAreNotNesting()
     QString branches;
     for (int i = 0; i < n; ++i)
         branches += QStringLiteral("if i = %1 then s := 'b%1' else ").arg(i);
-    const QString source = Program(QStringLiteral("i := 1") + QStringLiteral(" + 2").repeated(n)
-                                       + QStringLiteral(";\nwriteln(IntToStr(i));\ns := 'x'")
-                                       + QStringLiteral(" + 'y'").repeated(n)
-                                       + QStringLiteral(";\nwriteln(IntToStr(Length(s)));\ni := %1;\n").arg(n - 1)
-                                       + branches + QStringLiteral("s := 'none';\nwriteln(s);"),
-                                   QStringLiteral("var i: Integer; s: string;"));
+    const QString source = Program(
+        QStringLiteral("i := 1") + QStringLiteral(" + 2").repeated(n)
+            + QStringLiteral(";\nwriteln(IntToStr(i));\ns := 'x'") + QStringLiteral(" + 'y'").repeated(n)
+            + QStringLiteral(";\nwriteln(IntToStr(Length(s)));\ni := %1;\n").arg(n - 1) + branches
+            + QStringLiteral("s := 'none';\nwriteln(s);"),
+        QStringLiteral("var i: Integer; s: string;"));
     QCOMPARE(s.Run(source), QByteArray("20001\n10001\nb9999\n"));
 }
 
@@ -1071,14 +1085,16 @@ void TstPascalEngine::compilingIsBounded()
     // Too large a source is refused before it is read.
     TScript s;
     QVERIFY(!s.Compile(QString(4 * 1024 * 1024 + 1, QLatin1Char(' '))));
-    QCOMPARE(s.FirstError(), QStringLiteral("[Error] (0:0): Das Skript ist zu groß: 4194305 Zeichen, erlaubt "
-                                            "sind höchstens 4194304 (4 MB)"));
+    QCOMPARE(s.FirstError(),
+             QStringLiteral("[Error] (0:0): Das Skript ist zu groß: 4194305 Zeichen, erlaubt "
+                            "sind höchstens 4194304 (4 MB)"));
 
     // Compiling takes its time from the run's limit.
     TEngineLimits limits;
     limits.MaxRunTimeMs = 1;
     TScript slow(limits);
-    QVERIFY(!slow.Compile(Program(QStringLiteral("i := i + 1;\n").repeated(200000), QStringLiteral("var i: Integer;"))));
+    QVERIFY(!slow.Compile(
+        Program(QStringLiteral("i := i + 1;\n").repeated(200000), QStringLiteral("var i: Integer;"))));
     QVERIFY2(slow.FirstError().contains(QStringLiteral("Zeitlimit von 1 ms beim Übersetzen überschritten")),
              qPrintable(slow.FirstError()));
 }
