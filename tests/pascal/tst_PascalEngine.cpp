@@ -5,6 +5,7 @@
 #include "pascal/PascalEngine.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 #include <QtTest>
 
 namespace {
@@ -52,6 +53,18 @@ struct TScript
         return Output;
     }
 };
+
+// Runs aWork on a thread with a 64 MB stack, as the program gives its scripts: deep recursion
+// and long chains need more stack than a test's main thread has in a sanitizer build.
+QByteArray OnProgramStack(const std::function<QByteArray()>& aWork)
+{
+    QByteArray result;
+    std::unique_ptr<QThread> thread(QThread::create([&] { result = aWork(); }));
+    thread->setStackSize(64u << 20);
+    thread->start();
+    thread->wait();
+    return result;
+}
 
 // "begin ... end." around statements, with the given declarations before.
 QString Program(const QString& aBody, const QString& aDecls = QString())
@@ -1011,9 +1024,11 @@ void TstPascalEngine::recursionLimit()
                                          "depth := n;\n  Result := R(n + 1);\nend;");
     QCOMPARE(s.Run(Program(QStringLiteral("R(1);"), decls)), QByteArray("!run: Rekursion zu tief (5:13)"));
     // No count stops it, only the stack: ten thousand levels of a small function run.
-    QCOMPARE(s.Run(Program(QStringLiteral("writeln(IntToStr(Deep(10000)));"),
-                           QStringLiteral("function Deep(n: Integer): Integer; begin if n <= 1 then Result "
-                                          ":= 1 else Result := Deep(n - 1) + 1; end;"))),
+    QCOMPARE(OnProgramStack([&] {
+                 return s.Run(Program(QStringLiteral("writeln(IntToStr(Deep(10000)));"),
+                                      QStringLiteral("function Deep(n: Integer): Integer; begin if n <= 1 then "
+                                                     "Result := 1 else Result := Deep(n - 1) + 1; end;")));
+             }),
              QByteArray("10000\n"));
 }
 
@@ -1077,7 +1092,7 @@ void TstPascalEngine::flatChainsAreNotNesting()
             + QStringLiteral(";\nwriteln(IntToStr(Length(s)));\ni := %1;\n").arg(n - 1) + branches
             + QStringLiteral("s := 'none';\nwriteln(s);"),
         QStringLiteral("var i: Integer; s: string;"));
-    QCOMPARE(s.Run(source), QByteArray("20001\n10001\nb9999\n"));
+    QCOMPARE(OnProgramStack([&] { return s.Run(source); }), QByteArray("20001\n10001\nb9999\n"));
 }
 
 void TstPascalEngine::compilingIsBounded()
