@@ -55,6 +55,10 @@ struct TSystemScope
         int formatValue = 0;
         for (const char* f : {"ffGeneral", "ffExponent", "ffFixed", "ffNumber", "ffCurrency"})
             constant(f, floatFormat, TValue::FromInt(formatValue++));
+        const TType* duplicates = types.BuiltinNames().value(QStringLiteral("tduplicates"));
+        int duplicatesValue = 0;
+        for (const char* d : {"dupIgnore", "dupAccept", "dupError"})
+            constant(d, duplicates, TValue::FromInt(duplicatesValue++));
         constant("MaxDouble", types.Double(), TValue::FromReal(1.7976931348623157e+308));
         for (int m = 0; m < int(TMagic::Count); ++m)
             Add(TSymKind::Builtin, QString::fromLatin1(MagicName(TMagic(m))))->Builtin = m;

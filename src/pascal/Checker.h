@@ -184,6 +184,10 @@ private:
     PExpr CheckIntToHex(const TMagicCall& aCall);
     PExpr CheckHiLo(const TMagicCall& aCall);
     PExpr CheckSwap(const TMagicCall& aCall);
+    // TStringList: a method or property of aList (checked); null arguments for a property.
+    PExpr CheckListMember(PExpr aList, const TAstExpr& aField, const std::vector<PAstExpr>* aArgs,
+                          TSourcePos aPos);
+    PStmt ListSetter(PExpr aTarget, const TAstExpr& aValue, TSourcePos aPos);
     PExpr CheckIfThen(const TMagicCall& aCall);
     PExpr CheckFreeAndNil(const TMagicCall& aCall);
     PExpr CheckDecode(const TMagicCall& aCall);
@@ -210,6 +214,8 @@ private:
     };
     std::vector<TWith> FWiths;
     std::size_t FWithVisible = 0;
+    // The designator an index follows while it is checked: an indexed list property may stand there.
+    const TAstExpr* FIndexedBase = nullptr;
 };
 
 } // namespace pascal

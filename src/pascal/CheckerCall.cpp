@@ -3,7 +3,11 @@
 #include "pascal/BuiltinNodes.h"
 #include "pascal/CallNodes.h"
 #include "pascal/ExceptionNodes.h"
+#include "pascal/StmtNodes.h"
+#include "pascal/StringListNodes.h"
 #include "pascal/VarNodes.h"
+
+#include <cstring>
 
 namespace pascal {
 
@@ -208,6 +212,18 @@ PExpr TChecker::CheckMember(const TAstExpr& aField, const std::vector<PAstExpr>*
     const TAstExpr& base = *aField.Left;
     if (base.Kind == TAstExprKind::Ident) {
         TSymbol* sym = FScope->Lookup(base.Name.Lower);
+        if (sym && sym->Kind == TSymKind::Type && sym->Type->Kind == TTypeKind::StringList) {
+            if (name != QLatin1String("create")) {
+                Error(aField.Name.Pos, QStringLiteral("Unbekannter Bezeichner '%1'").arg(aField.Name.Name));
+                return ErrorExpr(aPos);
+            }
+            if (!args.empty()) {
+                Error(args[0]->StartPos(), QStringLiteral("Zu viele Parameter"));
+                return ErrorExpr(aPos);
+            }
+            return std::make_unique<TListNode>(sym->Type, aPos, TListOp::Create, nullptr,
+                                               std::vector<PExpr>());
+        }
         if (sym && sym->Kind == TSymKind::Type && sym->Type->Kind == TTypeKind::Class) {
             const TType* cls = sym->Type;
             if (name == QLatin1String("create")) {
@@ -246,6 +262,8 @@ PExpr TChecker::CheckMember(const TAstExpr& aField, const std::vector<PAstExpr>*
     PExpr object = CheckExpr(base);
     if (object->Type->IsError())
         return ErrorExpr(aPos);
+    if (object->Type->Kind == TTypeKind::StringList)
+        return CheckListMember(std::move(object), aField, aArgs, aPos);
     if (object->Type->Kind != TTypeKind::Class) {
         if (object->Type->Kind == TTypeKind::Record && aArgs == nullptr)
             Error(aPos,
@@ -270,6 +288,106 @@ PExpr TChecker::CheckMember(const TAstExpr& aField, const std::vector<PAstExpr>*
         return MakeConst(FTypes.Void(), aPos, TValue()); // objects are counted; freeing is not needed
     Error(aField.Name.Pos, QStringLiteral("Unbekannter Bezeichner '%1'").arg(aField.Name.Name));
     return ErrorExpr(aPos);
+}
+
+PExpr TChecker::CheckListMember(PExpr aList, const TAstExpr& aField, const std::vector<PAstExpr>* aArgs,
+                                TSourcePos aPos)
+{
+    enum TArg : char { S = 's', I = 'i', L = 'l' }; // string, integer, another list
+    struct TMember
+    {
+        const char* Name;
+        TListOp Op;
+        const char* Params; // one letter per parameter
+        const char* Result; // "" for a procedure
+    };
+    static const TMember kMembers[] = {
+        {"add", TListOp::Add, "s", "Integer"},
+        {"append", TListOp::Append, "s", ""},
+        {"insert", TListOp::Insert, "is", ""},
+        {"delete", TListOp::Delete, "i", ""},
+        {"clear", TListOp::Clear, "", ""},
+        {"exchange", TListOp::Exchange, "ii", ""},
+        {"indexof", TListOp::IndexOf, "s", "Integer"},
+        {"indexofname", TListOp::IndexOfName, "s", "Integer"},
+        {"sort", TListOp::Sort, "", ""},
+        {"assign", TListOp::Assign, "l", ""},
+        {"addstrings", TListOp::AddStrings, "l", ""},
+        {"free", TListOp::Free, "", ""},
+        {"destroy", TListOp::Free, "", ""},
+        {"count", TListOp::Count, "", "Integer"},
+        {"strings", TListOp::Strings, "", "string"},
+        {"names", TListOp::Names, "", "string"},
+        {"valuefromindex", TListOp::ValueFromIndex, "", "string"},
+        {"values", TListOp::Values, "", "string"},
+        {"text", TListOp::Text, "", "string"},
+        {"commatext", TListOp::CommaText, "", "string"},
+        {"delimitedtext", TListOp::DelimitedText, "", "string"},
+        {"delimiter", TListOp::Delimiter, "", "Char"},
+        {"quotechar", TListOp::QuoteChar, "", "Char"},
+        {"namevalueseparator", TListOp::NameValueSeparator, "", "Char"},
+        {"strictdelimiter", TListOp::StrictDelimiter, "", "Boolean"},
+        {"sorted", TListOp::Sorted, "", "Boolean"},
+        {"duplicates", TListOp::Duplicates, "", "TDuplicates"},
+        {"casesensitive", TListOp::CaseSensitive, "", "Boolean"},
+    };
+    const QString& name = aField.Name.Lower;
+    const TMember* member = nullptr;
+    for (const TMember& m : kMembers)
+        if (name == QLatin1String(m.Name))
+            member = &m;
+    if (member == nullptr) {
+        Error(aField.Name.Pos,
+              QStringLiteral("'%1' gibt es bei TStringList nicht (Klassen werden sonst nicht unterstützt)")
+                  .arg(aField.Name.Name));
+        return ErrorExpr(aPos);
+    }
+    const bool indexed = member->Op == TListOp::Strings || member->Op == TListOp::Names
+        || member->Op == TListOp::Values || member->Op == TListOp::ValueFromIndex;
+    if (indexed && &aField != FIndexedBase) {
+        Error(aField.Name.Pos,
+              QStringLiteral("'%1' braucht einen Index: Liste.%1[...]").arg(aField.Name.Name));
+        return ErrorExpr(aPos);
+    }
+    static const std::vector<PAstExpr> kNone;
+    const std::vector<PAstExpr>& given = aArgs ? *aArgs : kNone;
+    const std::size_t wanted = std::strlen(member->Params);
+    if (given.size() != wanted) {
+        Error(given.size() > wanted ? given[wanted]->StartPos() : aPos,
+              given.size() > wanted ? QStringLiteral("Zu viele Parameter")
+                                    : QStringLiteral("Nicht genügend wirkliche Parameter"));
+        return ErrorExpr(aPos);
+    }
+    std::vector<PExpr> args;
+    for (std::size_t i = 0; i < wanted; ++i) {
+        const TType* t = member->Params[i] == S ? FTypes.String()
+            : member->Params[i] == I            ? FTypes.Integer()
+                                                : FTypes.StringList();
+        args.push_back(Convert(CheckExpr(*given[i], t), t, given[i]->StartPos()));
+        if (args.back()->Type->IsError())
+            return ErrorExpr(aPos);
+    }
+    const TType* result = *member->Result ? BuiltinType(member->Result) : FTypes.Void();
+    return std::make_unique<TListNode>(result, aPos, member->Op, std::move(aList), std::move(args));
+}
+
+PStmt TChecker::ListSetter(PExpr aTarget, const TAstExpr& aValue, TSourcePos aPos)
+{
+    auto* getter = static_cast<TListNode*>(aTarget.get());
+    const TListOp setter = TListNode::Setter(getter->Op);
+    if (setter == TListOp::Create) {
+        Error(aPos, QStringLiteral("Der linken Seite kann nichts zugewiesen werden"));
+        CheckExpr(aValue);
+        return nullptr;
+    }
+    const TType* t = getter->Type;
+    PExpr value = Convert(CheckExpr(aValue, t), t, aValue.StartPos());
+    if (value->Type->IsError())
+        return nullptr;
+    std::vector<PExpr> args = std::move(getter->Args);
+    args.push_back(std::move(value));
+    return std::make_unique<TExprStmt>(
+        std::make_unique<TListNode>(FTypes.Void(), aPos, setter, std::move(getter->List), std::move(args)));
 }
 
 PExpr TChecker::CallBuiltinFunc(TSymbol* aSymbol, const std::vector<PAstExpr>& aArgs, TSourcePos aPos)

@@ -7,8 +7,11 @@
 #include "pascal/ExceptionNodes.h"
 #include "pascal/HeapValues.h"
 #include "pascal/SetNodes.h"
+#include "pascal/StringListNodes.h"
 #include "pascal/StringNodes.h"
 #include "pascal/VarNodes.h"
+
+#include <utility>
 
 namespace pascal {
 
@@ -122,7 +125,10 @@ PExpr TChecker::CheckIdent(const TAstExpr& aExpr)
 
 PExpr TChecker::CheckIndex(const TAstExpr& aExpr)
 {
+    // list.Strings[i], list.Values['x']: the property takes the index
+    const TAstExpr* indexed = std::exchange(FIndexedBase, aExpr.Left.get());
     PExpr base = CheckExpr(*aExpr.Left);
+    FIndexedBase = indexed;
     for (const PAstExpr& index : aExpr.Args) {
         base = IndexOnce(std::move(base), *index, aExpr.Pos);
         if (base->Type->IsError())
@@ -136,6 +142,27 @@ PExpr TChecker::IndexOnce(PExpr aBase, const TAstExpr& aIndex, TSourcePos aPos)
     const TType* t = aBase->Type;
     if (t->IsError())
         return aBase;
+    if (auto* list = dynamic_cast<TListNode*>(aBase.get()); list && list->Args.empty()
+        && (list->Op == TListOp::Strings || list->Op == TListOp::Names || list->Op == TListOp::Values
+            || list->Op == TListOp::ValueFromIndex)) {
+        const TType* indexType = list->Op == TListOp::Values ? FTypes.String() : FTypes.Integer();
+        PExpr index = Convert(CheckExpr(aIndex, indexType), indexType, aIndex.StartPos());
+        if (index->Type->IsError())
+            return ErrorExpr(aPos);
+        std::vector<PExpr> args;
+        args.push_back(std::move(index));
+        return std::make_unique<TListNode>(FTypes.String(), aPos, list->Op, std::move(list->List),
+                                           std::move(args));
+    }
+    if (t->Kind == TTypeKind::StringList) { // list[i] is list.Strings[i]
+        PExpr index = Convert(CheckExpr(aIndex, FTypes.Integer()), FTypes.Integer(), aIndex.StartPos());
+        if (index->Type->IsError())
+            return ErrorExpr(aPos);
+        std::vector<PExpr> args;
+        args.push_back(std::move(index));
+        return std::make_unique<TListNode>(FTypes.String(), aPos, TListOp::Strings, std::move(aBase),
+                                           std::move(args));
+    }
     PExpr index = CheckExpr(aIndex);
     if (index->Type->IsError())
         return ErrorExpr(aPos);
@@ -182,13 +209,16 @@ PExpr TChecker::CheckField(const TAstExpr& aExpr)
 {
     if (aExpr.Left->Kind == TAstExprKind::Ident) {
         TSymbol* sym = FScope->Lookup(aExpr.Left->Name.Lower);
-        if (sym && sym->Kind == TSymKind::Type && sym->Type->Kind == TTypeKind::Class)
+        if (sym && sym->Kind == TSymKind::Type
+            && (sym->Type->Kind == TTypeKind::Class || sym->Type->Kind == TTypeKind::StringList))
             return CheckMember(aExpr, nullptr, aExpr.Pos);
     }
     PExpr base = CheckExpr(*aExpr.Left);
     const TType* t = base->Type;
     if (t->IsError())
         return base;
+    if (t->Kind == TTypeKind::StringList)
+        return CheckListMember(std::move(base), aExpr, nullptr, aExpr.Pos);
     if (t->Kind == TTypeKind::Class)
         return CheckMember(aExpr, nullptr, aExpr.Pos);
     if (t->Kind != TTypeKind::Record) {
@@ -314,6 +344,7 @@ bool TChecker::Assignable(const TType* aTarget, const TExprNode& aSource) const
     case TTypeKind::Set: return s->Kind == TTypeKind::Set && SameType(t, s);
     case TTypeKind::Class:
         return s->Kind == TTypeKind::Nil || (s->Kind == TTypeKind::Class && s->Class->InheritsFrom(t->Class));
+    case TTypeKind::StringList: return s->Kind == TTypeKind::Nil || s->Kind == TTypeKind::StringList;
     default: return false;
     }
 }

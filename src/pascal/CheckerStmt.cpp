@@ -4,6 +4,7 @@
 #include "pascal/CompileGuard.h"
 #include "pascal/ExceptionNodes.h"
 #include "pascal/StmtNodes.h"
+#include "pascal/StringListNodes.h"
 #include "pascal/StringNodes.h"
 #include "pascal/VarNodes.h"
 
@@ -135,6 +136,10 @@ PStmt TChecker::CheckAssign(const TAstStmt& aStmt)
         CheckExpr(*aStmt.Expr);
         return nullptr;
     }
+    // list.Strings[i] := ..., list.Delimiter := ...: a list is a reference, so even a const
+    // parameter's list may be changed
+    if (dynamic_cast<TListNode*>(target.get()))
+        return ListSetter(std::move(target), *aStmt.Expr, pos);
     if (root && root->ReadOnly) {
         Error(pos,
               QStringLiteral("Der linken Seite kann nichts zugewiesen werden (const-Parameter '%1')")

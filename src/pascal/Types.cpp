@@ -79,7 +79,8 @@ TType* TTypes::New(TTypeKind aKind, const QString& aName)
         t->Default = TValue::FromReal(0);
         t->Size = 8;
         t->Align = 8;
-    } else if (aKind == TTypeKind::String || aKind == TTypeKind::DynArray || aKind == TTypeKind::Class) {
+    } else if (aKind == TTypeKind::String || aKind == TTypeKind::DynArray || aKind == TTypeKind::Class
+               || aKind == TTypeKind::StringList) {
         t->Default.K = aKind == TTypeKind::String ? TVKind::Str
             : aKind == TTypeKind::Class           ? TVKind::Obj
                                                   : TVKind::Arr;
@@ -134,6 +135,7 @@ TTypes::TTypes()
     FChar = s.FChar;
     FDouble = s.FDouble;
     FString = s.FString;
+    FStringList = s.FStringList;
     FArrayOfConst = s.FArrayOfConst;
     FSetOfChar = s.FSetOfChar;
     FException = s.FException;
@@ -217,6 +219,12 @@ TTypes::TTypes(TBuiltinTag)
     name("tsyscharset", FSetOfChar);
     name("tstringdynarray", NewDynArray(FString));
     name("tbytes", NewDynArray(FByte));
+    FStringList = New(TTypeKind::StringList, QStringLiteral("TStringList"));
+    name("tstringlist", FStringList);
+    name("tstrings", FStringList);
+    name("tduplicates",
+         NewEnum(QStringLiteral("TDuplicates"),
+                 {QStringLiteral("dupIgnore"), QStringLiteral("dupAccept"), QStringLiteral("dupError")}));
     name("tfloatformat",
          NewEnum(QStringLiteral("TFloatFormat"),
                  {QStringLiteral("ffGeneral"), QStringLiteral("ffExponent"), QStringLiteral("ffFixed"),
@@ -247,6 +255,7 @@ TTypes::TTypes(TBuiltinTag)
     cls("EAbort", FException);
     cls("EAccessViolation", FException);
     cls("EInvalidCast", FException);
+    cls("EStringListError", FException);
     FErrorClasses.insert(QStringLiteral("Exception"), FException);
 }
 

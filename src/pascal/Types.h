@@ -25,6 +25,7 @@ enum class TTypeKind : unsigned char {
     Record,
     Set,
     Class,
+    StringList, // TStringList: a reference to a list of strings
     Nil,
     ArrayOfConst, // Format's argument list
 };
@@ -83,7 +84,8 @@ struct TType
     bool IsManaged() const
     {
         return Kind == TTypeKind::String || Kind == TTypeKind::StaticArray || Kind == TTypeKind::DynArray
-            || Kind == TTypeKind::Record || Kind == TTypeKind::Set || Kind == TTypeKind::Class;
+            || Kind == TTypeKind::Record || Kind == TTypeKind::Set || Kind == TTypeKind::Class
+            || Kind == TTypeKind::StringList;
     }
     qint64 Count() const { return High - Low + 1; } // static arrays
 };
@@ -111,6 +113,7 @@ public:
     const TType* Char() const { return FChar; }
     const TType* Double() const { return FDouble; }
     const TType* String() const { return FString; }
+    const TType* StringList() const { return FStringList; }
     const TType* ArrayOfConst() const { return FArrayOfConst; }
     const TType* SetOfChar() const { return FSetOfChar; }
     const TType* ExceptionType() const { return FException; }
@@ -172,6 +175,7 @@ private:
     const TType* FChar = nullptr;
     const TType* FDouble = nullptr;
     const TType* FString = nullptr;
+    const TType* FStringList = nullptr;
     const TType* FArrayOfConst = nullptr;
     const TType* FSetOfChar = nullptr;
     const TType* FException = nullptr;

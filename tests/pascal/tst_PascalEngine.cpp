@@ -151,6 +151,7 @@ private slots:
     void deepNestingIsACompileError();
     void flatChainsAreNotNesting();
     void compilingIsBounded();
+    void stringListsAreReferences();
     void sizeLimit_data();
     void sizeLimit();
     void hostFunctions();
@@ -686,6 +687,13 @@ void TstPascalEngine::compileErrors_data()
     QTest::newRow("a library class")
         << QStringLiteral("var l: TList;\nbegin\nend.")
         << QStringLiteral("[Error] (1:8): Klassen werden nicht unterstützt: 'TList' gibt es hier nicht");
+    QTest::newRow("a list member that is not there")
+        << QStringLiteral("var l: TStringList;\nbegin\n  l.Items.Add('x');\nend.")
+        << QStringLiteral("[Error] (3:5): 'Items' gibt es bei TStringList nicht (Klassen werden sonst nicht "
+                          "unterstützt)");
+    QTest::newRow("an indexed property without its index")
+        << QStringLiteral("var l: TStringList; s: string;\nbegin\n  s := l.Values;\nend.")
+        << QStringLiteral("[Error] (3:10): 'Values' braucht einen Index: Liste.Values[...]");
     QTest::newRow("object types") << QStringLiteral("type TFoo = object end;\nbegin\nend.")
                                   << QStringLiteral(
                                          "[Error] (1:13): Objekttypen ('object') werden nicht unterstützt");
@@ -1025,9 +1033,10 @@ void TstPascalEngine::recursionLimit()
     QCOMPARE(s.Run(Program(QStringLiteral("R(1);"), decls)), QByteArray("!run: Rekursion zu tief (5:13)"));
     // No count stops it, only the stack: ten thousand levels of a small function run.
     QCOMPARE(OnProgramStack([&] {
-                 return s.Run(Program(QStringLiteral("writeln(IntToStr(Deep(10000)));"),
-                                      QStringLiteral("function Deep(n: Integer): Integer; begin if n <= 1 then "
-                                                     "Result := 1 else Result := Deep(n - 1) + 1; end;")));
+                 return s.Run(
+                     Program(QStringLiteral("writeln(IntToStr(Deep(10000)));"),
+                             QStringLiteral("function Deep(n: Integer): Integer; begin if n <= 1 then "
+                                            "Result := 1 else Result := Deep(n - 1) + 1; end;")));
              }),
              QByteArray("10000\n"));
 }
@@ -1093,6 +1102,23 @@ void TstPascalEngine::flatChainsAreNotNesting()
             + QStringLiteral("s := 'none';\nwriteln(s);"),
         QStringLiteral("var i: Integer; s: string;"));
     QCOMPARE(OnProgramStack([&] { return s.Run(source); }), QByteArray("20001\n10001\nb9999\n"));
+}
+
+void TstPascalEngine::stringListsAreReferences()
+{
+    // Two names, one list; Assign copies; a const parameter's list can still change; a list
+    // never created is an error, not a crash.
+    TScript s;
+    QCOMPARE(
+        s.Run(Program(
+            QStringLiteral("a := TStringList.Create;\nb := a;\nb.Add('x');\nc := TStringList.Create;\n"
+                           "c.Assign(a);\nc.Add('y');\nFill(a);\n"
+                           "writeln(IntToStr(a.Count) + IntToStr(b.Count) + IntToStr(c.Count));\n"
+                           "a := nil;\nwriteln(b[1]);\nwriteln(a[0]);"),
+            QStringLiteral("var a, b, c: TStringList;\n"
+                           "procedure Fill(const l: TStringList); begin l.Add('z'); end;"))),
+        QByteArray("222\nz\n!run: Zugriffsverletzung: die Liste ist nicht angelegt (nil, TStringList.Create "
+                   "fehlt) (14:9)"));
 }
 
 void TstPascalEngine::compilingIsBounded()
