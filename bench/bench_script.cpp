@@ -1,7 +1,7 @@
 // Script engine figures: compiling a 1 MB program (time, peak memory) and a case with 100,000
 // labels, the help window's example on a 1 KB text (compile and run), a CRC16 loop over 1 MB
-// next to the same program compiled by Free Pascal -O2, and what StartScript costs per send
-// in the main window.
+// and a TStringList split of a 100 KB reply next to the same programs compiled by Free Pascal
+// -O2, and what StartScript costs per send in the main window.
 #include "base/Prompts.h"
 #include "pascal/PascalEngine.h"
 #include "scripting/HelpWindow.h"
@@ -186,7 +186,59 @@ int main(int argc, char* argv[])
                          qPrintable(fpcOutput));
     }
 
-    // 3. StartScript per send, with the example as the send script (port off).
+    // 3. A 100 KB CSV reply split by a TStringList, and its fields walked: our engine against
+    //    fpc -O2 (the program builds the reply itself, the same way in both).
+    const char* const kSplitProgram = R"(var sl: TStringList; reply: string; i, total: Integer;
+begin
+  reply := '';
+  for i := 1 to 16000 do reply := reply + 'V' + IntToStr(i) + ',';
+  sl := TStringList.Create;
+  sl.Delimiter := ',';
+  sl.StrictDelimiter := True;
+  sl.DelimitedText := reply;
+  total := 0;
+  for i := 0 to sl.Count - 1 do total := total + Length(sl[i]);
+  writeln(IntToStr(Length(reply)) + ' ' + IntToStr(sl.Count) + ' ' + IntToStr(total));
+  sl.Free;
+end.
+)";
+    QString splitOutput;
+    const double splitMs = BestOf(3, [&] {
+        pascal::TEngine engine;
+        engine.RegisterFunction(QStringLiteral("procedure writeln(const aText: string);"),
+                                [&splitOutput](const QList<pascal::THostValue>& a) {
+                                    splitOutput = QString::fromLatin1(a.value(0).String);
+                                    return pascal::THostValue();
+                                });
+        if (!engine.Compile(QString::fromLatin1(kSplitProgram)) || !engine.Run())
+            std::fprintf(stderr, "split: %s\n", qPrintable(engine.Messages().join(' ') + engine.RunError()));
+    });
+    std::printf("script_stringlist_split_100kb: %.1f ms\n", splitMs);
+    if (!fpc.isEmpty()) {
+        QFile source(dir.filePath(QStringLiteral("split.pas")));
+        source.open(QIODevice::WriteOnly);
+        source.write(QByteArray("{$mode delphi}{$H+}\nuses SysUtils, Classes;\n") + kSplitProgram);
+        source.close();
+        QProcess compiler;
+        compiler.start(fpc,
+                       {QStringLiteral("-Mdelphi"), QStringLiteral("-O2"),
+                        QStringLiteral("-o") + dir.filePath(QStringLiteral("split")), source.fileName()});
+        compiler.waitForFinished(120000);
+        QString fpcOutput;
+        const double fpcMs = BestOf(3, [&] {
+            QProcess program;
+            program.start(dir.filePath(QStringLiteral("split")), {});
+            program.waitForFinished(60000);
+            fpcOutput = QString::fromLatin1(program.readAllStandardOutput()).trimmed();
+        });
+        std::printf("script_stringlist_split_100kb_fpc: %.1f ms (whole process)\n", fpcMs);
+        std::printf("script_stringlist_split_ratio: %.1f x\n", splitMs / qMax(0.001, fpcMs));
+        if (fpcOutput != splitOutput)
+            std::fprintf(stderr, "different results: engine %s, fpc %s\n", qPrintable(splitOutput),
+                         qPrintable(fpcOutput));
+    }
+
+    // 4. StartScript per send, with the example as the send script (port off).
     qputenv("VARNEX_SETTINGS", dir.filePath(QStringLiteral("settings.xml")).toLocal8Bit());
     QFile scriptFile(dir.filePath(QStringLiteral("send.pas")));
     scriptFile.open(QIODevice::WriteOnly);
