@@ -43,6 +43,7 @@ enum class TAstExprKind : unsigned char {
     Range,      // Left..Right
     InitList,   // (Args) of a typed constant or initialised variable
     InitRecord, // (FieldNames[i]: Args[i]; ...)
+    Formatted,  // Left:Args[0] or Left:Args[0]:Args[1], as Str takes its value
 };
 
 struct TAstExpr

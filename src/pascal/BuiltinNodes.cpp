@@ -372,26 +372,34 @@ qint64 TTryParseNode::EvalInt(TRuntime& aRt) const
 
 TValue TStrProcNode::Eval(TRuntime& aRt) const
 {
-    TStr text;
+    const qint64 width = Width ? std::clamp<qint64>(Width->EvalInt(aRt), 0, 255) : -1;
+    std::string s;
     if (Value->Type->Kind == TTypeKind::Real) {
-        // Str(x, s) without a width writes Free Pascal's long scientific form
         const double v = Value->EvalReal(aRt);
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "% .16E", v);
-        std::string s = buf;
-        const auto e = s.find('E');
-        if (e != std::string::npos) {
-            const int exp = std::atoi(s.c_str() + e + 1);
-            char tail[16];
-            std::snprintf(tail, sizeof tail, "E%c%04d", exp < 0 ? '-' : '+', std::abs(exp));
-            s.resize(e);
-            s.append(tail);
+        if (Decimals) {
+            s = FixedText(v, int(std::clamp<qint64>(Decimals->EvalInt(aRt), 0, 18)), false);
+        } else {
+            // Free Pascal's scientific form: a blank or '-', then as many digits as the width
+            // leaves room for (16 after the point at most), a three-digit exponent
+            const int digits = width < 0 ? 16 : int(std::clamp<qint64>(width - 8, 1, 16));
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "% .*E", digits, v);
+            s = buf;
+            const auto e = s.find('E');
+            if (e != std::string::npos) {
+                const int exp = std::atoi(s.c_str() + e + 1);
+                char tail[16];
+                std::snprintf(tail, sizeof tail, "E%c%03d", exp < 0 ? '-' : '+', std::abs(exp));
+                s.resize(e);
+                s.append(tail);
+            }
         }
-        text = TStr(s.data(), qint64(s.size()));
     } else {
-        const QByteArray digits = QByteArray::number(Value->EvalInt(aRt));
-        text = TStr(digits);
+        s = std::to_string(Value->EvalInt(aRt));
     }
+    if (qint64(s.size()) < width)
+        s.insert(0, std::size_t(width) - s.size(), ' ');
+    TStr text(s.data(), qint64(s.size()));
     Target->Ref(aRt, true)->SetStr(std::move(text));
     return {};
 }

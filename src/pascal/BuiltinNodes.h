@@ -319,16 +319,21 @@ public:
 class TStrProcNode final : public TExprNode
 {
 public:
-    TStrProcNode(const TType* aType, TSourcePos aPos, PExpr aValue, PExpr aTarget)
+    TStrProcNode(const TType* aType, TSourcePos aPos, PExpr aValue, PExpr aTarget, PExpr aWidth,
+                 PExpr aDecimals)
         : TExprNode(aType, aPos)
         , Value(std::move(aValue))
         , Target(std::move(aTarget))
+        , Width(std::move(aWidth))
+        , Decimals(std::move(aDecimals))
     {
     }
     TValue Eval(TRuntime& aRt) const override;
 
     PExpr Value;
     PExpr Target;
+    PExpr Width;    // may be null
+    PExpr Decimals; // may be null
 };
 
 class TIntToHexNode final : public TExprNode

@@ -575,15 +575,28 @@ PExpr TChecker::CheckVal(const TMagicCall& aCall)
 
 PExpr TChecker::CheckStr(const TMagicCall& aCall)
 {
-    PExpr value = CheckExpr(aCall.Arg(0));
+    // Str(x, s), Str(x:width, s), Str(x:width:decimals, s)
+    const TAstExpr& arg = aCall.Arg(0);
+    const bool formatted = arg.Kind == TAstExprKind::Formatted;
+    PExpr value = CheckExpr(formatted ? *arg.Left : arg);
+    PExpr width =
+        formatted ? Convert(CheckExpr(*arg.Args[0]), FTypes.Integer(), arg.Args[0]->StartPos()) : nullptr;
+    PExpr decimals = formatted && arg.Args.size() > 1
+        ? Convert(CheckExpr(*arg.Args[1]), FTypes.Integer(), arg.Args[1]->StartPos())
+        : nullptr;
     PExpr target = CheckVarArgument(FTypes.String(), aCall.Arg(1), true);
-    if (AnyFailed({&value, &target}))
+    if (AnyFailed({&value, &width, &decimals, &target}))
         return ErrorExpr(aCall.Pos);
     if (!value->Type->IsNumeric()) {
         Incompatible(aCall.ArgPos(0), FTypes.Integer(), *value);
         return ErrorExpr(aCall.Pos);
     }
-    return std::make_unique<TStrProcNode>(FTypes.Void(), aCall.Pos, std::move(value), std::move(target));
+    if (decimals && !value->Type->IsReal()) {
+        Error(arg.Args[1]->StartPos(), QStringLiteral("Nachkommastellen gibt es nur bei Gleitkommawerten"));
+        return ErrorExpr(aCall.Pos);
+    }
+    return std::make_unique<TStrProcNode>(FTypes.Void(), aCall.Pos, std::move(value), std::move(target),
+                                          std::move(width), std::move(decimals));
 }
 
 PExpr TChecker::CheckAssigned(const TMagicCall& aCall)

@@ -62,6 +62,10 @@ PExpr TChecker::CheckExpr(const TAstExpr& aExpr, const TType* aExpected)
         Error(aExpr.Pos, QStringLiteral("Ein Bereich '..' ist hier nicht erlaubt"));
         return ErrorExpr(aExpr.Pos);
     case TAstExprKind::InitList:
+    case TAstExprKind::Formatted:
+        Error(aExpr.Pos,
+              QStringLiteral("Formatangaben wie x:8:2 gibt es nur bei Str; sonst Format() verwenden"));
+        return ErrorExpr(aExpr.Pos);
     case TAstExprKind::InitRecord:
         Error(aExpr.Pos, QStringLiteral("Ausdruck erwartet, aber eine Liste gefunden"));
         return ErrorExpr(aExpr.Pos);

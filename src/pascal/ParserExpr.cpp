@@ -224,9 +224,15 @@ void TParser::ParseArguments(TAstExpr& aCall, TTokenKind aClose)
     if (!At(aClose)) {
         do {
             PAstExpr arg = ParseExpression();
-            if (At(TTokenKind::Colon))
-                Fail(Tok().Pos,
-                     QStringLiteral("Formatangaben wie x:8:2 werden nicht unterstützt; Format() verwenden"));
+            if (At(TTokenKind::Colon)) { // Str(x:8:2, s)
+                PAstExpr formatted = MakeExpr(TAstExprKind::Formatted, Next().Pos);
+                formatted->Left = std::move(arg);
+                formatted->Args.push_back(ParseExpression());
+                if (Accept(TTokenKind::Colon))
+                    formatted->Args.push_back(ParseExpression());
+                SetDepth(*formatted);
+                arg = std::move(formatted);
+            }
             aCall.Args.push_back(std::move(arg));
         } while (Accept(TTokenKind::Comma));
     }
