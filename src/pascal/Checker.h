@@ -188,6 +188,10 @@ private:
     PExpr CheckListMember(PExpr aList, const TAstExpr& aField, const std::vector<PAstExpr>* aArgs,
                           TSourcePos aPos);
     PStmt ListSetter(PExpr aTarget, const TAstExpr& aValue, TSourcePos aPos);
+    void DeclareOverload(TSymbol* aExisting, const TAstRoutine& aAst);
+    // Of a name's overloaded routines, the one whose parameters fit aArgs best; null (and the
+    // error reported) when none or several fit equally.
+    TSymbol* PickOverload(TSymbol* aSymbol, const std::vector<PAstExpr>& aArgs, TSourcePos aPos);
     PExpr CheckIfThen(const TMagicCall& aCall);
     PExpr CheckFreeAndNil(const TMagicCall& aCall);
     PExpr CheckDecode(const TMagicCall& aCall);

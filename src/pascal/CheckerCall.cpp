@@ -53,8 +53,91 @@ PExpr TChecker::CheckCall(const TAstExpr& aCallee, const std::vector<PAstExpr>& 
     return ErrorExpr(aPos);
 }
 
+TSymbol* TChecker::PickOverload(TSymbol* aSymbol, const std::vector<PAstExpr>& aArgs, TSourcePos aPos)
+{
+    // The arguments' own types; a bad argument is reported once, here.
+    std::vector<const TType*> types;
+    std::vector<bool> lvalues;
+    for (const PAstExpr& a : aArgs) {
+        if (a->Kind == TAstExprKind::SetCtor) { // [...] is a set or an array by what it is given to
+            types.push_back(nullptr);
+            lvalues.push_back(false);
+            continue;
+        }
+        const PExpr e = CheckExpr(*a);
+        if (e->Type->IsError())
+            return nullptr;
+        types.push_back(e->Type);
+        lvalues.push_back(e->IsLValue);
+    }
+    // How well a value of type s fits a parameter of type t: 3 the same type, 2 another
+    // integer or string type, 1 by conversion, 0 not at all.
+    auto fit = [this](const TType* t, const TType* s) {
+        if (s == nullptr)
+            return t->OpenArray || t->Kind == TTypeKind::DynArray || t->Kind == TTypeKind::Set
+                    || t->Kind == TTypeKind::ArrayOfConst
+                ? 2
+                : 0;
+        if (SameType(t, s))
+            return 3;
+        if ((t->IsInteger() && s->IsInteger()) || (t->IsString() && s->IsStringLike()))
+            return 2;
+        if ((t->IsReal() && s->IsNumeric()) || (t->Kind == TTypeKind::DynArray && s->Kind == TTypeKind::Nil)
+            || (t->Kind == TTypeKind::Class && s->Kind == TTypeKind::Nil)
+            || (t->Kind == TTypeKind::StringList && s->Kind == TTypeKind::Nil)
+            || (t->OpenArray && s->IsArray() && SameType(t->Element, s->Element)))
+            return 1;
+        return 0;
+    };
+    std::vector<TSymbol*> candidates{aSymbol};
+    candidates.insert(candidates.end(), aSymbol->Overloads.begin(), aSymbol->Overloads.end());
+    TSymbol* best = nullptr;
+    int bestScore = -1;
+    bool tie = false;
+    for (TSymbol* c : candidates) {
+        const TRoutine& r = *c->Routine;
+        if (types.size() > r.Params.size())
+            continue;
+        bool viable = true;
+        int score = 0;
+        for (std::size_t i = 0; viable && i < r.Params.size(); ++i) {
+            const TParamInfo& p = r.Params[i];
+            if (i >= types.size()) {
+                viable = p.Default != nullptr;
+                continue;
+            }
+            const int f = fit(p.Type, types[i]);
+            viable = f > 0 && (!p.IsByRef() || (f == 3 && lvalues[i]));
+            score += f;
+        }
+        if (!viable)
+            continue;
+        if (score > bestScore) {
+            best = c;
+            bestScore = score;
+            tie = false;
+        } else if (score == bestScore) {
+            tie = true;
+        }
+    }
+    if (best == nullptr)
+        Error(aPos,
+              QStringLiteral("Keine der überladenen Routinen '%1' passt zu diesen Argumenten")
+                  .arg(aSymbol->Name));
+    else if (tie)
+        Error(aPos,
+              QStringLiteral("Mehrdeutiger Aufruf: mehrere überladene Routinen '%1' passen gleich gut")
+                  .arg(aSymbol->Name));
+    return tie ? nullptr : best;
+}
+
 PExpr TChecker::CallRoutine(TSymbol* aSymbol, const std::vector<PAstExpr>& aArgs, TSourcePos aPos)
 {
+    if (!aSymbol->Overloads.empty()) {
+        aSymbol = PickOverload(aSymbol, aArgs, aPos);
+        if (aSymbol == nullptr)
+            return ErrorExpr(aPos);
+    }
     const TRoutine* r = aSymbol->Routine;
     if (aArgs.size() > r->Params.size()) {
         Error(aArgs[r->Params.size()]->StartPos(), QStringLiteral("Zu viele Parameter"));

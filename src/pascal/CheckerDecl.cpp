@@ -186,19 +186,54 @@ void TChecker::DeclareRoutine(const TAstRoutine& aAst)
         CompileBody(existing, aAst);
         return;
     }
-    if (existing && existing->Kind == TSymKind::Routine && aAst.Overload) {
-        Error(aAst.Name.Pos,
-              QStringLiteral("Überladene Routinen werden nicht unterstützt: '%1' gibt es schon")
-                  .arg(aAst.Name.Name));
+    if (existing && existing->Kind == TSymKind::Routine && existing->Routine
+        && (aAst.Overload || existing->Overload)) {
+        DeclareOverload(existing, aAst);
         return;
     }
     TRoutine* r = MakeRoutine(aAst, FCtx->Level + 1);
     TSymbol* sym = Declare(TSymKind::Routine, aAst.Name);
     sym->Routine = r;
+    sym->Overload = aAst.Overload;
     if (aAst.Forward) {
         r->Forward = true;
         return;
     }
+    CompileBody(sym, aAst);
+}
+
+// One more routine of a name that is there already: both must say "overload", and their
+// parameters must differ.
+void TChecker::DeclareOverload(TSymbol* aExisting, const TAstRoutine& aAst)
+{
+    if (!aAst.Overload || !aExisting->Overload) {
+        Error(aAst.Name.Pos,
+              QStringLiteral("'%1' gibt es schon: Routinen gleichen Namens brauchen alle 'overload'")
+                  .arg(aAst.Name.Name));
+        return;
+    }
+    if (aAst.Forward || aExisting->Routine->Forward) {
+        Error(aAst.Name.Pos, QStringLiteral("'forward' bei überladenen Routinen wird nicht unterstützt"));
+        return;
+    }
+    TRoutine* r = MakeRoutine(aAst, FCtx->Level + 1);
+    std::vector<TSymbol*> all{aExisting};
+    all.insert(all.end(), aExisting->Overloads.begin(), aExisting->Overloads.end());
+    for (const TSymbol* other : all) {
+        const TRoutine& o = *other->Routine;
+        bool same = o.Params.size() == r->Params.size();
+        for (std::size_t i = 0; same && i < o.Params.size(); ++i)
+            same = o.Params[i].Mode == r->Params[i].Mode && SameType(o.Params[i].Type, r->Params[i].Type);
+        if (same) {
+            Error(aAst.Name.Pos,
+                  QStringLiteral("'%1' gibt es schon mit denselben Parametern").arg(aAst.Name.Name));
+            return;
+        }
+    }
+    TSymbol* sym = NewSymbol(TSymKind::Routine, aAst.Name);
+    sym->Routine = r;
+    sym->Overload = true;
+    aExisting->Overloads.push_back(sym);
     CompileBody(sym, aAst);
 }
 

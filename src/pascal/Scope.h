@@ -42,6 +42,10 @@ struct TSymbol
 
     // Routine
     TRoutine* Routine = nullptr;
+    bool Overload = false; // declared with "overload"
+    // The other routines of the same name ("overload"), each with a symbol of its own that
+    // no scope holds; a call picks among this one and them by the arguments.
+    std::vector<TSymbol*> Overloads;
 
     // Builtin
     int Builtin = -1;

@@ -669,10 +669,19 @@ void TstPascalEngine::compileErrors_data()
     QTest::newRow("range around an earlier label")
         << QStringLiteral("var i: Integer;\nbegin\n  case i of 5: ; 9: ; 1..6: ; end;\nend.")
         << QStringLiteral("[Error] (3:23): Doppelte case-Marke");
-    QTest::newRow("overload is not supported")
-        << QStringLiteral("procedure P(a: Integer); overload; begin end;\nprocedure P(const s: string); "
+    QTest::newRow("overload on every routine of the name")
+        << QStringLiteral("procedure P(a: Integer); begin end;\nprocedure P(const s: string); "
                           "overload; begin end;\nbegin\nend.")
-        << QStringLiteral("[Error] (2:11): Überladene Routinen werden nicht unterstützt: 'P' gibt es schon");
+        << QStringLiteral(
+               "[Error] (2:11): 'P' gibt es schon: Routinen gleichen Namens brauchen alle 'overload'");
+    QTest::newRow("overloads with the same parameters")
+        << QStringLiteral("procedure P(a: Integer); overload; begin end;\nprocedure P(b: Integer); "
+                          "overload; begin end;\nbegin\nend.")
+        << QStringLiteral("[Error] (2:11): 'P' gibt es schon mit denselben Parametern");
+    QTest::newRow("no overload fits")
+        << QStringLiteral("procedure P(a: Integer); overload; begin end;\nprocedure P(const s: string); "
+                          "overload; begin end;\nbegin\n  P(1.5);\nend.")
+        << QStringLiteral("[Error] (4:3): Keine der überladenen Routinen 'P' passt zu diesen Argumenten");
     QTest::newRow("with needs a record")
         << QStringLiteral("var i: Integer;\nbegin\n  with i do ;\nend.")
         << QStringLiteral("[Error] (3:8): Record erforderlich: 'with' gibt es nur für Records");
