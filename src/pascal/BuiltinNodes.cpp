@@ -189,39 +189,75 @@ TValue TIncludeNode::Eval(TRuntime& aRt) const
     return {};
 }
 
+namespace {
+// One value as Format takes it, by its static type.
+TFormatArg FormatArgOf(const TExprNode& a, TRuntime& aRt)
+{
+    TFormatArg f;
+    using K = TFormatArg::TKind;
+    switch (a.Type->Kind) {
+    case TTypeKind::Integer:
+    case TTypeKind::Enum:
+        f.Kind = a.Type->IntKind == TIntKind::S64 ? K::Int64 : K::Int32;
+        f.Int = a.EvalInt(aRt);
+        break;
+    case TTypeKind::Boolean:
+        f.Kind = K::Bool;
+        f.Int = a.EvalInt(aRt);
+        break;
+    case TTypeKind::Char:
+        f.Kind = K::Char;
+        f.Int = a.EvalInt(aRt);
+        break;
+    case TTypeKind::Real:
+        f.Kind = K::Real;
+        f.Real = a.EvalReal(aRt);
+        break;
+    case TTypeKind::String:
+        f.Kind = K::Str;
+        f.Text = a.EvalStr(aRt);
+        break;
+    default: f.Kind = K::Object; break;
+    }
+    return f;
+}
+} // namespace
+
+TValue TConstArrayNode::Eval(TRuntime& aRt) const
+{
+    TArrRec* rec = NewArr(qint64(Items.size()) * 2, TValue::FromInt(0));
+    TValue list = TValue::FromArr(rec);
+    for (std::size_t i = 0; i < Items.size(); ++i) {
+        TFormatArg f = FormatArgOf(*Items[i], aRt);
+        rec->Items()[2 * i] = TValue::FromInt(qint64(f.Kind));
+        rec->Items()[2 * i + 1] = f.Kind == TFormatArg::TKind::Real ? TValue::FromReal(f.Real)
+            : f.Kind == TFormatArg::TKind::Str                      ? TValue::FromStr(std::move(f.Text))
+                                                                    : TValue::FromInt(f.Int);
+    }
+    return list;
+}
+
 TStr TFormatNode::EvalStr(TRuntime& aRt) const
 {
     const TStr format = Format->EvalStr(aRt);
     std::vector<TFormatArg> args;
     args.reserve(Args.size());
-    for (const PExpr& a : Args) {
-        TFormatArg f;
-        using K = TFormatArg::TKind;
-        switch (a->Type->Kind) {
-        case TTypeKind::Integer:
-        case TTypeKind::Enum:
-            f.Kind = a->Type->IntKind == TIntKind::S64 ? K::Int64 : K::Int32;
-            f.Int = a->EvalInt(aRt);
-            break;
-        case TTypeKind::Boolean:
-            f.Kind = K::Bool;
-            f.Int = a->EvalInt(aRt);
-            break;
-        case TTypeKind::Char:
-            f.Kind = K::Char;
-            f.Int = a->EvalInt(aRt);
-            break;
-        case TTypeKind::Real:
-            f.Kind = K::Real;
-            f.Real = a->EvalReal(aRt);
-            break;
-        case TTypeKind::String:
-            f.Kind = K::Str;
-            f.Text = a->EvalStr(aRt);
-            break;
-        default: f.Kind = K::Object; break;
+    for (const PExpr& a : Args)
+        args.push_back(FormatArgOf(*a, aRt));
+    if (List) {
+        const TValue list = List->Eval(aRt);
+        for (qint64 i = 0; i + 1 < ArrCount(list); i += 2) {
+            TFormatArg f;
+            f.Kind = TFormatArg::TKind(list.A->Items()[i].I);
+            const TValue& v = list.A->Items()[i + 1];
+            if (f.Kind == TFormatArg::TKind::Real)
+                f.Real = v.R;
+            else if (f.Kind == TFormatArg::TKind::Str)
+                f.Text = v.Str();
+            else
+                f.Int = v.I;
+            args.push_back(std::move(f));
         }
-        args.push_back(std::move(f));
     }
     TStr out;
     QString error;

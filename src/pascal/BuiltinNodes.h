@@ -196,16 +196,34 @@ public:
 class TFormatNode final : public TExprNode
 {
 public:
-    TFormatNode(const TType* aType, TSourcePos aPos, PExpr aFormat, std::vector<PExpr> aArgs)
+    TFormatNode(const TType* aType, TSourcePos aPos, PExpr aFormat, std::vector<PExpr> aArgs,
+                PExpr aList = nullptr)
         : TExprNode(aType, aPos)
         , Format(std::move(aFormat))
         , Args(std::move(aArgs))
+        , List(std::move(aList))
     {
     }
     TStr EvalStr(TRuntime& aRt) const override;
 
     PExpr Format;
     std::vector<PExpr> Args;
+    PExpr List; // instead of Args: an "array of const" value
+};
+
+// [a, b, ...] given to an "array of const" parameter: each value with its kind
+// (TFormatArg::TKind), two items per value.
+class TConstArrayNode final : public TExprNode
+{
+public:
+    TConstArrayNode(const TType* aType, TSourcePos aPos, std::vector<PExpr> aItems)
+        : TExprNode(aType, aPos)
+        , Items(std::move(aItems))
+    {
+    }
+    TValue Eval(TRuntime& aRt) const override;
+
+    std::vector<PExpr> Items;
 };
 
 // Random, Random(n)

@@ -464,6 +464,14 @@ PExpr TChecker::CheckConcat(const TMagicCall& aCall)
 PExpr TChecker::CheckFormat(const TMagicCall& aCall)
 {
     PExpr format = ConvertedArg(aCall, 0, FTypes.String());
+    if (aCall.Arg(1).Kind != TAstExprKind::SetCtor) { // a routine's "array of const" passed on
+        PExpr list = CheckExpr(aCall.Arg(1));
+        if (list->Type->Kind == TTypeKind::ArrayOfConst && !format->Type->IsError())
+            return std::make_unique<TFormatNode>(FTypes.String(), aCall.Pos, std::move(format),
+                                                 std::vector<PExpr>(), std::move(list));
+        if (list->Type->IsError() || format->Type->IsError())
+            return ErrorExpr(aCall.Pos);
+    }
     std::vector<PExpr> items;
     if (PExpr err = FormatArgs(aCall.Arg(1), items))
         return err;

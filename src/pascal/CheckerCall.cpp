@@ -169,6 +169,21 @@ PExpr TChecker::CallRoutine(TSymbol* aSymbol, const std::vector<PAstExpr>& aArgs
 PExpr TChecker::CheckArgument(const TParamInfo& aParam, const TAstExpr& aArg)
 {
     const TType* t = aParam.Type;
+    if (t->Kind == TTypeKind::ArrayOfConst) {
+        // [a, b, ...] made into a list of values with their kinds, or such a list passed on
+        if (aArg.Kind == TAstExprKind::SetCtor) {
+            std::vector<PExpr> items;
+            if (PExpr err = FormatArgs(aArg, items))
+                return err;
+            return std::make_unique<TConstArrayNode>(t, aArg.Pos, std::move(items));
+        }
+        PExpr e = CheckExpr(aArg);
+        if (!e->Type->IsError() && e->Type->Kind != TTypeKind::ArrayOfConst) {
+            Incompatible(aArg.StartPos(), t, *e);
+            return ErrorExpr(aArg.Pos);
+        }
+        return e;
+    }
     if (t->OpenArray) {
         // static and dynamic arrays of the element type fit; the routine sees them from 0
         PExpr e = aParam.IsByRef() ? CheckVarArgument(nullptr, aArg, false) : CheckExpr(aArg, t);

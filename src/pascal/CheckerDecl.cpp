@@ -116,7 +116,11 @@ TRoutine* TChecker::MakeRoutine(const TAstRoutine& aAst, int aLevel)
     for (const TAstParam& group : aAst.Params) {
         const TType* type = FTypes.Error();
         if (group.Type->Kind == TAstTypeKind::ArrayOfConst) {
-            Error(group.Type->Pos, QStringLiteral("'array of const' gibt es nur bei Format"));
+            if (group.Mode == TParamMode::Var || group.Mode == TParamMode::Out)
+                Error(group.Type->Pos,
+                      QStringLiteral("'array of const' gibt es nur als Wert- oder const-Parameter"));
+            else
+                type = FTypes.ArrayOfConst();
         } else if (group.Type->Kind == TAstTypeKind::Array && group.Type->Indexes.empty()) {
             type = FTypes.NewDynArray(ResolveType(*group.Type->Element), true); // an open array
         } else {
