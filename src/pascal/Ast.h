@@ -17,6 +17,7 @@ struct TAstExpr;
 struct TAstStmt;
 struct TAstType;
 struct TAstBlock;
+struct TAstRoutine;
 using PAstExpr = std::unique_ptr<TAstExpr>;
 using PAstStmt = std::unique_ptr<TAstStmt>;
 using PAstType = std::unique_ptr<TAstType>;
@@ -132,9 +133,10 @@ enum class TAstTypeKind : unsigned char {
     Enum,     // (EnumNames)
     Array,    // array[Indexes] of Element; no Indexes: dynamic (or an open parameter)
     ArrayOfConst,
-    Record, // Fields
-    Set,    // set of Element
-    Class,  // class(ParentName) end: an exception class
+    Record,     // Fields
+    Set,        // set of Element
+    Class,      // class(ParentName) end: an exception class
+    Procedural, // procedure(...) / function(...): T, in Heading
 };
 
 struct TAstFieldGroup
@@ -155,6 +157,7 @@ struct TAstType
     PAstType Element;
     std::vector<TAstFieldGroup> Fields;
     TAstName ParentName;
+    std::shared_ptr<TAstRoutine> Heading; // Procedural: the parameters and the result
 };
 
 enum class TParamMode : unsigned char { Value, Var, Const, Out };

@@ -33,9 +33,16 @@ struct TCallGuard
 
 TValue TCallNode::Invoke(TRuntime& aRt) const
 {
+    const TRoutine* routine = Routine;
+    if (Callee) {
+        routine = reinterpret_cast<const TRoutine*>(quintptr(Callee->EvalInt(aRt)));
+        if (routine == nullptr)
+            aRt.Raise("EAccessViolation", QStringLiteral("Zugriffsverletzung: die Prozedurvariable ist nil"),
+                      Pos);
+    }
     aRt.EnterCall(Pos);
     aRt.Tick(Pos);
-    const TRoutine& r = *Routine;
+    const TRoutine& r = *routine;
     const int count = int(r.SlotDefaults.size());
     TCallGuard guard{aRt, aRt.Stack.Push(r.SlotDefaults.data(), count), count, aRt.Frame, {}};
     TValue* frameSlots = guard.Slots;

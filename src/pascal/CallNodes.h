@@ -24,9 +24,10 @@ public:
     TValue Eval(TRuntime& aRt) const override { return Invoke(aRt); }
     TValue Invoke(TRuntime& aRt) const;
 
-    const TRoutine* Routine;
+    const TRoutine* Routine; // the signature when called through Callee
     std::vector<PExpr> Args;
     const int StaticHops; // frames out to the routine's enclosing one; -1 for none
+    PExpr Callee;         // a procedural value that names the routine at run time, or null
 };
 
 class THostCallNode final : public TExprNode

@@ -189,6 +189,10 @@ private:
                           TSourcePos aPos);
     PStmt ListSetter(PExpr aTarget, const TAstExpr& aValue, TSourcePos aPos);
     void DeclareOverload(TSymbol* aExisting, const TAstRoutine& aAst);
+    bool SameSignature(const TRoutine& a, const TRoutine& b) const;
+    PExpr RoutineValue(TSymbol* aSymbol, const TType* aType, TSourcePos aPos);
+    // A call through a procedural value.
+    PExpr CallProcedural(PExpr aCallee, const std::vector<PAstExpr>& aArgs, TSourcePos aPos);
     // Of a name's overloaded routines, the one whose parameters fit aArgs best; null (and the
     // error reported) when none or several fit equally.
     TSymbol* PickOverload(TSymbol* aSymbol, const std::vector<PAstExpr>& aArgs, TSourcePos aPos);

@@ -5,6 +5,7 @@
 #include "pascal/BuiltinNodes.h"
 #include "pascal/ExceptionNodes.h"
 #include "pascal/StmtNodes.h"
+#include "pascal/StringListNodes.h"
 #include "pascal/StringNodes.h"
 #include "pascal/VarNodes.h"
 
@@ -616,6 +617,12 @@ PExpr TChecker::CheckAssigned(const TMagicCall& aCall)
     if (a->Type->Kind == TTypeKind::Class)
         return std::make_unique<TObjEqualNode>(FTypes.Boolean(), pos, std::move(a),
                                                MakeConst(FTypes.Nil(), pos, TValue::FromObj(nullptr)), true);
+    if (a->Type->Kind == TTypeKind::Procedural)
+        return std::make_unique<TIntCmpNode<TCmpOp::Ne>>(FTypes.Boolean(), pos, std::move(a),
+                                                         MakeIntConst(0, pos));
+    if (a->Type->Kind == TTypeKind::StringList)
+        return std::make_unique<TListNode>(FTypes.Boolean(), pos, TListOp::Assigned, std::move(a),
+                                           std::vector<PExpr>());
     if (a->Type->Kind == TTypeKind::DynArray) // an empty dynamic array is nil
         return std::make_unique<TIntCmpNode<TCmpOp::Ne>>(
             FTypes.Boolean(), pos, std::make_unique<TLengthNode>(FTypes.Integer(), pos, std::move(a), 0),

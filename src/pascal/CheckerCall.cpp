@@ -17,7 +17,11 @@ PExpr TChecker::CheckCall(const TAstExpr& aCallee, const std::vector<PAstExpr>& 
     if (aCallee.Kind == TAstExprKind::Field)
         return CheckMember(aCallee, &aArgs, aPos);
     if (aCallee.Kind != TAstExprKind::Ident) {
-        Error(aPos, QStringLiteral("Routine erwartet"));
+        PExpr callee = CheckExpr(aCallee); // Handlers[i](x)
+        if (callee->Type->Kind == TTypeKind::Procedural)
+            return CallProcedural(std::move(callee), aArgs, aPos);
+        if (!callee->Type->IsError())
+            Error(aPos, QStringLiteral("Routine erwartet"));
         return ErrorExpr(aPos);
     }
     TSymbol* sym = Resolve(aCallee.Name);
@@ -26,6 +30,9 @@ PExpr TChecker::CheckCall(const TAstExpr& aCallee, const std::vector<PAstExpr>& 
             CheckExpr(*a);
         return ErrorExpr(aPos);
     }
+    if (sym->Kind == TSymKind::Var && sym->Type && sym->Type->Kind == TTypeKind::Procedural
+        && (aHasParens || aStatement || !aArgs.empty()))
+        return CallProcedural(CheckIdent(aCallee), aArgs, aPos);
     switch (sym->Kind) {
     case TSymKind::Type:
         if (aStatement) {
@@ -129,6 +136,29 @@ TSymbol* TChecker::PickOverload(TSymbol* aSymbol, const std::vector<PAstExpr>& a
               QStringLiteral("Mehrdeutiger Aufruf: mehrere überladene Routinen '%1' passen gleich gut")
                   .arg(aSymbol->Name));
     return tie ? nullptr : best;
+}
+
+PExpr TChecker::CallProcedural(PExpr aCallee, const std::vector<PAstExpr>& aArgs, TSourcePos aPos)
+{
+    const TRoutine* r = aCallee->Type->Signature;
+    if (aArgs.size() > r->Params.size()) {
+        Error(aArgs[r->Params.size()]->StartPos(), QStringLiteral("Zu viele Parameter"));
+        return ErrorExpr(aPos);
+    }
+    if (aArgs.size() < r->Params.size()) {
+        Error(aPos, QStringLiteral("Nicht genügend wirkliche Parameter"));
+        return ErrorExpr(aPos);
+    }
+    std::vector<PExpr> args;
+    for (std::size_t i = 0; i < r->Params.size(); ++i) {
+        args.push_back(CheckArgument(r->Params[i], *aArgs[i]));
+        if (args.back()->Type->IsError())
+            return ErrorExpr(aPos);
+    }
+    const TType* type = r->IsFunction ? r->ResultType : FTypes.Void();
+    auto call = std::make_unique<TCallNode>(type, aPos, r, std::move(args), -1);
+    call->Callee = std::move(aCallee);
+    return call;
 }
 
 PExpr TChecker::CallRoutine(TSymbol* aSymbol, const std::vector<PAstExpr>& aArgs, TSourcePos aPos)

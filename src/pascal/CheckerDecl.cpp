@@ -321,6 +321,13 @@ const TType* TChecker::ResolveType(const TAstType& aAst, const QString& aName)
         return FTypes.NewShortString(length);
     }
     case TAstTypeKind::ArrayOfConst: return FTypes.ArrayOfConst();
+    case TAstTypeKind::Procedural: {
+        // the signature is a routine without a body that is never called
+        TRoutine* signature = MakeRoutine(*aAst.Heading, 1);
+        TType* t = FTypes.NewProcedural(aName.isEmpty() ? QStringLiteral("procedure") : aName);
+        t->Signature = signature;
+        return t;
+    }
     case TAstTypeKind::Subrange: {
         qint64 low = 0;
         qint64 high = 0;

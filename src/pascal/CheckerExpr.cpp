@@ -26,6 +26,9 @@ PExpr TChecker::CheckExpr(const TAstExpr& aExpr, const TType* aExpected)
 {
     TCompileGuard::EnsureStack(aExpr.Pos);
     TCompileGuard::Tick(aExpr.Pos);
+    if (aExpected && aExpected->Kind == TTypeKind::Procedural && aExpr.Kind == TAstExprKind::Ident)
+        if (TSymbol* sym = FScope->Lookup(aExpr.Name.Lower); sym && sym->Kind == TSymKind::Routine)
+            return RoutineValue(sym, aExpected, aExpr.Pos);
     PExpr e;
     switch (aExpr.Kind) {
     case TAstExprKind::IntLit: return MakeIntConst(aExpr.Int, aExpr.Pos);
@@ -321,8 +324,45 @@ bool TChecker::SameType(const TType* a, const TType* b) const
     case TTypeKind::StaticArray:
         return a->Low == b->Low && a->High == b->High && SameType(a->Element, b->Element);
     case TTypeKind::Set: return OrdinalCompatible(a->Element, b->Element);
+    case TTypeKind::Procedural: return SameSignature(*a->Signature, *b->Signature);
     default: return false;
     }
+}
+
+// A routine's name where a procedural type is expected: the routine itself, not a call.
+PExpr TChecker::RoutineValue(TSymbol* aSymbol, const TType* aType, TSourcePos aPos)
+{
+    std::vector<TSymbol*> candidates{aSymbol};
+    candidates.insert(candidates.end(), aSymbol->Overloads.begin(), aSymbol->Overloads.end());
+    for (TSymbol* c : candidates) {
+        const TRoutine* r = c->Routine;
+        if (!SameSignature(*r, *aType->Signature))
+            continue;
+        if (r->IsHost || r->Level != 1) {
+            Error(
+                aPos,
+                QStringLiteral("Nur Routinen des Programms selbst (nicht verschachtelte oder Host-Routinen) "
+                               "passen in eine Prozedurvariable: '%1'")
+                    .arg(aSymbol->Name));
+            return ErrorExpr(aPos);
+        }
+        return MakeConst(aType, aPos, TValue::FromInt(qint64(reinterpret_cast<quintptr>(r))));
+    }
+    Error(aPos,
+          QStringLiteral("'%1' passt nicht zum Prozedurtyp '%2': Parameter oder Ergebnis sind anders")
+              .arg(aSymbol->Name, aType->Name));
+    return ErrorExpr(aPos);
+}
+
+bool TChecker::SameSignature(const TRoutine& a, const TRoutine& b) const
+{
+    if (a.IsFunction != b.IsFunction || a.Params.size() != b.Params.size()
+        || (a.IsFunction && !SameType(a.ResultType, b.ResultType)))
+        return false;
+    for (std::size_t i = 0; i < a.Params.size(); ++i)
+        if (a.Params[i].Mode != b.Params[i].Mode || !SameType(a.Params[i].Type, b.Params[i].Type))
+            return false;
+    return true;
 }
 
 bool TChecker::Assignable(const TType* aTarget, const TExprNode& aSource) const
@@ -349,6 +389,7 @@ bool TChecker::Assignable(const TType* aTarget, const TExprNode& aSource) const
     case TTypeKind::Class:
         return s->Kind == TTypeKind::Nil || (s->Kind == TTypeKind::Class && s->Class->InheritsFrom(t->Class));
     case TTypeKind::StringList: return s->Kind == TTypeKind::Nil || s->Kind == TTypeKind::StringList;
+    case TTypeKind::Procedural: return s->Kind == TTypeKind::Nil || SameType(t, s);
     default: return false;
     }
 }

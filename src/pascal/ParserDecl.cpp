@@ -230,7 +230,26 @@ PAstType TParser::ParseType()
         Fail(Tok().Pos, QStringLiteral("Skripte haben keinen Dateizugriff: 'file' gibt es nicht"));
     case TTokenKind::Caret: Fail(Tok().Pos, QStringLiteral("Zeiger werden nicht unterstützt"));
     case TTokenKind::kwProcedure:
-    case TTokenKind::kwFunction: Fail(Tok().Pos, QStringLiteral("Prozedurtypen werden nicht unterstützt"));
+    case TTokenKind::kwFunction: {
+        // procedure(a: Integer) / function(const s: string): Boolean
+        auto heading = std::make_shared<TAstRoutine>();
+        heading->Pos = Tok().Pos;
+        heading->IsFunction = Next().Is(TTokenKind::kwFunction);
+        if (Accept(TTokenKind::LParen)) {
+            if (!At(TTokenKind::RParen))
+                ParseParams(*heading);
+            Expect(TTokenKind::RParen);
+        }
+        if (heading->IsFunction) {
+            Expect(TTokenKind::Colon);
+            heading->Result = ParseType();
+        }
+        if (At(TTokenKind::kwOf))
+            Fail(Tok().Pos, QStringLiteral("Methodenzeiger ('of object') werden nicht unterstützt"));
+        type->Kind = TAstTypeKind::Procedural;
+        type->Heading = std::move(heading);
+        break;
+    }
     case TTokenKind::LParen: {
         Next();
         type->Kind = TAstTypeKind::Enum;

@@ -388,6 +388,8 @@ TValue TListNode::Run(TRuntime& aRt) const
     TValue self = List->Eval(aRt);
     if (Op == TListOp::Free)
         return TValue();
+    if (Op == TListOp::Assigned)
+        return TValue::FromInt(self.K == TVKind::Arr && self.A != nullptr);
     if (self.K != TVKind::Arr || self.A == nullptr)
         aRt.Raise("EAccessViolation",
                   QStringLiteral(
@@ -406,7 +408,8 @@ TValue TListNode::Run(TRuntime& aRt) const
     const TValue none;
     switch (Op) {
     case TListOp::Create:
-    case TListOp::Free: return none;
+    case TListOp::Free:
+    case TListOp::Assigned: return none;
     case TListOp::Add: return TValue::FromInt(list.Add(str(0)));
     case TListOp::Append: list.Add(str(0)); return none;
     case TListOp::Insert: {

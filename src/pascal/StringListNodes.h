@@ -12,6 +12,7 @@ namespace pascal {
 enum class TListOp : unsigned char {
     Create,
     Free,
+    Assigned, // not nil
     // methods
     Add,         // (s): Integer
     Append,      // (s)

@@ -351,6 +351,15 @@ const TType* TTypes::NewShortString(qint64 aLength)
     return t;
 }
 
+TType* TTypes::NewProcedural(const QString& aName)
+{
+    TType* t = New(TTypeKind::Procedural, aName);
+    t->Default = TValue::FromInt(0);
+    t->Size = 8;
+    t->Align = 8;
+    return t;
+}
+
 const TType* TTypes::NewSet(const TType* aElement)
 {
     TType* t = New(TTypeKind::Set, QStringLiteral("set of %1").arg(aElement->Name));

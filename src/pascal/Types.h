@@ -26,6 +26,7 @@ enum class TTypeKind : unsigned char {
     Set,
     Class,
     StringList, // TStringList: a reference to a list of strings
+    Procedural, // procedure(...) / function(...): a routine of the program, or nil
     Nil,
     ArrayOfConst, // Format's argument list
 };
@@ -34,6 +35,7 @@ enum class TTypeKind : unsigned char {
 enum class TIntKind : unsigned char { S8, U8, S16, U16, S32, U32, S64 };
 
 struct TType;
+struct TRoutine;
 
 struct TClassInfo
 {
@@ -62,9 +64,10 @@ struct TType
     std::vector<TField> Fields;     // records
     std::vector<QString> EnumNames; // enumerations
     const TClassInfo* Class = nullptr;
-    bool Single = false;    // Single rounds to float precision
-    bool OpenArray = false; // an "array of T" parameter: takes static arrays too
-    qint64 Size = 0;        // SizeOf
+    const TRoutine* Signature = nullptr; // procedural types: parameters and result
+    bool Single = false;                 // Single rounds to float precision
+    bool OpenArray = false;              // an "array of T" parameter: takes static arrays too
+    qint64 Size = 0;                     // SizeOf
     int Align = 1;
     TValue Default; // what a new variable of this type holds
 
@@ -133,6 +136,8 @@ public:
     const TType* NewDynArray(const TType* aElement, bool aOpen = false);
     // string[aLength]: a string that keeps at most aLength characters (in High).
     const TType* NewShortString(qint64 aLength);
+    // A procedural type; the checker fills in its Signature.
+    TType* NewProcedural(const QString& aName);
     const TType* NewSet(const TType* aElement);
     // A record's Fields are set; this lays it out and makes its default value.
     void FinishRecord(TType* aRecord);

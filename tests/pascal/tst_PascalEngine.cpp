@@ -703,6 +703,14 @@ void TstPascalEngine::compileErrors_data()
     QTest::newRow("an indexed property without its index")
         << QStringLiteral("var l: TStringList; s: string;\nbegin\n  s := l.Values;\nend.")
         << QStringLiteral("[Error] (3:10): 'Values' braucht einen Index: Liste.Values[...]");
+    QTest::newRow("a routine that does not fit the procedural type")
+        << QStringLiteral("type TP = procedure(a: Integer);\nprocedure Q(const s: string); begin end;\n"
+                          "var p: TP;\nbegin\n  p := Q;\nend.")
+        << QStringLiteral(
+               "[Error] (5:8): 'Q' passt nicht zum Prozedurtyp 'TP': Parameter oder Ergebnis sind anders");
+    QTest::newRow("method pointers")
+        << QStringLiteral("type TP = procedure of object;\nbegin\nend.")
+        << QStringLiteral("[Error] (1:21): Methodenzeiger ('of object') werden nicht unterstützt");
     QTest::newRow("object types") << QStringLiteral("type TFoo = object end;\nbegin\nend.")
                                   << QStringLiteral(
                                          "[Error] (1:13): Objekttypen ('object') werden nicht unterstützt");
