@@ -59,7 +59,8 @@ QString GeneratedSource(qsizetype aBytes)
                                  "end;\n\n")
                       .arg(n++);
     }
-    return source + QStringLiteral("begin\n  total := F0(1, 2, 'abc') + F%1(3, 4, 'xyz');\nend.\n").arg(n - 1);
+    return source
+        + QStringLiteral("begin\n  total := F0(1, 2, 'abc') + F%1(3, 4, 'xyz');\nend.\n").arg(n - 1);
 }
 
 // Kilobytes of a /proc/self/status line (VmRSS, VmHWM); 0 where there is none.
@@ -84,6 +85,50 @@ double BestOf(int aRounds, const std::function<void()>& aWork)
         best = qMin(best, clock.nsecsElapsed() / 1e6);
     }
     return best;
+}
+
+// Runs aProgram with our engine and, when fpc is there, compiled by fpc -O2 (the whole
+// process timed); prints NAME, NAME_fpc and NAME_ratio and warns when the outputs differ.
+void AgainstFpc(const char* aName, const char* aProgram, const char* aUses, const QTemporaryDir& aDir)
+{
+    QString engineOutput;
+    const double engineMs = BestOf(3, [&] {
+        pascal::TEngine engine;
+        engine.RegisterFunction(QStringLiteral("procedure writeln(const aText: string);"),
+                                [&engineOutput](const QList<pascal::THostValue>& a) {
+                                    engineOutput = QString::fromLatin1(a.value(0).String);
+                                    return pascal::THostValue();
+                                });
+        if (!engine.Compile(QString::fromLatin1(aProgram)) || !engine.Run())
+            std::fprintf(stderr, "%s: %s\n", aName,
+                         qPrintable(engine.Messages().join(' ') + engine.RunError()));
+    });
+    std::printf("%s: %.1f ms\n", aName, engineMs);
+    const QString fpc = QStandardPaths::findExecutable(QStringLiteral("fpc"));
+    if (fpc.isEmpty())
+        return;
+    const QString base = aDir.filePath(QString::fromLatin1(aName));
+    QFile source(base + QStringLiteral(".pas"));
+    source.open(QIODevice::WriteOnly);
+    source.write(QByteArray("{$mode delphi}{$H+}\nuses ") + aUses + ";\n" + aProgram);
+    source.close();
+    QProcess compiler;
+    compiler.start(
+        fpc,
+        {QStringLiteral("-Mdelphi"), QStringLiteral("-O2"), QStringLiteral("-o") + base, source.fileName()});
+    compiler.waitForFinished(120000);
+    QString fpcOutput;
+    const double fpcMs = BestOf(3, [&] {
+        QProcess program;
+        program.start(base, {});
+        program.waitForFinished(60000);
+        fpcOutput = QString::fromLatin1(program.readAllStandardOutput()).trimmed();
+    });
+    std::printf("%s_fpc: %.1f ms (whole process)\n", aName, fpcMs);
+    std::printf("%s_ratio: %.1f x\n", aName, engineMs / qMax(0.001, fpcMs));
+    if (fpcOutput != engineOutput)
+        std::fprintf(stderr, "%s: different results: engine %s, fpc %s\n", aName, qPrintable(engineOutput),
+                     qPrintable(fpcOutput));
 }
 
 } // namespace
@@ -124,7 +169,8 @@ int main(int argc, char* argv[])
         const double caseMs = BestOf(3, [&] {
             pascal::TEngine engine;
             if (!engine.Compile(cases) || !engine.Run())
-                std::fprintf(stderr, "case: %s\n", qPrintable(engine.Messages().join(' ') + engine.RunError()));
+                std::fprintf(stderr, "case: %s\n",
+                             qPrintable(engine.Messages().join(' ') + engine.RunError()));
         });
         std::printf("script_case_100000_labels: %.0f ms\n", caseMs);
         Q_UNUSED(compiled);
@@ -149,42 +195,7 @@ int main(int argc, char* argv[])
     std::printf("script_example_1kb: %.3f ms\n", exampleMs);
 
     // 2. CRC16 over 1 MB: our engine against fpc -O2.
-    QString engineOutput;
-    const double engineMs = BestOf(3, [&] {
-        pascal::TEngine engine;
-        engine.RegisterFunction(QStringLiteral("procedure writeln(const aText: string);"),
-                                [&engineOutput](const QList<pascal::THostValue>& a) {
-                                    engineOutput = QString::fromLatin1(a.value(0).String);
-                                    return pascal::THostValue();
-                                });
-        if (!engine.Compile(QString::fromLatin1(kCrcProgram)) || !engine.Run())
-            std::fprintf(stderr, "engine: %s\n", qPrintable(engine.Messages().join(' ') + engine.RunError()));
-    });
-    std::printf("script_crc16_1mb: %.1f ms\n", engineMs);
-    const QString fpc = QStandardPaths::findExecutable(QStringLiteral("fpc"));
-    if (!fpc.isEmpty()) {
-        QFile source(dir.filePath(QStringLiteral("crc.pas")));
-        source.open(QIODevice::WriteOnly);
-        source.write(QByteArray("{$mode delphi}{$H+}\nuses SysUtils;\n") + kCrcProgram);
-        source.close();
-        QProcess compiler;
-        compiler.start(fpc,
-                       {QStringLiteral("-Mdelphi"), QStringLiteral("-O2"),
-                        QStringLiteral("-o") + dir.filePath(QStringLiteral("crc")), source.fileName()});
-        compiler.waitForFinished(120000);
-        QString fpcOutput;
-        const double fpcMs = BestOf(3, [&] {
-            QProcess program;
-            program.start(dir.filePath(QStringLiteral("crc")), {});
-            program.waitForFinished(60000);
-            fpcOutput = QString::fromLatin1(program.readAllStandardOutput()).trimmed();
-        });
-        std::printf("script_crc16_1mb_fpc: %.1f ms (whole process)\n", fpcMs);
-        std::printf("script_crc16_ratio: %.1f x\n", engineMs / qMax(0.001, fpcMs));
-        if (fpcOutput != engineOutput)
-            std::fprintf(stderr, "different results: engine %s, fpc %s\n", qPrintable(engineOutput),
-                         qPrintable(fpcOutput));
-    }
+    AgainstFpc("script_crc16_1mb", kCrcProgram, "SysUtils", dir);
 
     // 3. A 100 KB CSV reply split by a TStringList, and its fields walked: our engine against
     //    fpc -O2 (the program builds the reply itself, the same way in both).
@@ -202,41 +213,7 @@ begin
   sl.Free;
 end.
 )";
-    QString splitOutput;
-    const double splitMs = BestOf(3, [&] {
-        pascal::TEngine engine;
-        engine.RegisterFunction(QStringLiteral("procedure writeln(const aText: string);"),
-                                [&splitOutput](const QList<pascal::THostValue>& a) {
-                                    splitOutput = QString::fromLatin1(a.value(0).String);
-                                    return pascal::THostValue();
-                                });
-        if (!engine.Compile(QString::fromLatin1(kSplitProgram)) || !engine.Run())
-            std::fprintf(stderr, "split: %s\n", qPrintable(engine.Messages().join(' ') + engine.RunError()));
-    });
-    std::printf("script_stringlist_split_100kb: %.1f ms\n", splitMs);
-    if (!fpc.isEmpty()) {
-        QFile source(dir.filePath(QStringLiteral("split.pas")));
-        source.open(QIODevice::WriteOnly);
-        source.write(QByteArray("{$mode delphi}{$H+}\nuses SysUtils, Classes;\n") + kSplitProgram);
-        source.close();
-        QProcess compiler;
-        compiler.start(fpc,
-                       {QStringLiteral("-Mdelphi"), QStringLiteral("-O2"),
-                        QStringLiteral("-o") + dir.filePath(QStringLiteral("split")), source.fileName()});
-        compiler.waitForFinished(120000);
-        QString fpcOutput;
-        const double fpcMs = BestOf(3, [&] {
-            QProcess program;
-            program.start(dir.filePath(QStringLiteral("split")), {});
-            program.waitForFinished(60000);
-            fpcOutput = QString::fromLatin1(program.readAllStandardOutput()).trimmed();
-        });
-        std::printf("script_stringlist_split_100kb_fpc: %.1f ms (whole process)\n", fpcMs);
-        std::printf("script_stringlist_split_ratio: %.1f x\n", splitMs / qMax(0.001, fpcMs));
-        if (fpcOutput != splitOutput)
-            std::fprintf(stderr, "different results: engine %s, fpc %s\n", qPrintable(splitOutput),
-                         qPrintable(fpcOutput));
-    }
+    AgainstFpc("script_stringlist_split_100kb", kSplitProgram, "SysUtils, Classes", dir);
 
     // 4. StartScript per send, with the example as the send script (port off).
     qputenv("VARNEX_SETTINGS", dir.filePath(QStringLiteral("settings.xml")).toLocal8Bit());

@@ -97,6 +97,8 @@ double NextRandom(TRuntime& aRt);
 qint64 NextRandomInt(TRuntime& aRt, qint64 aRange);
 // Free Pascal's ffGeneral with 15 digits, as FloatToStr writes a number.
 TStr FloatToStrGeneral(double aValue, int aPrecision = 15);
+// CompareText: byte-wise with ASCII letters as capitals, then by length.
+int CompareNoCase(const TStr& a, const TStr& b);
 
 // The three groups of the table, one per source file.
 void AddStringFuncs(std::vector<TBuiltinFunc>& aTable);

@@ -50,18 +50,6 @@ TStr Mapped(const TStr& aText, char (*aMap)(char))
     return s;
 }
 
-int CompareNoCase(const TStr& a, const TStr& b)
-{
-    const qint64 n = std::min(a.Length(), b.Length());
-    for (qint64 i = 0; i < n; ++i) {
-        const int x = static_cast<unsigned char>(Upper(a.Data()[i]));
-        const int y = static_cast<unsigned char>(Upper(b.Data()[i]));
-        if (x != y)
-            return x - y;
-    }
-    return int(std::clamp<qint64>(a.Length() - b.Length(), -1, 1));
-}
-
 TStr Trimmed(const TStr& aText, bool aLeft, bool aRight)
 {
     qint64 b = 0;
@@ -508,6 +496,18 @@ TValue SplitString(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
 }
 
 } // namespace
+
+int CompareNoCase(const TStr& a, const TStr& b)
+{
+    const qint64 n = std::min(a.Length(), b.Length());
+    for (qint64 i = 0; i < n; ++i) {
+        const int x = static_cast<unsigned char>(Upper(a.Data()[i]));
+        const int y = static_cast<unsigned char>(Upper(b.Data()[i]));
+        if (x != y)
+            return x - y;
+    }
+    return int(std::clamp<qint64>(a.Length() - b.Length(), -1, 1));
+}
 
 void AddStringFuncs(std::vector<TBuiltinFunc>& t)
 {

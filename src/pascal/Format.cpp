@@ -57,6 +57,19 @@ void RoundDigits(std::string& aDigits, int& aExponent, int aKeep)
     }
 }
 
+// Integer digits with a ',' between every three from the right.
+std::string Grouped(const std::string& aDigits)
+{
+    std::string grouped;
+    const int n = int(aDigits.size());
+    for (int i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0)
+            grouped.push_back(',');
+        grouped.push_back(aDigits[std::size_t(i)]);
+    }
+    return grouped;
+}
+
 std::string Pad(const std::string& aText, int aWidth, bool aLeft)
 {
     if (aWidth <= 0 || int(aText.size()) >= aWidth)
@@ -130,16 +143,8 @@ std::string FixedText(double aValue, int aDecimals, bool aThousands)
     }
     if (intPart.empty())
         intPart.assign(1, '0');
-    if (aThousands) {
-        std::string grouped;
-        const int n = int(intPart.size());
-        for (int i = 0; i < n; ++i) {
-            if (i > 0 && (n - i) % 3 == 0)
-                grouped.push_back(',');
-            grouped.push_back(intPart[std::size_t(i)]);
-        }
-        intPart = grouped;
-    }
+    if (aThousands)
+        intPart = Grouped(intPart);
     bool zero = true;
     for (const std::string* part : {&intPart, &frac})
         for (char c : *part)
@@ -440,16 +445,8 @@ std::string LayOut(double aValue, const TFloatPattern& p)
             intPart.clear();
         if (int(intPart.size()) < p.IntZeros)
             intPart.insert(0, std::size_t(p.IntZeros) - intPart.size(), '0');
-        if (p.Thousands) {
-            std::string grouped;
-            const int n = int(intPart.size());
-            for (int i = 0; i < n; ++i) {
-                if (i > 0 && (n - i) % 3 == 0)
-                    grouped.push_back(',');
-                grouped.push_back(intPart[std::size_t(i)]);
-            }
-            intPart = grouped;
-        }
+        if (p.Thousands)
+            intPart = Grouped(intPart);
     }
     // '#' after the point drops trailing zeros down to the last '0'
     while (int(frac.size()) > p.FracZeros && !frac.empty() && frac.back() == '0')

@@ -1,5 +1,6 @@
 #include "pascal/StringListNodes.h"
 
+#include "pascal/Builtins.h"
 #include "pascal/HeapValues.h"
 
 #include <algorithm>
@@ -25,11 +26,6 @@ enum TSlot : int {
 
 constexpr qint64 kDupIgnore = 0;
 constexpr qint64 kDupError = 2;
-
-char Upper(char c)
-{
-    return c >= 'a' && c <= 'z' ? char(c - 32) : c;
-}
 
 class TList
 {
@@ -57,16 +53,7 @@ public:
 
     int Compare(const TStr& a, const TStr& b) const
     {
-        if (Flag(kCaseSensitive))
-            return TStr::Compare(a, b);
-        const qint64 n = std::min(a.Length(), b.Length());
-        for (qint64 i = 0; i < n; ++i) {
-            const int x = static_cast<unsigned char>(Upper(a.Data()[i]));
-            const int y = static_cast<unsigned char>(Upper(b.Data()[i]));
-            if (x != y)
-                return x - y;
-        }
-        return int(std::clamp<qint64>(a.Length() - b.Length(), -1, 1));
+        return Flag(kCaseSensitive) ? TStr::Compare(a, b) : CompareNoCase(a, b);
     }
 
     // Sorted lists: where aText is or would go.
