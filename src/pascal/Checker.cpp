@@ -127,7 +127,11 @@ TSymbol* TChecker::Resolve(const TAstName& aName)
         QStringLiteral("tcomponent"),        QStringLiteral("tinifile"),       QStringLiteral("tregistry"),
         QStringLiteral("tdictionary"),       QStringLiteral("tstringbuilder"), QStringLiteral("tpersistent"),
         QStringLiteral("tinterfacedobject"), QStringLiteral("tcollection"),    QStringLiteral("tbits")};
-    if (kClasses.contains(aName.Lower))
+    if (aName.Lower == QLatin1String("qword") || aName.Lower == QLatin1String("uint64"))
+        Error(aName.Pos,
+              QStringLiteral("'%1' (vorzeichenlos, 64 Bit) wird noch nicht unterstützt: Int64 verwenden")
+                  .arg(aName.Name));
+    else if (kClasses.contains(aName.Lower))
         Error(aName.Pos,
               QStringLiteral("Klassen werden nicht unterstützt: '%1' gibt es hier nicht").arg(aName.Name));
     else
