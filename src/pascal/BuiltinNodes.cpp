@@ -376,7 +376,7 @@ qint64 TTryParseNode::EvalInt(TRuntime& aRt) const
         double d = 0;
         ok = ParseReal(text.Data(), text.Length(), d);
         if (ok)
-            result = TValue::FromReal(t->Single ? double(float(d)) : d);
+            result = TValue::FromReal(StoredReal(t, d));
     } else {
         qint64 v = 0;
         ok = ParseInteger(text.Data(), text.Length(), v, t->IntKind == TIntKind::S64);
@@ -543,7 +543,7 @@ TValue TFillCharNode::Eval(TRuntime& aRt) const
     for (qint64 i = first; i < first + n; ++i) {
         TValue& item = arr->Items()[i];
         if (e->Kind == TTypeKind::Real)
-            item.R = e->Single ? double(float(real)) : real;
+            item.R = StoredReal(e, real);
         else if (e->Kind == TTypeKind::Boolean)
             item.I = byte != 0;
         else

@@ -454,22 +454,15 @@ TValue FloatToStrF(TRuntime&, const TValue* a, int, TSourcePos)
                                    int(std::clamp<qint64>(a[3].I, -1, 99))));
 }
 
-// Currency keeps four decimals: values read or shown as one are rounded to them, half to
-// even as Free Pascal rounds (and never to -0).
-double ToCurrency(double aValue)
-{
-    return std::nearbyint(aValue * 10000.0) / 10000.0 + 0.0;
-}
-
 TValue StrToCurr(TRuntime& aRt, const TValue* a, int n, TSourcePos aPos)
 {
     const TValue value = StrToFloat(aRt, a, n, aPos);
-    return TValue::FromReal(ToCurrency(value.R));
+    return TValue::FromReal(CurrencyValue(value.R));
 }
 
 TValue CurrToStr(TRuntime&, const TValue* a, int, TSourcePos)
 {
-    return Str(FloatToStrGeneral(ToCurrency(a[0].R)));
+    return Str(FloatToStrGeneral(CurrencyValue(a[0].R)));
 }
 
 // StrUtils.SplitString: the pieces between any of the delimiter characters (as Delphi has it;
@@ -514,8 +507,8 @@ void AddStringFuncs(std::vector<TBuiltinFunc>& t)
     t.push_back({"SplitString", "TStringDynArray", {"string", "string"}, 2, SplitString});
     t.push_back({"FormatFloat", "string", {"string", "Double"}, 2, FormatFloat});
     t.push_back({"FloatToStrF", "string", {"Double", "TFloatFormat", "Integer", "Integer"}, 4, FloatToStrF});
-    t.push_back({"StrToCurr", "Double", {"string"}, 1, StrToCurr});
-    t.push_back({"CurrToStr", "string", {"Double"}, 1, CurrToStr});
+    t.push_back({"StrToCurr", "Currency", {"string"}, 1, StrToCurr});
+    t.push_back({"CurrToStr", "string", {"Currency"}, 1, CurrToStr});
     t.push_back({"UIntToStr", "string", {"Int64"}, 1, UIntToStr});
     t.push_back({"HexStr", "string", {"Int64", "Integer"}, 2, HexStr});
     t.push_back({"BinStr", "string", {"Int64", "Integer"}, 2, BinStr});

@@ -318,7 +318,7 @@ bool TChecker::SameType(const TType* a, const TType* b) const
     case TTypeKind::Char:
     case TTypeKind::Boolean:
     case TTypeKind::Enum: return a->Base == b->Base && a->Low == b->Low && a->High == b->High;
-    case TTypeKind::Real: return a->Single == b->Single;
+    case TTypeKind::Real: return a->Single == b->Single && a->Currency == b->Currency;
     case TTypeKind::String: return true;
     case TTypeKind::DynArray: return SameType(a->Element, b->Element);
     case TTypeKind::StaticArray:

@@ -67,7 +67,7 @@ void StoreValue(TValue& aTarget, const TExprNode& aSource, const TType* aType, T
     case TTypeKind::Boolean: aTarget.I = aSource.EvalInt(aRt) != 0; break;
     case TTypeKind::Real: {
         const double r = aSource.EvalReal(aRt);
-        aTarget.R = aType->Single ? double(float(r)) : r;
+        aTarget.R = StoredReal(aType, r);
         break;
     }
     case TTypeKind::String:
@@ -86,7 +86,7 @@ void StoreConverted(TValue& aTarget, TValue&& aSource, const TType* aType)
     case TTypeKind::Char:
     case TTypeKind::Enum: aTarget.I = WrapInt(aSource.I, aType->IntKind); break;
     case TTypeKind::Boolean: aTarget.I = aSource.I != 0; break;
-    case TTypeKind::Real: aTarget.R = aType->Single ? double(float(aSource.R)) : aSource.R; break;
+    case TTypeKind::Real: aTarget.R = StoredReal(aType, aSource.R); break;
     case TTypeKind::String:
         aTarget = std::move(aSource);
         if (aType->High > 0)

@@ -24,7 +24,7 @@ TAssignNode::TMode ModeFor(const TType* aType)
     case TTypeKind::Char:
     case TTypeKind::Enum: return M::Int;
     case TTypeKind::Boolean: return M::Bool;
-    case TTypeKind::Real: return aType->Single ? M::Single : M::Real;
+    case TTypeKind::Real: return aType->Single || aType->Currency ? M::Single : M::Real;
     case TTypeKind::String: return aType->High > 0 ? M::ShortStr : M::Str;
     default: return M::Value;
     }
@@ -68,7 +68,7 @@ TFlow TAssignNode::Exec(TRuntime& aRt) const
         break;
     }
     case TMode::Single: {
-        const double v = double(float(Source->EvalReal(aRt)));
+        const double v = StoredReal(Target->Type, Source->EvalReal(aRt));
         Place(aRt)->R = v;
         break;
     }

@@ -25,7 +25,15 @@ public:
 class TAssignNode final : public TStmtNode
 {
 public:
-    enum class TMode : unsigned char { Int, Bool, Real, Single, Str, ShortStr, Value };
+    enum class TMode : unsigned char {
+        Int,
+        Bool,
+        Real,
+        Single /* or Currency: rounded */,
+        Str,
+        ShortStr,
+        Value
+    };
     TAssignNode(TSourcePos aPos, PExpr aTarget, PExpr aSource);
     TFlow Exec(TRuntime& aRt) const override;
 

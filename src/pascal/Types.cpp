@@ -207,7 +207,9 @@ TTypes::TTypes(TBuiltinTag)
     name("double", FDouble);
     name("real", FDouble);
     name("extended", extended);
-    name("currency", FDouble);
+    TType* currency = New(TTypeKind::Real, QStringLiteral("Currency"));
+    currency->Currency = true;
+    name("currency", currency);
     name("single", single);
     name("tdatetime", dateTime);
     name("tdate", dateTime);

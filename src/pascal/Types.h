@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <memory>
+#include <cmath>
 #include <vector>
 
 namespace pascal {
@@ -66,6 +67,7 @@ struct TType
     const TClassInfo* Class = nullptr;
     const TRoutine* Signature = nullptr; // procedural types: parameters and result
     bool Single = false;                 // Single rounds to float precision
+    bool Currency = false;               // Currency keeps four decimals
     bool OpenArray = false;              // an "array of T" parameter: takes static arrays too
     qint64 Size = 0;                     // SizeOf
     int Align = 1;
@@ -204,6 +206,22 @@ inline qint64 WrapInt(qint64 aValue, TIntKind aKind)
 inline bool IsUnsignedKind(TIntKind aKind)
 {
     return aKind == TIntKind::U8 || aKind == TIntKind::U16 || aKind == TIntKind::U32;
+}
+
+// A value as Currency keeps it: four decimals, rounded half to even as Free Pascal converts
+// (and never -0).
+inline double CurrencyValue(double aValue)
+{
+    return std::nearbyint(aValue * 10000.0) / 10000.0 + 0.0;
+}
+
+// A real as a variable of type aType holds it: Single rounds to float precision, Currency to
+// four decimals.
+inline double StoredReal(const TType* aType, double aValue)
+{
+    if (aType->Single)
+        return double(float(aValue));
+    return aType->Currency ? CurrencyValue(aValue) : aValue;
 }
 
 } // namespace pascal
