@@ -491,11 +491,12 @@ PStmt TChecker::CheckForIn(const TAstStmt& aStmt)
     }
     const TType* ct = collection->Type;
     const TType* element = ct->Kind == TTypeKind::String ? FTypes.Char()
+        : ct->Kind == TTypeKind::StringList              ? FTypes.String()
         : ct->IsArray() || ct->Kind == TTypeKind::Set    ? ct->Element
                                                          : nullptr;
     if (element == nullptr) {
         Error(aStmt.Expr->StartPos(),
-              QStringLiteral("for-in braucht einen String, ein Array oder eine Menge"));
+              QStringLiteral("for-in braucht einen String, ein Array, eine Menge oder eine TStringList"));
         return nullptr;
     }
     const bool fits = ct->Kind == TTypeKind::Set || ct->Kind == TTypeKind::String

@@ -1,6 +1,7 @@
 #include "pascal/StmtNodes.h"
 
 #include "pascal/HeapValues.h"
+#include "pascal/StringListNodes.h"
 #include "pascal/VarNodes.h"
 
 #include <algorithm>
@@ -223,7 +224,9 @@ TFlow TForInNode::Exec(TRuntime& aRt) const
                 break;
         }
     } else {
-        const TValue arr = Collection->Eval(aRt);
+        // an array, or the items of a list as they are when the loop starts
+        const TValue arr = ct->Kind == TTypeKind::StringList ? ListItems(Collection->Eval(aRt), aRt, Pos)
+                                                             : Collection->Eval(aRt);
         const qint64 n = ArrCount(arr);
         for (qint64 i = 0; i < n; ++i) {
             TValue item = arr.A->Items()[i];

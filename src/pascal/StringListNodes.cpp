@@ -332,6 +332,16 @@ TArrRec* NewList()
 
 } // namespace
 
+TValue ListItems(const TValue& aList, TRuntime& aRt, TSourcePos aPos)
+{
+    if (aList.K != TVKind::Arr || aList.A == nullptr)
+        aRt.Raise("EAccessViolation",
+                  QStringLiteral(
+                      "Zugriffsverletzung: die Liste ist nicht angelegt (nil, TStringList.Create fehlt)"),
+                  aPos);
+    return aList.A->Items()[kItems];
+}
+
 TListOp TListNode::Setter(TListOp aGetter)
 {
     switch (aGetter) {
@@ -377,11 +387,7 @@ TValue TListNode::Run(TRuntime& aRt) const
         return TValue();
     if (Op == TListOp::Assigned)
         return TValue::FromInt(self.K == TVKind::Arr && self.A != nullptr);
-    if (self.K != TVKind::Arr || self.A == nullptr)
-        aRt.Raise("EAccessViolation",
-                  QStringLiteral(
-                      "Zugriffsverletzung: die Liste ist nicht angelegt (nil, TStringList.Create fehlt)"),
-                  Pos);
+    ListItems(self, aRt, Pos); // nil is an error
     TList list(self.A, aRt, Pos);
     auto str = [&](std::size_t i) { return Args[i]->EvalStr(aRt); };
     auto num = [&](std::size_t i) { return Args[i]->EvalInt(aRt); };

@@ -57,6 +57,10 @@ enum class TListOp : unsigned char {
     SetCaseSensitive,
 };
 
+// The items of a list (an array of strings, shared: the caller's copy stays as it is when the
+// list changes); a list that is nil raises EAccessViolation at aPos.
+TValue ListItems(const TValue& aList, TRuntime& aRt, TSourcePos aPos);
+
 // One operation on a list: List is the list (none for Create), Args the operation's
 // arguments, for a setter the new value last.
 class TListNode final : public TExprNode

@@ -3,6 +3,7 @@
 var
   sl, other: TStringList;
   i: Integer;
+  s: string;
 begin
   sl := TStringList.Create;
   try
@@ -43,6 +44,9 @@ begin
     writeln(other.CommaText);
     sl.Assign(other);
     writeln(IntToStr(sl.Count) + ' ' + BoolToStr(sl.Sorted, True));
+    for s in sl do
+      if Length(s) > 4 then
+        writeln('lang: ' + s);
     sl.Clear;
     writeln(IntToStr(sl.Count) + '[' + sl.CommaText + ']');
     try
