@@ -54,7 +54,9 @@ TValue TSetLengthNode::Eval(TRuntime& aRt) const
 void TSetLengthNode::Resize(TRuntime& aRt, TValue& aValue, const TType* aType, const qint64* aLengths,
                             std::size_t aCount) const
 {
-    const qint64 n = aLengths[0];
+    // a string[N] takes N characters at most
+    const qint64 n = aType->Kind == TTypeKind::String && aType->High > 0 ? std::min(aLengths[0], aType->High)
+                                                                         : aLengths[0];
     if (aType->Kind == TTypeKind::String) {
         aRt.CheckSize(n, Pos);
         aRt.Charge(n, Pos);
@@ -171,6 +173,8 @@ TValue TInsertNode::Eval(TRuntime& aRt) const
     std::memmove(d + index - 1 + n, d + index - 1, std::size_t(len - index + 1));
     std::memcpy(d + index - 1, source.Data(), std::size_t(n));
     target->S = s.Detach();
+    if (Target->Type->High > 0)
+        CutString(*target, Target->Type->High);
     return {};
 }
 

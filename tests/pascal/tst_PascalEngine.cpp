@@ -151,6 +151,7 @@ private slots:
     void deepNestingIsACompileError();
     void flatChainsAreNotNesting();
     void compilingIsBounded();
+    void aShortStringNeverGrowsPastItsLength();
     void stringListsAreReferences();
     void sizeLimit_data();
     void sizeLimit();
@@ -1140,6 +1141,15 @@ void TstPascalEngine::stringListsAreReferences()
                            "procedure Fill(const l: TStringList); begin l.Add('z'); end;"))),
         QByteArray("222\nz\n!run: Zugriffsverletzung: die Liste ist nicht angelegt (nil, TStringList.Create "
                    "fehlt) (14:9)"));
+}
+
+void TstPascalEngine::aShortStringNeverGrowsPastItsLength()
+{
+    // Free Pascal writes a length byte past the string's room here; it stays within it.
+    TScript s;
+    QCOMPARE(s.Run(Program(QStringLiteral("SetLength(t, 10);\nwriteln(IntToStr(Length(t)));"),
+                           QStringLiteral("var t: string[3];"))),
+             QByteArray("3\n"));
 }
 
 void TstPascalEngine::compilingIsBounded()

@@ -32,5 +32,8 @@ begin
   t := s;
   Show(t);
   Show(u);
+  s := 'ab';
+  Insert('XYZ', s, 2);
+  Show(s);
   writeln(IntToStr(SizeOf(s)) + ' ' + IntToStr(SizeOf(r.Tag)));
 end.
