@@ -98,6 +98,8 @@ PExpr MakeIntBinary(TIntOp aOp, const TType* aType, TSourcePos aPos, PExpr aLeft
         VARNEX_CASE(Shr64)
         VARNEX_CASE(DivPow2)
         VARNEX_CASE(ModPow2)
+        VARNEX_CASE(UDiv)
+        VARNEX_CASE(UMod)
 #undef VARNEX_CASE
     }
     return nullptr;

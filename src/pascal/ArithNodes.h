@@ -27,6 +27,8 @@ enum class TIntOp : unsigned char {
     Shr64,
     DivPow2,
     ModPow2, // by a constant power of two: no division instruction
+    UDiv,
+    UMod, // QWord operands
 };
 
 enum class TCmpOp : unsigned char { Eq, Ne, Lt, Gt, Le, Ge };
@@ -120,6 +122,14 @@ inline qint64 ApplyInt(qint64 a, qint64 b, TRuntime& aRt, TSourcePos aPos)
         const qint64 r = a & qint64(ub - 1);
         return a < 0 && r != 0 ? r - b : r;
     }
+    case TIntOp::UDiv:
+        if (b == 0)
+            aRt.DivByZero(aPos);
+        return qint64(ua / ub);
+    case TIntOp::UMod:
+        if (b == 0)
+            aRt.DivByZero(aPos);
+        return qint64(ua % ub);
     }
     return 0;
 }

@@ -31,6 +31,7 @@ struct TAstName
 
 enum class TAstExprKind : unsigned char {
     IntLit,  // Int
+    QWordLit, // Int: the bits of a constant above High(Int64)
     RealLit, // Real
     StrLit,  // Str (one byte is also a Char constant)
     Nil,

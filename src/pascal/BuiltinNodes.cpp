@@ -202,7 +202,7 @@ TFormatArg FormatArgOf(const TExprNode& a, TRuntime& aRt)
     switch (a.Type->Kind) {
     case TTypeKind::Integer:
     case TTypeKind::Enum:
-        f.Kind = a.Type->IntKind == TIntKind::S64 ? K::Int64 : K::Int32;
+        f.Kind = TTypes::KindSize(a.Type->IntKind) == 8 ? K::Int64 : K::Int32;
         f.Int = a.EvalInt(aRt);
         break;
     case TTypeKind::Boolean:
@@ -337,8 +337,14 @@ qint64 TMathNode::EvalInt(TRuntime& aRt) const
     switch (Op) {
     case TOp::Abs: return a < 0 ? qint64(0 - quint64(a)) : a;
     case TOp::Sqr: return qint64(quint64(a) * quint64(a));
-    case TOp::Min: return std::min(a, B->EvalInt(aRt));
-    case TOp::Max: return std::max(a, B->EvalInt(aRt));
+    case TOp::Min:
+        if (Type->IntKind == TIntKind::U64)
+            return qint64(std::min(quint64(a), quint64(B->EvalInt(aRt))));
+        return std::min(a, B->EvalInt(aRt));
+    case TOp::Max:
+        if (Type->IntKind == TIntKind::U64)
+            return qint64(std::max(quint64(a), quint64(B->EvalInt(aRt))));
+        return std::max(a, B->EvalInt(aRt));
     }
     return 0;
 }
@@ -383,7 +389,8 @@ qint64 TTryParseNode::EvalInt(TRuntime& aRt) const
             result = TValue::FromReal(StoredReal(t, d));
     } else {
         qint64 v = 0;
-        ok = ParseInteger(text.Data(), text.Length(), v, t->IntKind == TIntKind::S64);
+        ok = t->IntKind == TIntKind::U64 ? ParseQWord(text.Data(), text.Length(), v)
+                                         : ParseInteger(text.Data(), text.Length(), v, t->IntKind == TIntKind::S64);
         if (ok)
             result.I = WrapInt(v, t->IntKind);
     }
@@ -397,8 +404,10 @@ qint64 TTryParseNode::EvalInt(TRuntime& aRt) const
             for (qint64 n = text.Length() - 1; n >= 0; --n) {
                 double d = 0;
                 qint64 v = 0;
-                const bool prefixOk = t->Kind == TTypeKind::Real ? ParseReal(text.Data(), n, d)
-                                                                 : ParseInteger(text.Data(), n, v, true);
+                const bool prefixOk = t->Kind == TTypeKind::Real  ? ParseReal(text.Data(), n, d)
+                    : t->IntKind == TIntKind::U64 // Free Pascal reads a minus sign, then stops
+                    ? ParseQWord(text.Data(), n, v) || QByteArray(text.Data(), n).trimmed() == "-"
+                                                                      : ParseInteger(text.Data(), n, v, true);
                 if (prefixOk || n == 0) {
                     position = n + 1;
                     break;
@@ -435,7 +444,8 @@ TValue TStrProcNode::Eval(TRuntime& aRt) const
             }
         }
     } else {
-        s = std::to_string(Value->EvalInt(aRt));
+        const qint64 v = Value->EvalInt(aRt);
+        s = Value->Type->IntKind == TIntKind::U64 ? std::to_string(quint64(v)) : std::to_string(v);
     }
     if (qint64(s.size()) < width)
         s.insert(0, std::size_t(width) - s.size(), ' ');

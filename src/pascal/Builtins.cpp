@@ -42,14 +42,19 @@ const std::vector<TBuiltinFunc>& BuiltinFuncs()
     return table;
 }
 
-bool ParseInteger(const char* aText, qint64 aLength, qint64& aValue, bool aAllow64)
+namespace {
+
+// The number in an integer's text as the conversions read it: blanks, a sign, then digits
+// after an optional $, 0x, x (hex), & (octal) or % (binary). False for anything else and
+// for more than 64 bits.
+bool ReadDigits(const char* aText, qint64 aLength, quint64& aValue, bool& aNegative, int& aBase)
 {
     qint64 i = 0;
     while (i < aLength && (aText[i] == ' ' || aText[i] == '\t'))
         ++i;
-    bool negative = false;
+    aNegative = false;
     if (i < aLength && (aText[i] == '+' || aText[i] == '-'))
-        negative = aText[i++] == '-';
+        aNegative = aText[i++] == '-';
     int base = 10;
     if (i < aLength && aText[i] == '$') {
         base = 16;
@@ -81,12 +86,30 @@ bool ParseInteger(const char* aText, qint64 aLength, qint64& aValue, bool aAllow
             d = c - 'A' + 10;
         if (d >= base)
             return false;
-        if (v > (quint64(1) << 60))
-            return false; // far too big for either result type
+        if (v > (std::numeric_limits<quint64>::max() - quint64(d)) / quint64(base))
+            return false;
         v = v * quint64(base) + quint64(d);
     }
+    aValue = v;
+    aBase = base;
+    return true;
+}
+
+} // namespace
+
+bool ParseInteger(const char* aText, qint64 aLength, qint64& aValue, bool aAllow64)
+{
+    quint64 v = 0;
+    bool negative = false;
+    int base = 10;
+    if (!ReadDigits(aText, aLength, v, negative, base))
+        return false;
     if (aAllow64) {
-        if (negative ? v > (quint64(1) << 63) : v > quint64(std::numeric_limits<qint64>::max()))
+        // as Free Pascal: decimal text must fit an Int64, other bases take all 64 bits and wrap
+        const quint64 limit = base != 10 ? std::numeric_limits<quint64>::max()
+            : negative                   ? quint64(1) << 63
+                                         : quint64(std::numeric_limits<qint64>::max());
+        if (v > limit)
             return false;
         aValue = negative ? qint64(0 - v) : qint64(v);
         return true;
@@ -95,6 +118,17 @@ bool ParseInteger(const char* aText, qint64 aLength, qint64& aValue, bool aAllow
     if (negative ? v > (quint64(1) << 31) : v > 0xFFFFFFFFull)
         return false;
     aValue = qint32(quint32(negative ? 0 - v : v));
+    return true;
+}
+
+bool ParseQWord(const char* aText, qint64 aLength, qint64& aValue)
+{
+    quint64 v = 0;
+    bool negative = false;
+    int base = 10;
+    if (!ReadDigits(aText, aLength, v, negative, base) || (negative && v != 0))
+        return false;
+    aValue = qint64(v);
     return true;
 }
 

@@ -90,6 +90,8 @@ qint64 FindText(TRuntime& aRt, TSourcePos aPos, const TStr& aText, const TStr& a
 // A script's text quoted in a message, shortened when it is long.
 QString QuotedForMessage(const TStr& aText);
 bool ParseInteger(const char* aText, qint64 aLength, qint64& aValue, bool aAllow64);
+// A QWord's text (no minus sign); aValue gets its bits.
+bool ParseQWord(const char* aText, qint64 aLength, qint64& aValue);
 bool ParseReal(const char* aText, qint64 aLength, double& aValue);
 [[noreturn]] void RaiseNotInteger(TRuntime& aRt, const TStr& aText, TSourcePos aPos);
 TStr IntToHexStr(qint64 aValue, int aDigits, bool a64);

@@ -90,6 +90,21 @@ TValue StrToInt64(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
     return Int(v);
 }
 
+TValue StrToQWord(TRuntime& aRt, const TValue* a, int, TSourcePos aPos)
+{
+    const TStr s = a[0].Str();
+    qint64 v = 0;
+    if (!ParseQWord(s.Data(), s.Length(), v))
+        RaiseNotInteger(aRt, s, aPos);
+    return Int(v);
+}
+
+TValue StrToQWordDef(TRuntime&, const TValue* a, int, TSourcePos)
+{
+    qint64 v = 0;
+    return Int(ParseQWord(a[0].StrData(), a[0].StrLength(), v) ? v : a[1].I);
+}
+
 TValue StrToIntDef(TRuntime&, const TValue* a, int, TSourcePos)
 {
     qint64 v = 0;
@@ -509,7 +524,7 @@ void AddStringFuncs(std::vector<TBuiltinFunc>& t)
     t.push_back({"FloatToStrF", "string", {"Double", "TFloatFormat", "Integer", "Integer"}, 4, FloatToStrF});
     t.push_back({"StrToCurr", "Currency", {"string"}, 1, StrToCurr});
     t.push_back({"CurrToStr", "string", {"Currency"}, 1, CurrToStr});
-    t.push_back({"UIntToStr", "string", {"Int64"}, 1, UIntToStr});
+    t.push_back({"UIntToStr", "string", {"QWord"}, 1, UIntToStr});
     t.push_back({"HexStr", "string", {"Int64", "Integer"}, 2, HexStr});
     t.push_back({"BinStr", "string", {"Int64", "Integer"}, 2, BinStr});
     t.push_back({"AnsiReplaceStr", "string", {"string", "string", "string"}, 3, AnsiReplaceStr});
@@ -520,6 +535,10 @@ void AddStringFuncs(std::vector<TBuiltinFunc>& t)
     t.push_back({"StrToInt64", "Int64", {"string"}, 1, StrToInt64});
     t.push_back({"StrToIntDef", "Integer", {"string", "Integer"}, 2, StrToIntDef});
     t.push_back({"StrToInt64Def", "Int64", {"string", "Int64"}, 2, StrToInt64Def});
+    t.push_back({"StrToQWord", "QWord", {"string"}, 1, StrToQWord});
+    t.push_back({"StrToUInt64", "QWord", {"string"}, 1, StrToQWord});
+    t.push_back({"StrToQWordDef", "QWord", {"string", "QWord"}, 2, StrToQWordDef});
+    t.push_back({"StrToUInt64Def", "QWord", {"string", "QWord"}, 2, StrToQWordDef});
     t.push_back({"FloatToStr", "string", {"Double"}, 1, FloatToStr});
     t.push_back({"StrToFloat", "Double", {"string"}, 1, StrToFloat});
     t.push_back({"StrToFloatDef", "Double", {"string", "Double"}, 2, StrToFloatDef});

@@ -127,11 +127,7 @@ TSymbol* TChecker::Resolve(const TAstName& aName)
         QStringLiteral("tcomponent"),        QStringLiteral("tinifile"),       QStringLiteral("tregistry"),
         QStringLiteral("tdictionary"),       QStringLiteral("tstringbuilder"), QStringLiteral("tpersistent"),
         QStringLiteral("tinterfacedobject"), QStringLiteral("tcollection"),    QStringLiteral("tbits")};
-    if (aName.Lower == QLatin1String("qword") || aName.Lower == QLatin1String("uint64"))
-        Error(aName.Pos,
-              QStringLiteral("'%1' (vorzeichenlos, 64 Bit) wird noch nicht unterstützt: Int64 verwenden")
-                  .arg(aName.Name));
-    else if (kClasses.contains(aName.Lower))
+    if (kClasses.contains(aName.Lower))
         Error(aName.Pos,
               QStringLiteral("Klassen werden nicht unterstützt: '%1' gibt es hier nicht").arg(aName.Name));
     else
@@ -221,7 +217,8 @@ PExpr TChecker::Fold(PExpr aExpr, bool aRetypeInteger)
     try {
         TValue v = aExpr->Eval(rt);
         const TType* t = aExpr->Type;
-        if (aRetypeInteger && t->Kind == TTypeKind::Integer)
+        // a QWord above High(Int64) stays a QWord: as a signed number it would turn negative
+        if (aRetypeInteger && t->Kind == TTypeKind::Integer && !(t->IntKind == TIntKind::U64 && v.I < 0))
             t = FTypes.ForConstant(v.I);
         return MakeConst(t, aExpr->Pos, std::move(v));
     } catch (const EScriptError& e) {

@@ -226,6 +226,8 @@ PExpr TChecker::CheckHighLow(const TMagicCall& aCall)
     }
     if (t->IsError())
         return ErrorExpr(aCall.Pos);
+    if (t->IsInteger() && t->IntKind == TIntKind::U64 && high)
+        return MakeConst(t, aCall.Pos, TValue::FromInt(-1)); // all 64 bits set
     if (t->IsOrdinal())
         return MakeConst(t, aCall.Pos, TValue::FromInt(high ? t->High : t->Low));
     if (t->Kind == TTypeKind::StaticArray)
@@ -331,6 +333,9 @@ PExpr TChecker::CheckMath(const TMagicCall& aCall)
     }
     const bool real = a->Type->IsReal() || (b && b->Type->IsReal());
     const TType* t = real ? FTypes.Double() : FTypes.Int64();
+    // Min and Max of QWords compare unsigned; Sqr of a QWord is a QWord
+    if (!real && aCall.Magic != TMagic::Abs && QWordOperation(a->Type, b ? b->Type : a->Type))
+        t = FTypes.QWord();
     if (real) {
         a = Convert(std::move(a), t, aCall.Pos);
         if (b)
@@ -641,7 +646,7 @@ PExpr TChecker::CheckIntToHex(const TMagicCall& aCall)
         Incompatible(aCall.ArgPos(0), FTypes.Integer(), *value);
         return ErrorExpr(aCall.Pos);
     }
-    const bool is64 = value->Type->IntKind == TIntKind::S64;
+    const bool is64 = TTypes::KindSize(value->Type->IntKind) == 8;
     const bool isConst = IsConst(*value) && (!digits || IsConst(*digits));
     PExpr e = std::make_unique<TIntToHexNode>(FTypes.String(), aCall.Pos, std::move(value), std::move(digits),
                                               is64);

@@ -520,22 +520,31 @@ PStmt TChecker::ListSetter(PExpr aTarget, const TAstExpr& aValue, TSourcePos aPo
 
 PExpr TChecker::CallBuiltinFunc(TSymbol* aSymbol, const std::vector<PAstExpr>& aArgs, TSourcePos aPos)
 {
-    const TBuiltinFunc& f = BuiltinFuncs()[std::size_t(aSymbol->Builtin - 1000)];
-    if (aArgs.size() > f.Params.size()) {
-        Error(aArgs[f.Params.size()]->StartPos(), QStringLiteral("Zu viele Parameter"));
+    const TBuiltinFunc* fn = &BuiltinFuncs()[std::size_t(aSymbol->Builtin - 1000)];
+    if (aArgs.size() > fn->Params.size()) {
+        Error(aArgs[fn->Params.size()]->StartPos(), QStringLiteral("Zu viele Parameter"));
         return ErrorExpr(aPos);
     }
-    if (int(aArgs.size()) < f.MinArgs) {
+    if (int(aArgs.size()) < fn->MinArgs) {
         Error(aPos, QStringLiteral("Nicht genügend wirkliche Parameter"));
         return ErrorExpr(aPos);
     }
     std::vector<PExpr> args;
+    for (std::size_t i = 0; i < aArgs.size(); ++i)
+        args.push_back(CheckExpr(*aArgs[i], BuiltinType(fn->Params[i])));
+    if (qstrcmp(fn->Name, "IntToStr") == 0 && args[0]->Type->IntKind == TIntKind::U64) {
+        // IntToStr of a QWord prints it unsigned, as Free Pascal's overload for it does
+        for (const TBuiltinFunc& other : BuiltinFuncs())
+            if (qstrcmp(other.Name, "UIntToStr") == 0)
+                fn = &other;
+    }
+    const TBuiltinFunc& f = *fn;
     std::vector<const TType*> types;
     bool failed = false;
-    for (std::size_t i = 0; i < aArgs.size(); ++i) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
         const TType* t = BuiltinType(f.Params[i]);
-        args.push_back(Convert(CheckExpr(*aArgs[i], t), t, aArgs[i]->StartPos()));
-        failed = failed || args.back()->Type->IsError();
+        args[i] = Convert(std::move(args[i]), t, aArgs[i]->StartPos());
+        failed = failed || args[i]->Type->IsError();
         types.push_back(t);
     }
     if (failed)

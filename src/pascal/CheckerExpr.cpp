@@ -32,6 +32,7 @@ PExpr TChecker::CheckExpr(const TAstExpr& aExpr, const TType* aExpected)
     PExpr e;
     switch (aExpr.Kind) {
     case TAstExprKind::IntLit: return MakeIntConst(aExpr.Int, aExpr.Pos);
+    case TAstExprKind::QWordLit: return MakeConst(FTypes.QWord(), aExpr.Pos, TValue::FromInt(aExpr.Int));
     case TAstExprKind::RealLit: return MakeConst(FTypes.Double(), aExpr.Pos, TValue::FromReal(aExpr.Real));
     case TAstExprKind::StrLit:
         if (aExpr.Str.size() == 1)

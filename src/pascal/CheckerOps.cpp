@@ -10,6 +10,8 @@
 #include "pascal/StringNodes.h"
 #include "pascal/VarNodes.h"
 
+#include <limits>
+
 namespace pascal {
 
 namespace {
@@ -49,6 +51,15 @@ PExpr IntNode(const TType* aType, TSourcePos aPos, PExpr a, PExpr b)
 int KindSize(TIntKind k)
 {
     return TTypes::KindSize(k);
+}
+
+// Division with a QWord stays unsigned only while neither operand can be negative.
+bool NeverNegative(const TExprNode& aExpr)
+{
+    if (IsUnsignedKind(aExpr.Type->IntKind))
+        return true;
+    const TValue* v = aExpr.ConstValue();
+    return v && v->I >= 0;
 }
 
 } // namespace
@@ -107,13 +118,28 @@ PExpr TChecker::CheckArithmetic(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PE
     if (lt->IsInteger() && rt->IsInteger() && aOp != TTokenKind::Slash) {
         // Free Pascal on 64-bit targets computes integer arithmetic in 64 bits
         const TType* t = FTypes.Int64();
+        bool unsignedDivision = false;
+        if (QWordOperation(lt, rt)) {
+            t = FTypes.QWord();
+            if (aOp == TTokenKind::kwDiv || aOp == TTokenKind::kwMod) {
+                unsignedDivision = NeverNegative(*aLeft) && NeverNegative(*aRight);
+                if (!unsignedDivision)
+                    t = FTypes.Int64(); // a QWord div a signed Integer divides signed
+            }
+        }
         PExpr e;
         switch (aOp) {
         case TTokenKind::Plus: e = IntNode<TIntOp::Add>(t, aPos, std::move(aLeft), std::move(aRight)); break;
         case TTokenKind::Minus: e = IntNode<TIntOp::Sub>(t, aPos, std::move(aLeft), std::move(aRight)); break;
         case TTokenKind::Star: e = IntNode<TIntOp::Mul>(t, aPos, std::move(aLeft), std::move(aRight)); break;
-        case TTokenKind::kwDiv: e = IntNode<TIntOp::Div>(t, aPos, std::move(aLeft), std::move(aRight)); break;
-        default: e = IntNode<TIntOp::Mod>(t, aPos, std::move(aLeft), std::move(aRight)); break;
+        case TTokenKind::kwDiv:
+            e = unsignedDivision ? IntNode<TIntOp::UDiv>(t, aPos, std::move(aLeft), std::move(aRight))
+                                 : IntNode<TIntOp::Div>(t, aPos, std::move(aLeft), std::move(aRight));
+            break;
+        default:
+            e = unsignedDivision ? IntNode<TIntOp::UMod>(t, aPos, std::move(aLeft), std::move(aRight))
+                                 : IntNode<TIntOp::Mod>(t, aPos, std::move(aLeft), std::move(aRight));
+            break;
         }
         return bothConst ? Fold(std::move(e), true) : std::move(e);
     }
@@ -149,7 +175,9 @@ const TType* TChecker::LogicalType(const TType* a, const TType* b) const
     // signedness a signed type larger than the unsigned operand
     const TIntKind ka = a->IntKind;
     const TIntKind kb = b->IntKind;
-    if (ka == TIntKind::S64 || kb == TIntKind::S64)
+    if (QWordOperation(a, b))
+        return FTypes.QWord();
+    if (ka == TIntKind::S64 || kb == TIntKind::S64 || ka == TIntKind::U64 || kb == TIntKind::U64)
         return FTypes.Int64();
     const bool ua = IsUnsignedKind(ka);
     const bool ub = IsUnsignedKind(kb);
@@ -207,9 +235,11 @@ PExpr TChecker::CheckShift(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PExpr a
         return Fold(std::move(e), true);
     }
     const TIntKind k = aLeft->Type->IntKind;
-    if (k == TIntKind::S64)
-        return shl ? IntNode<TIntOp::Shl64>(FTypes.Int64(), aPos, std::move(aLeft), std::move(aRight))
-                   : IntNode<TIntOp::Shr64>(FTypes.Int64(), aPos, std::move(aLeft), std::move(aRight));
+    if (k == TIntKind::S64 || k == TIntKind::U64) {
+        const TType* t = FTypes.IntType(k);
+        return shl ? IntNode<TIntOp::Shl64>(t, aPos, std::move(aLeft), std::move(aRight))
+                   : IntNode<TIntOp::Shr64>(t, aPos, std::move(aLeft), std::move(aRight));
+    }
     // smaller operands shift in 32 bits and keep their signedness
     if (IsUnsignedKind(k))
         return shl ? IntNode<TIntOp::Shl32U>(FTypes.Cardinal(), aPos, std::move(aLeft), std::move(aRight))
@@ -236,6 +266,16 @@ PExpr TChecker::CheckRelational(TTokenKind aOp, TSourcePos aPos, PExpr aLeft, PE
     const bool bothConst = IsConst(*aLeft) && IsConst(*aRight);
     PExpr e;
     if (OrdinalCompatible(lt, rt)) {
+        // a QWord compares unsigned with anything but a signed Int64 variable
+        const bool unsignedOrder = QWordOperation(lt, rt)
+            || (lt->IntKind == TIntKind::U64 && NeverNegative(*aRight) && rt->IsInteger())
+            || (rt->IntKind == TIntKind::U64 && NeverNegative(*aLeft) && lt->IsInteger());
+        if (unsignedOrder && op != TCmpOp::Eq && op != TCmpOp::Ne) {
+            // unsigned order: with the sign bits flipped a signed comparison gives it
+            const qint64 sign = std::numeric_limits<qint64>::min();
+            aLeft = IntNode<TIntOp::Xor>(FTypes.Int64(), aPos, std::move(aLeft), MakeIntConst(sign, aPos));
+            aRight = IntNode<TIntOp::Xor>(FTypes.Int64(), aPos, std::move(aRight), MakeIntConst(sign, aPos));
+        }
         e = MakeIntCompare(op, b, aPos, std::move(aLeft), std::move(aRight));
     } else if (lt->IsNumeric() && rt->IsNumeric()) {
         aLeft = Convert(std::move(aLeft), FTypes.Double(), aPos);
@@ -350,7 +390,9 @@ PExpr TChecker::CheckUnary(const TAstExpr& aExpr)
     switch (aExpr.Op) {
     case TTokenKind::Minus:
         if (t->IsInteger()) {
-            r = std::make_unique<TUnaryNode<TUnaryOp::IntNeg>>(FTypes.Int64(), aExpr.Pos, std::move(e));
+            // the negation of a QWord is a QWord, as Free Pascal types it
+            const TType* rt = t->IntKind == TIntKind::U64 ? FTypes.QWord() : FTypes.Int64();
+            r = std::make_unique<TUnaryNode<TUnaryOp::IntNeg>>(rt, aExpr.Pos, std::move(e));
             return isConst ? Fold(std::move(r), true) : std::move(r);
         }
         if (t->IsReal()) {

@@ -233,7 +233,13 @@ bool TLexer::ReadNumber(TToken& aToken)
     aToken.Kind = TTokenKind::IntLiteral;
     aToken.Int = aToken.Text.toLongLong(&ok);
     if (!ok) {
-        // Too big for Int64: FPC takes it as a real constant.
+        const quint64 big = aToken.Text.toULongLong(&ok);
+        if (ok) {
+            aToken.Int = qint64(big); // a QWord constant
+            aToken.IntUnsigned = true;
+            return true;
+        }
+        // Too big even for QWord: FPC takes it as a real constant.
         aToken.Kind = TTokenKind::RealLiteral;
         aToken.Real = aToken.Text.toDouble();
     }

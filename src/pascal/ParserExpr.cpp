@@ -126,7 +126,7 @@ PAstExpr TParser::ParseFactor()
     PAstExpr e;
     switch (t.Kind) {
     case TTokenKind::IntLiteral:
-        e = MakeExpr(TAstExprKind::IntLit, t.Pos);
+        e = MakeExpr(t.IntUnsigned ? TAstExprKind::QWordLit : TAstExprKind::IntLit, t.Pos);
         e->Int = t.Int;
         Next();
         break;

@@ -109,6 +109,7 @@ struct TToken
     double Real = 0;  // RealLiteral
     QByteArray Bytes; // StringLiteral, one byte per character
     bool IntTooBig = false;
+    bool IntUnsigned = false; // a decimal IntLiteral above High(Int64): its bits as a QWord
 
     bool Is(TTokenKind aKind) const { return Kind == aKind; }
     // Identifiers that act as keywords only in one place ("on", "forward", "out", ...).

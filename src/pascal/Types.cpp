@@ -36,6 +36,8 @@ qint64 TTypes::KindHigh(TIntKind aKind)
     case TIntKind::S32: return std::numeric_limits<qint32>::max();
     case TIntKind::U32: return std::numeric_limits<quint32>::max();
     case TIntKind::S64: return std::numeric_limits<qint64>::max();
+    // the range as a signed 64-bit number holds it: High(QWord) itself is made where it is asked for
+    case TIntKind::U64: return std::numeric_limits<qint64>::max();
     }
     return 0;
 }
@@ -49,7 +51,8 @@ int TTypes::KindSize(TIntKind aKind)
     case TIntKind::U16: return 2;
     case TIntKind::S32:
     case TIntKind::U32: return 4;
-    case TIntKind::S64: return 8;
+    case TIntKind::S64:
+    case TIntKind::U64: return 8;
     }
     return 8;
 }
@@ -127,6 +130,7 @@ TTypes::TTypes()
     FInteger = s.FInteger;
     FCardinal = s.FCardinal;
     FInt64 = s.FInt64;
+    FQWord = s.FQWord;
     FWord = s.FWord;
     FByte = s.FByte;
     FShortInt = s.FShortInt;
@@ -155,6 +159,7 @@ TTypes::TTypes(TBuiltinTag)
     FInteger = MakeInt("Integer", TIntKind::S32);
     FCardinal = MakeInt("Cardinal", TIntKind::U32);
     FInt64 = MakeInt("Int64", TIntKind::S64);
+    FQWord = MakeInt("QWord", TIntKind::U64);
 
     TType* boolean = New(TTypeKind::Boolean, QStringLiteral("Boolean"));
     boolean->IntKind = TIntKind::U8;
@@ -194,6 +199,9 @@ TTypes::TTypes(TBuiltinTag)
     name("dword", FCardinal);
     name("int64", FInt64);
     name("nativeint", FInt64);
+    name("qword", FQWord);
+    name("uint64", FQWord);
+    name("nativeuint", FQWord);
     name("boolean", FBoolean);
     name("bytebool", FBoolean);
     name("wordbool", FBoolean);
@@ -276,6 +284,7 @@ const TType* TTypes::IntType(TIntKind aKind) const
     case TIntKind::S32: return FInteger;
     case TIntKind::U32: return FCardinal;
     case TIntKind::S64: return FInt64;
+    case TIntKind::U64: return FQWord;
     }
     return FInt64;
 }

@@ -33,7 +33,9 @@ enum class TTypeKind : unsigned char {
 };
 
 // How an integer is stored, which decides how a value wraps when it is assigned.
-enum class TIntKind : unsigned char { S8, U8, S16, U16, S32, U32, S64 };
+// U64 keeps its value's bits in the same 64 bits: only division, comparison, conversion to
+// real and printing read them differently.
+enum class TIntKind : unsigned char { S8, U8, S16, U16, S32, U32, S64, U64 };
 
 struct TType;
 struct TRoutine;
@@ -110,6 +112,7 @@ public:
     const TType* Integer() const { return FInteger; }
     const TType* Cardinal() const { return FCardinal; }
     const TType* Int64() const { return FInt64; }
+    const TType* QWord() const { return FQWord; }
     const TType* Word() const { return FWord; }
     const TType* Byte() const { return FByte; }
     const TType* ShortInt() const { return FShortInt; }
@@ -174,6 +177,7 @@ private:
     const TType* FInteger = nullptr;
     const TType* FCardinal = nullptr;
     const TType* FInt64 = nullptr;
+    const TType* FQWord = nullptr;
     const TType* FWord = nullptr;
     const TType* FByte = nullptr;
     const TType* FShortInt = nullptr;
@@ -198,14 +202,23 @@ inline qint64 WrapInt(qint64 aValue, TIntKind aKind)
     case TIntKind::U16: return quint16(aValue);
     case TIntKind::S32: return qint32(aValue);
     case TIntKind::U32: return quint32(aValue);
-    case TIntKind::S64: return aValue;
+    case TIntKind::S64:
+    case TIntKind::U64: return aValue;
     }
     return aValue;
 }
 
 inline bool IsUnsignedKind(TIntKind aKind)
 {
-    return aKind == TIntKind::U8 || aKind == TIntKind::U16 || aKind == TIntKind::U32;
+    return aKind == TIntKind::U8 || aKind == TIntKind::U16 || aKind == TIntKind::U32 || aKind == TIntKind::U64;
+}
+
+// Free Pascal computes with a QWord unsigned unless the other operand is an Int64 (or a
+// constant only an Int64 holds): then both count as signed.
+inline bool QWordOperation(const TType* a, const TType* b)
+{
+    const bool any = a->IntKind == TIntKind::U64 || b->IntKind == TIntKind::U64;
+    return any && a->IntKind != TIntKind::S64 && b->IntKind != TIntKind::S64;
 }
 
 // A value as Currency keeps it: four decimals, rounded half to even as Free Pascal converts

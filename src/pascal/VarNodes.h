@@ -109,12 +109,18 @@ public:
     TIntToRealNode(const TType* aType, PExpr aSource)
         : TExprNode(aType, aSource->Pos)
         , Source(std::move(aSource))
+        , Unsigned(Source->Type->IntKind == TIntKind::U64)
     {
     }
-    double EvalReal(TRuntime& aRt) const override { return double(Source->EvalInt(aRt)); }
+    double EvalReal(TRuntime& aRt) const override
+    {
+        const qint64 v = Source->EvalInt(aRt);
+        return Unsigned ? double(quint64(v)) : double(v);
+    }
     TValue Eval(TRuntime& aRt) const override { return TValue::FromReal(EvalReal(aRt)); }
 
     PExpr Source;
+    const bool Unsigned; // a QWord: its bits are read unsigned
 };
 
 class TCharToStrNode : public TExprNode

@@ -712,10 +712,6 @@ void TstPascalEngine::compileErrors_data()
     QTest::newRow("method pointers")
         << QStringLiteral("type TP = procedure of object;\nbegin\nend.")
         << QStringLiteral("[Error] (1:21): Methodenzeiger ('of object') werden nicht unterstützt");
-    QTest::newRow("unsigned 64-bit integers")
-        << QStringLiteral("var q: QWord;\nbegin\nend.")
-        << QStringLiteral(
-               "[Error] (1:8): 'QWord' (vorzeichenlos, 64 Bit) wird noch nicht unterstützt: Int64 verwenden");
     QTest::newRow("object types") << QStringLiteral("type TFoo = object end;\nbegin\nend.")
                                   << QStringLiteral(
                                          "[Error] (1:13): Objekttypen ('object') werden nicht unterstützt");
