@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLocale>
 #include <QThread>
 
@@ -33,8 +34,9 @@ bool TComMv::Eigenschaften()
 
     // Looking at a port never opens it: that would toggle DTR and RTS on every device listed.
     const TPortRegistry& registry = TPortRegistry::Instance();
+    const QHash<QString, QString> usb = PortNames::UsbDetails();
     QList<TPortEntry> entries;
-    for (const QString& text : std::as_const(texts)) {
+    for (QString text : std::as_const(texts)) {
         const int number = PortNumberFromEntry(text);
         TPortAvailability availability;
         if (number >= 0)
@@ -44,6 +46,13 @@ bool TComMv::Eigenschaften()
         // The port in use holds its own lock and may refuse a second open; it stays
         // selectable all the same.
         const bool current = number >= 0 && number == Port();
+        // the adapter's name and serial number tell two alike devices apart
+        const QString device = number >= 0 ? registry.DevicePath(number) : QString();
+        if (!device.isEmpty()) {
+            const QString detail = usb.value(QFileInfo(device).canonicalFilePath());
+            if (!detail.isEmpty())
+                text += QStringLiteral(" – ") + detail;
+        }
         entries << TPortEntry{text, availability.IsFree() || current, current,
                               current ? QString() : availability.Why(registry.DevicePath(number))};
     }

@@ -61,4 +61,6 @@ public:
     // Why the last Open() failed, for the port probe.
     enum class TOpenError { None, NotFound, Busy, Other };
     virtual TOpenError LastOpenError() const { return TOpenError::None; }
+    // The system's own words for the last failed Open(), when it has any.
+    virtual QString LastOpenErrorText() const { return {}; }
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,8 @@ struct TPortAvailability
     TState State = TState::Free;
     qint64 LockOwner = 0; // the process named by the lock file, when known
     QString LockFile;
+    QString Group; // no access: the group that owns the device ("dialout"), when known
+    QString User;  // no access: who runs the program
 
     bool IsFree() const { return State == TState::Free; }
     // Why the device cannot be used, for the user; empty when it is free.
@@ -42,6 +45,10 @@ QString SystemName(const QSerialPortInfo& aInfo);
 QString EntryDetail(const QString& aPath, bool aBound);
 
 TPortAvailability Availability(const QString& aPath);
+// What the system tells about the adapters behind the machine's ports, by device path
+// (symbolic links resolved): "FT232R USB UART, S/N A50285BI". Ports it knows nothing about
+// are left out.
+QHash<QString, QString> UsbDetails();
 // Where lock files ("LCK..ttyUSB0") are looked for; tests use folders of their own.
 QStringList LockDirectories();
 void SetLockDirectories(const QStringList& aDirs);

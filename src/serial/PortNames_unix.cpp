@@ -6,6 +6,9 @@
 #include <QSerialPortInfo>
 
 #include <cerrno>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <csignal>
 #include <cstring>
 #include <limits>
@@ -129,6 +132,13 @@ TPortAvailability Availability(const QString& aPath)
     }
     if (::access(native.constData(), R_OK | W_OK) != 0) {
         result.State = TPortAvailability::TState::NoAccess;
+        // serial devices belong to a group ("dialout") whose members may use them
+        struct stat info = {};
+        if (::stat(native.constData(), &info) == 0)
+            if (const group* g = ::getgrgid(info.st_gid); g && g->gr_name)
+                result.Group = QString::fromLocal8Bit(g->gr_name);
+        if (const passwd* p = ::getpwuid(::getuid()); p && p->pw_name)
+            result.User = QString::fromLocal8Bit(p->pw_name);
         return result;
     }
     // A lock of a process that has ended is stale: the next program to open the port takes

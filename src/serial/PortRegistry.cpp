@@ -4,6 +4,7 @@
 #include "serial/PortNames.h"
 #include "serial/QtSerialDevice.h"
 
+#include <QFileInfo>
 #include <QSerialPortInfo>
 
 TPortRegistry& TPortRegistry::Instance()
@@ -18,8 +19,14 @@ QString TPortAvailability::Why(const QString& aPath) const
     case TState::Free: return {};
     case TState::Missing: return QStringLiteral("Das Gerät %1 ist nicht vorhanden.").arg(aPath);
     case TState::NoAccess:
-        return QStringLiteral("Keine Berechtigung, %1 zu lesen und zu schreiben (Gruppe dialout?).")
-            .arg(aPath);
+        // the usual cure on Linux is membership in the device's group; never suggest root's
+        if (!Group.isEmpty() && Group != QLatin1String("root"))
+            return QStringLiteral("Keine Berechtigung für %1: das Gerät gehört der Gruppe „%2“. "
+                                  "Abhilfe: sudo usermod -aG %2 %3, danach neu anmelden.")
+                .arg(aPath, Group, User.isEmpty() ? QStringLiteral("$USER") : User);
+        if (!Group.isEmpty())
+            return QStringLiteral("Keine Berechtigung für %1 (Gruppe „%2“).").arg(aPath, Group);
+        return QStringLiteral("Keine Berechtigung, %1 zu lesen und zu schreiben.").arg(aPath);
     case TState::Locked:
         if (LockOwner > 0)
             return QStringLiteral("%1 wird von Prozess %2 benutzt (Sperrdatei %3).")
@@ -29,6 +36,49 @@ QString TPortAvailability::Why(const QString& aPath) const
         return QStringLiteral("%1 wird von einem anderen Programm benutzt.").arg(aPath);
     }
     return {};
+}
+
+QHash<QString, QString> PortNames::UsbDetails()
+{
+    QHash<QString, QString> details;
+    const auto ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo& info : ports) {
+        QStringList parts;
+        if (!info.description().isEmpty())
+            parts << info.description();
+        else if (!info.manufacturer().isEmpty())
+            parts << info.manufacturer();
+        if (!info.serialNumber().isEmpty())
+            parts << QStringLiteral("S/N %1").arg(info.serialNumber());
+        if (parts.isEmpty())
+            continue;
+        const QString path = QFileInfo(info.systemLocation()).canonicalFilePath();
+        details.insert(path.isEmpty() ? info.systemLocation() : path, parts.join(QStringLiteral(", ")));
+    }
+    return details;
+}
+
+QString TPortRegistry::OpenFailure(int aPort, const ISerialDevice* aDevice) const
+{
+    const QString path = DevicePath(aPort);
+    if (path.isEmpty() && aPort != kLoopbackPort)
+        return QStringLiteral("Port %1 gehört zu keinem Gerät.").arg(aPort);
+    const QString name = path.isEmpty() ? QStringLiteral("COM%1").arg(aPort) : path;
+    const TPortAvailability availability = Availability(aPort);
+    if (!availability.IsFree())
+        return availability.Why(name);
+    // nothing to see from outside: the device's own answer is all there is
+    const ISerialDevice::TOpenError error =
+        aDevice ? aDevice->LastOpenError() : ISerialDevice::TOpenError::Other;
+    switch (error) {
+    case ISerialDevice::TOpenError::NotFound: return QStringLiteral("Das Gerät %1 ist nicht vorhanden.").arg(name);
+    case ISerialDevice::TOpenError::Busy:
+        return QStringLiteral("%1 wird von einem anderen Programm benutzt.").arg(name);
+    default: break;
+    }
+    const QString text = aDevice ? aDevice->LastOpenErrorText() : QString();
+    return text.isEmpty() ? QStringLiteral("%1 lässt sich nicht öffnen.").arg(name)
+                          : QStringLiteral("%1 lässt sich nicht öffnen: %2").arg(name, text);
 }
 
 TPortAvailability TPortRegistry::Availability(int aPort) const

@@ -42,6 +42,8 @@ public:
 
     // Whether the port could be opened now, without opening it.
     TPortAvailability Availability(int aPort) const;
+    // Why aDevice, just refused for aPort, did not open: for the user, naming the device.
+    QString OpenFailure(int aPort, const ISerialDevice* aDevice) const;
 
     // A new, closed device for the port; nullptr when the number names no device.
     std::unique_ptr<ISerialDevice> CreateDevice(int aPort) const;

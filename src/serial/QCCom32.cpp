@@ -55,6 +55,7 @@ bool T_QCCom32::Open()
     for (;;) {
         std::unique_ptr<ISerialDevice> device = TPortRegistry::Instance().CreateDevice(nPort);
         if (device && device->Open()) {
+            FOpenFailure.clear();
             hPort = std::move(device);
             hPort->SetOnBytesWritten([this] {
                 if (OnBytesWritten)
@@ -62,10 +63,12 @@ bool T_QCCom32::Open()
             });
             break;
         }
+        FOpenFailure = TPortRegistry::Instance().OpenFailure(nPort, device.get());
         if (!boolShowErrors)
             return false;
         const auto answer =
-            Prompts().Ask(IPrompts::TKind::Warning, QStringLiteral("Error opening COM%1: ").arg(nPort),
+            Prompts().Ask(IPrompts::TKind::Warning,
+                          QStringLiteral("Error opening COM%1: ").arg(nPort) + FOpenFailure,
                           {IPrompts::TButton::Abort, IPrompts::TButton::Retry});
         if (answer != IPrompts::TButton::Retry)
             return false;
@@ -83,6 +86,7 @@ bool T_QCCom32::Open()
 
 void T_QCCom32::Close()
 {
+    FOpenFailure.clear(); // a port switched off has nothing left to explain
     if (hPort) {
         hPort->Close();
         hPort.reset();

@@ -35,6 +35,8 @@ public:
     qint64 OutCount();
     void DiscardOutput();
     bool Opened() const { return hPort != nullptr; }
+    // Why the last Open() failed, naming the device; empty after one that succeeded.
+    QString OpenFailure() const { return FOpenFailure; }
 
     void GetRegistryPortList(QStringList& aList);
     void GetProbedPortList(QStringList& aList);
@@ -111,6 +113,7 @@ private:
     TStopBit lStopBits = sb1_0;
     TParity lParity = paNone;
     QString sInTerminator;
+    QString FOpenFailure;
     bool boolExpired = false;
     QTimer* Timer = nullptr;
     bool boolShowErrors = false;

@@ -86,8 +86,10 @@ bool TQtSerialDevice::Open()
     FFailed = false;
     FModemStatusUnsupported = false;
     FOpenError = TOpenError::None;
+    FOpenErrorText.clear();
     if (FPort.open(QIODevice::ReadWrite))
         return true;
+    FOpenErrorText = FPort.errorString();
     switch (FPort.error()) {
     case QSerialPort::DeviceNotFoundError: FOpenError = TOpenError::NotFound; break;
     case QSerialPort::PermissionError: FOpenError = TOpenError::Busy; break;

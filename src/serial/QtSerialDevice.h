@@ -29,6 +29,7 @@ public:
     bool Failed() const override { return FFailed; }
 
     TOpenError LastOpenError() const override { return FOpenError; }
+    QString LastOpenErrorText() const override { return FOpenErrorText; }
 
 private:
     QSerialPort FPort;
@@ -37,4 +38,5 @@ private:
     std::function<void()> FOnBytesWritten;
     bool FModemStatusUnsupported = false;
     TOpenError FOpenError = TOpenError::None;
+    QString FOpenErrorText;
 };

@@ -45,6 +45,9 @@ private slots:
     void probedPortList();
     void availabilityWithoutOpening_data();
     void availabilityWithoutOpening();
+    void openFailureSaysWhy_data();
+    void openFailureSaysWhy();
+    void noPermissionNamesGroupAndCure();
 
 private:
     // The registry lives as long as the process; every test leaves the bindings as it found them.
@@ -418,6 +421,76 @@ void TstPortRegistry::availabilityWithoutOpening()
     if (availability.State == TPortAvailability::TState::Locked)
         QVERIFY(availability.Why(path).contains(QString::number(QCoreApplication::applicationPid())));
     QCOMPARE(created, 0);
+}
+
+void TstPortRegistry::openFailureSaysWhy_data()
+{
+    // What is seen from outside (node, lock), what the device answered, what the user reads.
+    QTest::addColumn<QString>("node");
+    QTest::addColumn<bool>("locked");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    using E = ISerialDevice::TOpenError;
+    QTest::newRow("missing") << "none" << false << int(E::NotFound) << QString()
+                             << "Das Gerät %1 ist nicht vorhanden.";
+    QTest::newRow("lock file of a live process")
+        << "file" << true << int(E::Busy) << QString()
+        << QStringLiteral("%1 wird von Prozess ") + QString::number(QCoreApplication::applicationPid());
+    QTest::newRow("busy without a lock file")
+        << "file" << false << int(E::Busy) << QString() << "%1 wird von einem anderen Programm benutzt.";
+    QTest::newRow("the system's own words")
+        << "file" << false << int(E::Other) << "Input/output error"
+        << "%1 lässt sich nicht öffnen: Input/output error";
+}
+
+void TstPortRegistry::openFailureSaysWhy()
+{
+    QFETCH(QString, node);
+    QFETCH(bool, locked);
+    QFETCH(int, error);
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QStringList lockDirs = PortNames::LockDirectories();
+    PortNames::SetLockDirectories({dir.path()});
+    const QString path = dir.filePath(QStringLiteral("ttyTest1"));
+    if (node == QLatin1String("file")) {
+        QFile device(path);
+        QVERIFY(device.open(QIODevice::WriteOnly));
+    }
+    if (locked) {
+        QFile file(dir.filePath(QStringLiteral("LCK..ttyTest1")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n');
+    }
+    auto state = InstallFakePorts();
+    state->OpenFails = true;
+    state->OpenError = ISerialDevice::TOpenError(error);
+    state->OpenErrorText = text;
+    QVERIFY(TPortRegistry::Instance().Bind(151, path));
+    T_QCCom32 port;
+    port.SetPort(151);
+    QVERIFY(!port.Open());
+    PortNames::SetLockDirectories(lockDirs);
+    QVERIFY2(port.OpenFailure().startsWith(expected.arg(path)), qPrintable(port.OpenFailure()));
+    // switching the port off leaves nothing to explain
+    port.Close();
+    QVERIFY(port.OpenFailure().isEmpty());
+}
+
+void TstPortRegistry::noPermissionNamesGroupAndCure()
+{
+    TPortAvailability a;
+    a.State = TPortAvailability::TState::NoAccess;
+    a.Group = QStringLiteral("dialout");
+    a.User = QStringLiteral("anna");
+    QCOMPARE(a.Why(QStringLiteral("/dev/ttyUSB0")),
+             QStringLiteral("Keine Berechtigung für /dev/ttyUSB0: das Gerät gehört der Gruppe „dialout“. "
+                            "Abhilfe: sudo usermod -aG dialout anna, danach neu anmelden."));
+    // joining root's group is no cure worth offering
+    a.Group = QStringLiteral("root");
+    QVERIFY(!a.Why(QStringLiteral("/dev/ttyS0")).contains(QStringLiteral("usermod")));
 }
 
 QTEST_MAIN(TstPortRegistry)

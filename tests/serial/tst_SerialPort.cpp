@@ -481,7 +481,9 @@ void TstSerialPort::openFailureAsksAbortRetry()
 
     QVERIFY(!port.Open());
     QVERIFY(!port.Opened());
-    const QString question = QStringLiteral("Error opening COM1: ");
+    // the question names the reason after the port
+    const QString question = QStringLiteral("Error opening COM1: ") + port.OpenFailure();
+    QVERIFY(!port.OpenFailure().isEmpty());
     QCOMPARE(prompts.Questions, QStringList({question, question}));
     QVERIFY(prompts.Answers.isEmpty());
     QVERIFY(prompts.Messages.isEmpty());

@@ -15,6 +15,7 @@ struct TFakeDeviceState
     // Behaviour set by the test
     bool OpenFails = false;
     ISerialDevice::TOpenError OpenError = ISerialDevice::TOpenError::NotFound;
+    QString OpenErrorText;
     bool SettingsRefused = false;
     bool ModemStatusFails = false;
     bool Failed = false;    // the device broke down (unplugged)
@@ -109,6 +110,7 @@ public:
     {
         return FState->OpenFails ? FState->OpenError : TOpenError::None;
     }
+    QString LastOpenErrorText() const override { return FState->OpenFails ? FState->OpenErrorText : QString(); }
 
 private:
     std::shared_ptr<TFakeDeviceState> FState;
