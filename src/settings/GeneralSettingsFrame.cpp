@@ -54,6 +54,11 @@ TGeneralSettignsFrame::TGeneralSettignsFrame(QWidget* aParent)
     Body()->addStretch(1);
     cbAutoUpdate = AddOption("cbAutoUpdate",
                              QStringLiteral("Automatisch auf Update prüfen (erfordert Internetverbindung)"));
+    cbAutoReconnect = AddOption(
+        "cbAutoReconnect", QStringLiteral("Automatisch wieder verbinden"),
+        QStringLiteral("Verschwindet das Gerät (USB-Adapter abgezogen, Board neu gestartet), wartet Varnex "
+                       "ohne Fehlermeldung, bis es wieder da ist, und öffnet den Port mit denselben "
+                       "Einstellungen neu. Ausschalten des Ports beendet das Warten."));
 }
 
 QCheckBox* TGeneralSettignsFrame::AddOption(const char* aName, const QString& aCaption,
@@ -76,12 +81,16 @@ QCheckBox* TGeneralSettignsFrame::AddOption(const char* aName, const QString& aC
 
 void TGeneralSettignsFrame::Load()
 {
-    if (Settings())
+    if (Settings()) {
         cbAutoUpdate->setChecked(Settings()->AutoUpdate());
+        cbAutoReconnect->setChecked(Settings()->AutoReconnect());
+    }
 }
 
 void TGeneralSettignsFrame::Save()
 {
-    if (Settings())
+    if (Settings()) {
         Settings()->SetAutoUpdate(cbAutoUpdate->isChecked());
+        Settings()->SetAutoReconnect(cbAutoReconnect->isChecked());
+    }
 }

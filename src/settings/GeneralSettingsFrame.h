@@ -22,4 +22,5 @@ private:
 
     QGridLayout* FOptions = nullptr;
     QCheckBox* cbAutoUpdate = nullptr;
+    QCheckBox* cbAutoReconnect = nullptr;
 };

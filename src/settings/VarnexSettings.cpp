@@ -87,6 +87,8 @@ constexpr TSettingRow kSettings[] = {
     {TSetting::ReceiveTriggerWaitTime, kScript, u"ReceiveTriggerWaitTime", 100},
     {TSetting::ReceiveTriggerChars, kScript, u"ReceiveTriggerChars", u"\r\n"},
     {TSetting::MaxRunTimeMs, kScript, u"MaxRunTimeMs", 5000},
+    {TSetting::AutoReconnect, kGeneral, u"AutoReconnect", false},
+    {TSetting::Timestamps, kGeneral, u"Timestamps", false},
 };
 
 constexpr bool OneRowPerSettingInOrder()
@@ -94,7 +96,7 @@ constexpr bool OneRowPerSettingInOrder()
     for (size_t i = 0; i < std::size(kSettings); ++i)
         if (kSettings[i].Setting != TSetting(i))
             return false;
-    return std::size(kSettings) == size_t(TSetting::MaxRunTimeMs) + 1;
+    return std::size(kSettings) == size_t(TSetting::Timestamps) + 1;
 }
 static_assert(OneRowPerSettingInOrder(), "kSettings must list every TSetting in its order");
 

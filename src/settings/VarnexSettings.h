@@ -62,6 +62,8 @@ public:
         ReceiveTriggerWaitTime,
         ReceiveTriggerChars,
         MaxRunTimeMs,
+        AutoReconnect,
+        Timestamps,
     };
 
     QString NormalFontName() { return Read<QString>(TSetting::NormalFontName); }
@@ -72,6 +74,12 @@ public:
     void SetDumpFontName(const QString& aValue) { Write(TSetting::DumpFontName, aValue); }
     int DumpFontSize() { return Read<int>(TSetting::DumpFontSize); }
     void SetDumpFontSize(int aValue) { Write(TSetting::DumpFontSize, aValue); }
+    // Reopen a port whose device vanished as soon as it is back.
+    bool AutoReconnect() { return Read<bool>(TSetting::AutoReconnect); }
+    void SetAutoReconnect(bool aValue) { Write(TSetting::AutoReconnect, aValue); }
+    // Received lines start with the time they arrived.
+    bool Timestamps() { return Read<bool>(TSetting::Timestamps); }
+    void SetTimestamps(bool aValue) { Write(TSetting::Timestamps, aValue); }
     bool AutoUpdate() { return Read<bool>(TSetting::AutoUpdate); }
     void SetAutoUpdate(bool aValue) { Write(TSetting::AutoUpdate, aValue); }
     QDateTime LastAutoUpdate() { return Read<QDateTime>(TSetting::LastAutoUpdate); }

@@ -234,11 +234,14 @@ void TfrmMainWindow::FormDestroy()
 
 void TfrmMainWindow::acComOnExecute()
 {
-    if (mCom->Opened())
+    if (mSession->IsWaitingForDevice())
+        mSession->StopWaitingForDevice(); // switched off while waiting: it stays off
+    else if (mCom->Opened())
         mCom->Close();
     else
-        mCom->Open(); // a port that cannot be opened simply stays off
-    ui->acComOn->setChecked(mCom->Opened());
+        mCom->Open(); // a port that cannot be opened stays off; the status bar says why
+    UpdateLeds();
+    ActionListUpdate();
 }
 
 void TfrmMainWindow::acComPropExecute()
@@ -260,6 +263,7 @@ void TfrmMainWindow::acShowSettingsExecute()
         ExecDialog(&dialog);
     }
     mHistory->ApplyInterval();
+    mSession->SetAutoReconnect(VarnexSettings()->AutoReconnect());
     // A rebuild of a full view takes a while: only a font that changed is worth one.
     const QFont wanted = ReceiveFont();
     const QFont shown = ui->memReceive->font();

@@ -15,6 +15,11 @@ constexpr int kPollBudgetMs = 25;
 void TfrmMainWindow::ConnectSession()
 {
     connect(mSession, &TTerminalSession::CommunicationError, this, &TfrmMainWindow::ShowCommunicationError);
+    for (auto signal : {&TTerminalSession::PortLost, &TTerminalSession::PortRestored})
+        connect(mSession, signal, this, [this] {
+            UpdateLeds();
+            ActionListUpdate();
+        });
     connect(mSession, &TTerminalSession::TextSent, this, [this] {
         MoveToTop(ui->cbPrefix);
         MoveToTop(ui->cbPostfix);
@@ -51,8 +56,10 @@ void TfrmMainWindow::timerReceiveTriggerTimer()
 void TfrmMainWindow::UpdateLeds()
 {
     const bool open = mCom->Opened();
-    ui->ledOnOff->SetOn(open);
-    ui->acComOn->setChecked(open);
+    // while a vanished device is waited for, the lamp blinks and the switch stays on
+    const bool waiting = mSession->IsWaitingForDevice();
+    ui->ledOnOff->SetLedStatus(waiting ? TRoundLed::lsBlink : open ? TRoundLed::lsOn : TRoundLed::lsOff);
+    ui->acComOn->setChecked(open || waiting);
     ui->ledCTS->SetOn(mCom->CTS());
     ui->ledDSR->SetOn(mCom->DSR());
     ui->ledRing->SetOn(mCom->Ring());

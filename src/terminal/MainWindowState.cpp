@@ -11,6 +11,7 @@
 #include "settings/FormPlacement.h"
 #include "settings/VarnexSettings.h"
 #include "terminal/HistoryRecorder.h"
+#include "terminal/TerminalSession.h"
 #include "ui_MainWindow.h"
 
 #include <QButtonGroup>
@@ -69,6 +70,7 @@ void TfrmMainWindow::LoadGeneralSettings()
     SetItems(ui->cbPostfix,
              FromCommaText(GetAttrString(QStringLiteral("PostfixMRU"), general, kDefaultPostfix)));
     mHistory->ApplyInterval();
+    mSession->SetAutoReconnect(settings->AutoReconnect());
     ui->acHideParameter->setChecked(settings->ReadBool(general, QStringLiteral("HideParams"), true));
     mTreeModel->SetHideParameter(ui->acHideParameter->isChecked());
     mAutoScroll = settings->ReadBool(general, QStringLiteral("AutoScroll"), true);

@@ -3,6 +3,7 @@
 
 #include "serial/TermCom.h"
 #include "terminal/FileSender.h"
+#include "terminal/TerminalSession.h"
 #include "ui_MainWindow.h"
 
 #include <QApplication>
@@ -173,7 +174,9 @@ void TfrmMainWindow::ActionListUpdate()
         setWindowTitle(QString());
         setWindowTitle(title);
     }
-    const QString status = mCom->CommStatus();
+    QString status = mCom->CommStatus();
+    if (const QString note = mSession->PortNote(); !note.isEmpty())
+        status += QStringLiteral(" – ") + note;
     if (mStatusPanel0->text() != status) {
         mStatusPanel0->setText(status);
         mStatusPanel0->updateGeometry(); // the panel fits its text

@@ -7,6 +7,7 @@
 #include "notation/StringDecoder.h"
 #include "notation/StringEncoder.h"
 #include "scripting/VarnexScript.h"
+#include "serial/Reconnector.h"
 #include "serial/TermCom.h"
 #include "settings/VarnexSettings.h"
 #include "terminal/ReceiveText.h"
@@ -61,6 +62,7 @@ TTerminalSession::TTerminalSession(QObject* aParent)
     : QObject(aParent)
     , FCom(std::make_unique<TTermCom>())
     , FTokenList(std::make_unique<TTokenList>())
+    , FReconnector(std::make_unique<TReconnector>(*FCom))
     , FRebuildSliceChars(kRebuildSliceChars)
     , FRebuildSliceMs(kRebuildSliceMs)
 {
@@ -145,6 +147,22 @@ void TTerminalSession::Poll(int aBudgetMs)
     // A message box opened from here runs its own event loop; the poll must not nest.
     if (FInPoll)
         return;
+    if (FReconnector->IsWaiting()) {
+        // the user chose another port meanwhile: that one is not waited for
+        if (FCom->Port() != FReconnector->Port() || FCom->Opened()) {
+            FReconnector->Stop();
+        } else if (!FLastReconnectAttempt.isValid()
+                   || FLastReconnectAttempt.elapsed() >= FReconnectIntervalMs) {
+            FLastReconnectAttempt.start();
+            if (!FReconnector->Attempt())
+                return;
+            qCInfo(lcPoll) << "the device is back, port reopened";
+            emit PortRestored();
+        } else {
+            return;
+        }
+    }
+    FReconnector->Remember();
     bool failed = false;
     TBaseToken* triggered = nullptr;
     {
@@ -175,10 +193,41 @@ void TTerminalSession::Poll(int aBudgetMs)
         qCWarning(lcPoll) << "closing the port";
         FCom->Close();
     }
+    if (failed && FAutoReconnect) {
+        FReconnector->Start();
+        FLastReconnectAttempt.invalidate();
+    }
+    const bool lost = failed && FReconnector->IsWaiting();
     if (triggered)
         RunCharTrigger(triggered);
-    if (failed)
+    if (lost)
+        emit PortLost();
+    else if (failed)
         emit CommunicationError();
+}
+
+void TTerminalSession::SetAutoReconnect(bool aOn)
+{
+    FAutoReconnect = aOn;
+    if (!aOn)
+        FReconnector->Stop();
+}
+
+bool TTerminalSession::IsWaitingForDevice() const
+{
+    return FReconnector->IsWaiting();
+}
+
+void TTerminalSession::StopWaitingForDevice()
+{
+    FReconnector->Stop();
+}
+
+QString TTerminalSession::PortNote() const
+{
+    if (FReconnector->IsWaiting())
+        return QStringLiteral("Verbindung verloren – warte auf %1 ...").arg(FReconnector->Device());
+    return FCom->Opened() ? QString() : FCom->OpenFailure();
 }
 
 bool TTerminalSession::FeedReceived(const QString& aDisplayText)

@@ -4,6 +4,7 @@
 #include "serial/SerialTypes.h"
 #include "terminal/TerminalView.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -13,6 +14,7 @@
 
 class QTimer;
 class TBaseToken;
+class TReconnector;
 class TTermCom;
 class TTokenList;
 
@@ -69,11 +71,23 @@ public:
 
     // One tick of the receive poll: reads what waits (for at most about aBudgetMs; a negative
     // budget reads everything), logs it, shows it and applies the trigger rules. A device that
-    // failed is read to the end, then closed, and CommunicationError is reported.
+    // failed is read to the end, then closed, and CommunicationError is reported (PortLost
+    // with automatic reconnect; then later polls look for the device).
     void Poll(int aBudgetMs);
     // Sends prefix + aText + postfix: parameters asked for, the send script (when allowed),
     // the write, the token and the echo. Waits in the queue while a script runs.
     void SendStringToCom(const QString& aText, const QString& aName, bool aCanUseScript);
+    // A device that vanishes is waited for and its port reopened once it is back, instead of
+    // CommunicationError; how often Poll looks for it (tests look on every poll).
+    void SetAutoReconnect(bool aOn);
+    bool AutoReconnect() const { return FAutoReconnect; }
+    void SetReconnectInterval(int aMilliseconds) { FReconnectIntervalMs = aMilliseconds; }
+    bool IsWaitingForDevice() const;
+    // The user switched the port off while it was waited for.
+    void StopWaitingForDevice();
+    // What the status bar says about the port beyond its settings: the device waited for, or
+    // why it did not open; empty when there is nothing to say.
+    QString PortNote() const;
     // The silence timer ran out ("Zeit"): the receive script runs on the newest receive token.
     void SilenceExpired();
     QTimer* SilenceTimer() const { return FSilenceTimer; }
@@ -126,6 +140,10 @@ public:
 signals:
     // The port failed and was closed.
     void CommunicationError();
+    // The port's device vanished; the port is closed and waits for it (automatic reconnect).
+    void PortLost();
+    // The device waited for is back and the port open again.
+    void PortRestored();
     // A text was handed to the send path (the window moves prefix and postfix to the top of
     // their histories).
     void TextSent();
@@ -162,6 +180,10 @@ private:
 
     std::unique_ptr<TTermCom> FCom;
     std::unique_ptr<TTokenList> FTokenList;
+    std::unique_ptr<TReconnector> FReconnector;
+    bool FAutoReconnect = false;
+    int FReconnectIntervalMs = 250;
+    QElapsedTimer FLastReconnectAttempt;
     ITerminalView* FView = nullptr;
     QTimer* FSilenceTimer = nullptr;
     QTimer* FRebuildTimer = nullptr;

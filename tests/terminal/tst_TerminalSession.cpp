@@ -8,12 +8,14 @@
 #include "TextView.h"
 
 #include "notation/StringDecoder.h"
+#include "serial/Reconnector.h"
 #include "serial/TermCom.h"
 #include "settings/VarnexSettings.h"
 #include "settings/XMLGlobal.h"
 #include "terminal/TerminalSession.h"
 #include "terminal/Token.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -136,6 +138,109 @@ private slots:
         QVERIFY(!Session().Com()->Opened());
         Session().Poll(25);
         QCOMPARE(errors.count(), 1);
+    }
+
+    void aVanishedDeviceIsWaitedForAndReopened_data()
+    {
+        QTest::addColumn<bool>("autoReconnect");
+        QTest::addColumn<bool>("switchedOffMeanwhile");
+        QTest::newRow("reconnect") << true << false;
+        QTest::newRow("setting off") << false << false;
+        QTest::newRow("port switched off while waiting") << true << true;
+    }
+
+    void aVanishedDeviceIsWaitedForAndReopened()
+    {
+        QFETCH(bool, autoReconnect);
+        QFETCH(bool, switchedOffMeanwhile);
+        QTemporaryDir dir;
+        const QString device = dir.filePath(QStringLiteral("ttyUSB9"));
+        QFile node(device);
+        QVERIFY(node.open(QIODevice::WriteOnly));
+        const int port = TPortRegistry::Instance().Bind(device);
+        TTermCom& com = *Session().Com();
+        com.SetPort(port);
+        com.SetBaud(115200);
+        com.SetRTS(true);
+        QVERIFY(com.Open());
+        Session().SetAutoReconnect(autoReconnect);
+        Session().SetReconnectInterval(0);
+        QSignalSpy errors(&Session(), &TTerminalSession::CommunicationError);
+        QSignalSpy lost(&Session(), &TTerminalSession::PortLost);
+        QSignalSpy restored(&Session(), &TTerminalSession::PortRestored);
+        Session().Poll(25);
+
+        // unplugged: the node goes, the device reports the fault
+        QVERIFY(node.remove());
+        FState->Failed = true;
+        Session().Poll(25);
+        FState->Failed = false;
+        QVERIFY(!com.Opened());
+        QCOMPARE(errors.count(), autoReconnect ? 0 : 1);
+        QCOMPARE(lost.count(), autoReconnect ? 1 : 0);
+        QCOMPARE(Session().IsWaitingForDevice(), autoReconnect);
+        if (autoReconnect)
+            QCOMPARE(Session().PortNote(), QStringLiteral("Verbindung verloren – warte auf %1 ...").arg(device));
+        Session().Poll(25); // still gone: nothing happens
+        QVERIFY(!com.Opened());
+        if (switchedOffMeanwhile)
+            Session().StopWaitingForDevice();
+
+        // plugged in again
+        QVERIFY(node.open(QIODevice::WriteOnly));
+        const int opens = FState->Opens;
+        FState->RtsCalls.clear();
+        Session().Poll(25);
+        const bool reopened = autoReconnect && !switchedOffMeanwhile;
+        QCOMPARE(com.Opened(), reopened);
+        QCOMPARE(restored.count(), reopened ? 1 : 0);
+        QVERIFY(!Session().IsWaitingForDevice());
+        if (reopened) {
+            QCOMPARE(FState->Opens, opens + 1);
+            QCOMPARE(FState->Applied.last().Baud, 115200);
+            QCOMPARE(FState->RtsCalls, QList<bool>{true});
+        }
+        TPortRegistry::Instance().Unbind(port);
+    }
+
+    void anAdapterBackUnderAnotherNameIsFoundByItsSerialNumber()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("by-id")));
+        const QString byIdDir = dir.filePath(QStringLiteral("by-id"));
+        const QString link = byIdDir + QStringLiteral("/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+        const QString first = dir.filePath(QStringLiteral("ttyUSB0"));
+        const QString second = dir.filePath(QStringLiteral("ttyUSB1"));
+        QFile node(first);
+        QVERIFY(node.open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(first, link));
+        const QString savedById = TReconnector::ByIdDirectory();
+        TReconnector::SetByIdDirectory(byIdDir);
+        const int port = TPortRegistry::Instance().Bind(first);
+        TTermCom& com = *Session().Com();
+        com.SetPort(port);
+        QVERIFY(com.Open());
+        Session().SetAutoReconnect(true);
+        Session().SetReconnectInterval(0);
+        Session().Poll(25);
+
+        QVERIFY(node.remove());
+        QVERIFY(QFile::remove(link));
+        FState->Failed = true;
+        Session().Poll(25);
+        FState->Failed = false;
+        QVERIFY(Session().IsWaitingForDevice());
+
+        // the old name is still taken: the adapter comes back as ttyUSB1
+        QFile other(second);
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(second, link));
+        Session().Poll(25);
+        TReconnector::SetByIdDirectory(savedById);
+        QVERIFY(com.Opened());
+        QCOMPARE(TPortRegistry::Instance().DevicePath(com.Port()), second);
+        TPortRegistry::Instance().Unbind(com.Port());
+        TPortRegistry::Instance().Unbind(port);
     }
 
     void waitTimeIsBoundedSoTheTokenExpiryStaysPositive()
@@ -374,6 +479,46 @@ private slots:
         FSession->Poll(25);
         QCOMPARE(FView.Text, QStringLiteral("Messwert 42/cr//lf/Ende"));
         QCOMPARE(errors.count(), 1);
+        TPortRegistry::Instance().Unbind(port);
+    }
+
+    void aPtyKilledAndStartedAgainOnTheSamePathIsReopened()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("socat")).isEmpty())
+            QFAIL("socat is needed for the pty tests (./test installs it)");
+        FSession.reset();
+        TPortRegistry::Instance().SetDeviceFactory({});
+        TPtyPair pair;
+        QString why;
+        QVERIFY2(pair.Start(&why), qPrintable(why));
+        const int port = TPortRegistry::Instance().Bind(pair.ProgramEnd());
+        FSession = std::make_unique<TTerminalSession>();
+        FSession->SetView(&FView);
+        FSession->LoadScriptSettings();
+        FSession->SetAutoReconnect(true);
+        FSession->SetReconnectInterval(0);
+        FSession->Com()->SetPort(port);
+        FSession->Com()->SetBaud(38400);
+        QVERIFY(FSession->Com()->Open());
+        FSession->Poll(25);
+        QSignalSpy errors(FSession.get(), &TTerminalSession::CommunicationError);
+        QSignalSpy restored(FSession.get(), &TTerminalSession::PortRestored);
+
+        pair.Stop();
+        QTRY_VERIFY(FSession->Com()->DeviceFailed());
+        FSession->Poll(25);
+        QVERIFY(FSession->IsWaitingForDevice());
+
+        QVERIFY2(pair.Start(&why), qPrintable(why));
+        QTRY_VERIFY((FSession->Poll(25), FSession->Com()->Opened()));
+        QCOMPARE(restored.count(), 1);
+        QCOMPARE(errors.count(), 0);
+        QCOMPARE(FSession->Com()->Baud(), 38400);
+        const int peer = pair.OpenPeer();
+        QVERIFY(peer >= 0);
+        QCOMPARE(::write(peer, "wieder da", 9), 9);
+        QTRY_VERIFY((FSession->Poll(-1), FView.Text.endsWith(QStringLiteral("wieder da"))));
+        ::close(peer);
         TPortRegistry::Instance().Unbind(port);
     }
 };
