@@ -5,6 +5,8 @@
 //   bench_receive burst text|hex [MB]  MB (default 50) as fast as the pty takes them: rate
 //                                      until the last character is in the view, CPU seconds
 //                                      per MB, peak memory growth per received byte
+//   bench_receive burst lines|stamped [MB]  the same with text lines (20 to 80 characters,
+//                                      CR LF executed), without and with time stamps
 //   bench_receive sustained [seconds]  1.2 MB/s of text for 60 s: CPU share of one core,
 //                                      longest poll tick and longest event-loop stall, and
 //                                      what the stall probe itself costs
@@ -182,6 +184,23 @@ struct TPace
     qint64 PeriodNs = 0;
 };
 
+// Printable lines of 20 to 80 characters, each ending in CR LF.
+QByteArray RandomLines(qint64 aCount, qint64* aLines)
+{
+    QByteArray data;
+    data.reserve(aCount + 100);
+    QRandomGenerator random(4711);
+    *aLines = 0;
+    while (data.size() < aCount) {
+        const int length = random.bounded(20, 81);
+        for (int i = 0; i < length; ++i)
+            data.append(char(random.bounded(32, 127)));
+        data.append("\r\n");
+        ++*aLines;
+    }
+    return data;
+}
+
 QByteArray RandomBytes(qint64 aCount)
 {
     QByteArray data(aCount, '\0');
@@ -240,7 +259,8 @@ class TSession
 public:
     // aData goes to the peer; the session keeps only the number of display characters it
     // makes in text and in hex dump display.
-    TSession(int& argc, char* argv[], QByteArray aData, TPace aPace, bool aHexDump)
+    TSession(int& argc, char* argv[], QByteArray aData, TPace aPace, bool aHexDump, bool aLines = false,
+             bool aStamped = false)
         : FBytes(aData.size())
     {
         const int master = posix_openpt(O_RDWR | O_NOCTTY);
@@ -275,7 +295,8 @@ public:
         FWindow->resize(1200, 800);
         FWindow->show();
         // Text display without executed line breaks keeps every character countable.
-        FWindow->findChild<QToolButton*>(QStringLiteral("bExecuteCrlf"))->setChecked(false);
+        FWindow->findChild<QToolButton*>(QStringLiteral("bExecuteCrlf"))->setChecked(aLines);
+        FWindow->findChild<QToolButton*>(QStringLiteral("bTimestamps"))->setChecked(aStamped);
         if (aHexDump)
             FWindow->findChild<QCheckBox*>(QStringLiteral("cbDump"))->click();
         FWindow->findChild<QAction*>(QStringLiteral("acComOn"))->trigger();
@@ -351,6 +372,16 @@ public:
             FApp->processEvents(QEventLoop::WaitForMoreEvents);
         }
         return true;
+    }
+
+    // Runs until the view holds aLines lines; complains on stderr when it does not.
+    bool ReceiveLines(qsizetype aLines, qint64 aTimeoutMs) const
+    {
+        if (RunUntil([&] { return FView->LineCount() >= aLines; }, aTimeoutMs) && FView->LineCount() == aLines)
+            return true;
+        std::fprintf(stderr, "incomplete: %lld of %lld lines in the view\n", static_cast<long long>(FView->LineCount()),
+                     static_cast<long long>(aLines));
+        return false;
     }
 
     // Runs until the view holds aCharacters; complains on stderr when it does not.
@@ -437,12 +468,17 @@ void CheckPace(qint64 aBytes, double aSeconds)
 int Burst(int argc, char* argv[])
 {
     const QByteArray mode = argc > 2 ? QByteArray(argv[2]) : QByteArray("text");
-    if (mode != "text" && mode != "hex") {
-        std::fprintf(stderr, "burst: mode is text or hex\n");
+    if (mode != "text" && mode != "hex" && mode != "lines" && mode != "stamped") {
+        std::fprintf(stderr, "burst: mode is text, hex, lines or stamped\n");
         return 2;
     }
     const bool hex = mode == "hex";
-    TSession session(argc, argv, RandomBytes(BenchBytes(argc, argv, 3)), {}, hex);
+    const bool lines = mode == "lines" || mode == "stamped";
+    qint64 lineCount = 0;
+    TSession session(argc, argv,
+                     lines ? RandomLines(BenchBytes(argc, argv, 3), &lineCount)
+                           : RandomBytes(BenchBytes(argc, argv, 3)),
+                     {}, hex, lines, mode == "stamped");
     if (!session.Ok())
         return 1;
     const qint64 expected = hex ? session.HexCharacters() : session.TextCharacters();
@@ -450,7 +486,9 @@ int Burst(int argc, char* argv[])
     const double cpu0 = CpuSeconds();
     QElapsedTimer clock;
     clock.start();
-    if (!session.Go() || !session.ReceiveAll(expected, 600000))
+    // text lines end in CR LF: the view has one (empty) line more once all are in
+    if (!session.Go()
+        || !(lines ? session.ReceiveLines(lineCount + 1, 600000) : session.ReceiveAll(expected, 600000)))
         return 1;
     const double seconds = clock.nsecsElapsed() / 1e9;
     const double cpu = CpuSeconds() - cpu0;
@@ -461,7 +499,7 @@ int Burst(int argc, char* argv[])
     std::printf("receive_burst_%s_cpu: %.4f s/MB\n", m, cpu / session.Megabytes());
     std::printf("receive_burst_%s_memory: %.2f bytes/byte\n", m,
                 double(peakKb - session.BaseKb()) * 1024 / session.Bytes());
-    std::printf("receive_burst_%s_view: %.1f MB\n", m, expected / 1e6);
+    std::printf("receive_burst_%s_view: %.1f MB\n", m, (lines ? session.View().CharacterCount() : expected) / 1e6);
     std::fflush(stdout);
     return 0;
 }

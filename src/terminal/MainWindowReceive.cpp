@@ -43,6 +43,14 @@ void TfrmMainWindow::SetUpReceiveTools()
 
     connect(ui->bEcho, &QToolButton::toggled, mSession, &TTerminalSession::SetEcho);
     mSession->SetEcho(ui->bEcho->isChecked());
+    // Times are kept with the traffic: switching them shows everything received again.
+    connect(ui->bTimestamps, &QToolButton::toggled, this, [this](bool aOn) {
+        if (aOn == mSession->Timestamps())
+            return;
+        mSession->SetTimestamps(aOn);
+        VarnexSettings()->SetTimestamps(aOn);
+        UpdateReceiveMemo();
+    });
 
     // The tools go into a tool bar, which folds what does not fit behind its "»" button: the
     // receive side then never holds the command list beside it to its narrowest.

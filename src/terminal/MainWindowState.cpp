@@ -71,6 +71,8 @@ void TfrmMainWindow::LoadGeneralSettings()
              FromCommaText(GetAttrString(QStringLiteral("PostfixMRU"), general, kDefaultPostfix)));
     mHistory->ApplyInterval();
     mSession->SetAutoReconnect(settings->AutoReconnect());
+    mSession->SetTimestamps(settings->Timestamps());
+    ui->bTimestamps->setChecked(settings->Timestamps());
     ui->acHideParameter->setChecked(settings->ReadBool(general, QStringLiteral("HideParams"), true));
     mTreeModel->SetHideParameter(ui->acHideParameter->isChecked());
     mAutoScroll = settings->ReadBool(general, QStringLiteral("AutoScroll"), true);

@@ -236,9 +236,11 @@ bool TTerminalSession::FeedReceived(const QString& aDisplayText)
     // A running rebuild shows the new data when it reaches the tokens.
     if (!FRebuild.Active) {
         const TBaseToken* token = FTokenList->CurrentToken();
-        if (token != FMarkedToken)
+        const bool tokenStart = token != FMarkedToken;
+        if (tokenStart)
             MarkToken(token);
-        ShowReceived(aDisplayText, FCom->NumberMarks());
+        ShowReceived(aDisplayText, FCom->NumberMarks(),
+                     FTimestamps ? token->ArrivalMs(token->Length() - 1) : 0, tokenStart);
     }
     // The receive script needs the master switch too.
     if (!FUseScript || !FUseReceiveScript)
@@ -286,7 +288,7 @@ void TTerminalSession::RunCharTrigger(TBaseToken* aToken)
     ++FGeneration;
     FMarkedToken = aToken;
     // Data that came while the script ran follows the script's text.
-    ShowDecoded(result + aToken->Mid(content.size()));
+    ShowDecoded(result + aToken->Mid(content.size()), aToken->ArrivalMs(0), true);
 }
 
 void TTerminalSession::SilenceExpired()
@@ -465,23 +467,80 @@ void TTerminalSession::Show(const QString& aText, bool aBold)
         FView->AppendToReceive(aText, aBold);
 }
 
-void TTerminalSession::ShowReceived(const QString& aDisplayText, const QByteArray& aNumbers)
+void TTerminalSession::ShowReceived(const QString& aDisplayText, const QByteArray& aNumbers, qint64 aArrivalMs,
+                                    bool aTokenStart)
 {
-    if (!FView)
+    if (!FView || aDisplayText.isEmpty())
         return;
-    if (aNumbers.isEmpty())
-        FView->AppendToReceive(aDisplayText, false);
-    else
-        FView->AppendNumbersToReceive(aDisplayText, aNumbers);
+    auto append = [this](const QString& aText, const QByteArray& aMarks) {
+        if (aMarks.isEmpty())
+            FView->AppendToReceive(aText, false);
+        else
+            FView->AppendNumbersToReceive(aText, aMarks);
+    };
+    if (!FTimestamps) {
+        append(aDisplayText, aNumbers);
+        return;
+    }
+    const QString& stamp = StampText(aArrivalMs);
+    if (FDisplayOptions.IsDump()) {
+        // a dump has no lines of its own: each token starts one, behind its time
+        if (!aTokenStart) {
+            append(aDisplayText, aNumbers);
+            return;
+        }
+        if (!FView->ReceiveAtLineStart())
+            FView->AppendToReceive(u"\r\n", false);
+        append(stamp + aDisplayText, aNumbers.isEmpty() ? aNumbers : QByteArray(stamp.size(), 0) + aNumbers);
+        return;
+    }
+    // The stamp goes before the first character of each line. A line break only ends the
+    // line before it; the LF of a CR LF split between two reads still belongs to the CR.
+    QString text;
+    text.reserve(aDisplayText.size() + stamp.size());
+    bool atStart = FView->ReceiveAtLineStart();
+    bool pendingCr = FView->ReceiveEnd().PendingCr;
+    const QChar* chars = aDisplayText.constData();
+    const qsizetype size = aDisplayText.size();
+    qsizetype at = 0;
+    while (at < size) {
+        if (pendingCr && chars[at] == u'\n') {
+            text += chars[at++];
+            pendingCr = false;
+            continue;
+        }
+        if (atStart)
+            text += stamp;
+        // the rest of the line, with the break that ends it
+        qsizetype end = at;
+        while (end < size && chars[end] != u'\r' && chars[end] != u'\n')
+            ++end;
+        atStart = end < size;
+        pendingCr = atStart && chars[end] == u'\r';
+        if (atStart)
+            ++end;
+        text.append(chars + at, end - at);
+        at = end;
+    }
+    append(text, aNumbers);
 }
 
-void TTerminalSession::ShowDecoded(QStringView aRaw)
+const QString& TTerminalSession::StampText(qint64 aMs)
+{
+    if (aMs != FStampMs) {
+        FStampMs = aMs;
+        FStampText = QDateTime::fromMSecsSinceEpoch(aMs).toString(QStringLiteral("hh:mm:ss.zzz "));
+    }
+    return FStampText;
+}
+
+void TTerminalSession::ShowDecoded(QStringView aRaw, qint64 aArrivalMs, bool aTokenStart)
 {
     TStringDecoder decoder;
     decoder.SetOptions(FDisplayOptions);
     QByteArray numbers;
     const QString text = decoder.DecodeStringSymbol(aRaw, &numbers);
-    ShowReceived(text, numbers);
+    ShowReceived(text, numbers, aArrivalMs, aTokenStart);
 }
 
 void TTerminalSession::MarkToken(const TBaseToken* aToken)
@@ -571,11 +630,16 @@ bool TTerminalSession::RebuildSlice(qint64 aMaxChars, int aMaxMs)
             ++FRebuild.Token;
             continue;
         }
-        if (FRebuild.Offset == 0)
+        const bool tokenStart = FRebuild.Offset == 0;
+        if (tokenStart)
             MarkToken(token);
-        const qint64 n = qMin(budget, token->Length() - FRebuild.Offset);
+        qint64 n = qMin(budget, token->Length() - FRebuild.Offset);
+        // with times shown, each piece goes with the time it came
+        const qint64 arrivalMs = FTimestamps ? token->ArrivalMs(FRebuild.Offset) : 0;
+        if (FTimestamps)
+            n = qMin(n, token->ArrivalEnd(FRebuild.Offset) - FRebuild.Offset);
         if (n > 0) {
-            ShowDecoded(token->Mid(FRebuild.Offset, n));
+            ShowDecoded(token->Mid(FRebuild.Offset, n), arrivalMs, tokenStart);
             FRebuild.Offset += n;
             budget -= n;
         }

@@ -47,6 +47,10 @@ public:
     TTermComOptions DisplayOptions() const { return FDisplayOptions; }
     void SetDisplayOptions(TTermComOptions aOptions) { FDisplayOptions = aOptions; }
     bool Echo() const { return FEcho; }
+    // Received lines start with the time their first byte came ("hh:mm:ss.zzz "), in a dump
+    // each token; the times are kept with the traffic, so a rebuild shows them too.
+    bool Timestamps() const { return FTimestamps; }
+    void SetTimestamps(bool aOn) { FTimestamps = aOn; }
     void SetEcho(bool aEcho) { FEcho = aEcho; }
     // Put around every text sent.
     void SetPrefix(const QString& aPrefix) { FPrefix = aPrefix; }
@@ -173,8 +177,11 @@ private:
     void Show(const QString& aText, bool aBold);
     // Received data on its way to the view, decoded with the display options (the ASCII dump
     // with its numbers marked).
-    void ShowReceived(const QString& aDisplayText, const QByteArray& aNumbers);
-    void ShowDecoded(QStringView aRaw);
+    // aArrivalMs is when the data came; aTokenStart tells that it begins a token.
+    void ShowReceived(const QString& aDisplayText, const QByteArray& aNumbers, qint64 aArrivalMs,
+                      bool aTokenStart);
+    void ShowDecoded(QStringView aRaw, qint64 aArrivalMs, bool aTokenStart);
+    const QString& StampText(qint64 aMs);
     bool RebuildSlice(qint64 aMaxChars, int aMaxMs);
     void MarkToken(const TBaseToken* aToken);
 
@@ -190,6 +197,10 @@ private:
 
     TTermComOptions FDisplayOptions;
     bool FEcho = false;
+    bool FTimestamps = false;
+    // The last time stamp made: lines of one poll share it.
+    qint64 FStampMs = -1;
+    QString FStampText;
     QString FPrefix;
     QString FPostfix;
 

@@ -59,6 +59,7 @@ QDateTime TBaseToken::Now() const
 void TBaseToken::AddContent(QStringView aContent)
 {
     const qsizetype count = aContent.size();
+    const qsizetype before = Length();
     if (FWide) {
         AppendWide(aContent);
     } else if (count > 0) {
@@ -83,10 +84,12 @@ void TBaseToken::AddContent(QStringView aContent)
         }
     }
     FLastUpdate = Now();
+    NoteArrival(before);
 }
 
 void TBaseToken::AddLatin1Content(QByteArrayView aBytes)
 {
+    const qsizetype before = Length();
     if (FWide) {
         EnsureRoom(FWideContent, aBytes.size());
         FWideContent.append(QLatin1StringView(aBytes.data(), aBytes.size()));
@@ -95,6 +98,31 @@ void TBaseToken::AddLatin1Content(QByteArrayView aBytes)
         FLatin1.append(aBytes.data(), aBytes.size());
     }
     FLastUpdate = Now();
+    NoteArrival(before);
+}
+
+void TBaseToken::NoteArrival(qsizetype aOffset)
+{
+    // pieces that came within the same millisecond are one arrival
+    const qint64 ms = FLastUpdate.toMSecsSinceEpoch();
+    if (Length() > aOffset && (FArrivals.empty() || FArrivals.back().Ms != ms))
+        FArrivals.push_back({aOffset, ms});
+}
+
+qint64 TBaseToken::ArrivalMs(qsizetype aOffset) const
+{
+    if (FArrivals.empty())
+        return FCreated.toMSecsSinceEpoch();
+    auto it = std::upper_bound(FArrivals.begin(), FArrivals.end(), aOffset,
+                               [](qsizetype aValue, const TArrival& a) { return aValue < a.Offset; });
+    return it == FArrivals.begin() ? FArrivals.front().Ms : std::prev(it)->Ms;
+}
+
+qsizetype TBaseToken::ArrivalEnd(qsizetype aOffset) const
+{
+    auto it = std::upper_bound(FArrivals.begin(), FArrivals.end(), aOffset,
+                               [](qsizetype aValue, const TArrival& a) { return aValue < a.Offset; });
+    return it == FArrivals.end() ? Length() : it->Offset;
 }
 
 void TBaseToken::SwitchToWide()

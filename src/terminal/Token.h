@@ -53,6 +53,11 @@ public:
     // with the same trigger is looked at.
     bool ContainsTrigger(const QString& aTrigger) const;
 
+    // When the piece of text at aOffset came (ms since the epoch, the clock's time of the
+    // append that brought it), and where that piece ends: received lines are stamped with it.
+    qint64 ArrivalMs(qsizetype aOffset) const;
+    qsizetype ArrivalEnd(qsizetype aOffset) const;
+
     // The clock stamping Created and LastUpdate; an empty one means the wall clock.
     void SetClock(TClock aClock) { FClock = std::move(aClock); }
 
@@ -62,7 +67,14 @@ protected:
 private:
     struct TTriggerSearch;
 
+    struct TArrival
+    {
+        qsizetype Offset; // where the appended piece starts
+        qint64 Ms;
+    };
+
     QDateTime Now() const;
+    void NoteArrival(qsizetype aOffset);
     void SwitchToWide();
     void AppendWide(QStringView aContent);
 
@@ -73,6 +85,7 @@ private:
     bool FWide = false;
     QByteArray FLatin1;
     QString FWideContent;
+    std::vector<TArrival> FArrivals;
     // Only the current token of a list is ever searched, so the others carry no memo.
     mutable std::unique_ptr<TTriggerSearch> FSearch;
 };

@@ -26,7 +26,7 @@ public:
         return Text.isEmpty() || Text.endsWith(QLatin1Char('\n')) || Text.endsWith(QLatin1Char('\r'))
             || Text.endsWith(QStringLiteral("\n</b>"));
     }
-    TReceiveMark ReceiveEnd() const override { return {Text.size(), 0, false}; }
+    TReceiveMark ReceiveEnd() const override { return {Text.size(), 0, Text.endsWith(QLatin1Char('\r'))}; }
     void TruncateReceive(const TReceiveMark& aMark) override
     {
         if (aMark.Chars <= Text.size())

@@ -325,6 +325,52 @@ private slots:
         QCOMPARE(FState->Written, QByteArray("a/13/b\r"));
     }
 
+    void timestampsStartEachLineAndSurviveARebuild()
+    {
+        Session().SetDisplayOptions(TTermComOptions{coCrlf});
+        Session().SetTimestamps(true);
+        Receive("eins\r\nzw");
+        Receive("ei\r", 40);
+        Receive("\ndrei", 40); // the LF belongs to the CR before it; "drei" starts at .080
+        const QString stamped = QStringLiteral("12:00:00.000 eins\r\n12:00:00.000 zwei\r\n12:00:00.080 drei");
+        QCOMPARE(FView.Text, stamped);
+
+        // the times are the traffic's, not the view's: a rebuild in small slices shows them again
+        Session().SetRebuildOnEventLoop(false);
+        Session().SetRebuildSlice(3, -1);
+        auto rebuild = [this] {
+            Session().StartRebuild();
+            while (Session().ContinueRebuild()) {
+            }
+        };
+        Session().SetTimestamps(false);
+        rebuild();
+        QCOMPARE(FView.Text, QStringLiteral("eins\r\nzwei\r\ndrei"));
+        Session().SetTimestamps(true);
+        rebuild();
+        QCOMPARE(FView.Text, stamped);
+
+        // a saved file carries them as shown
+        const QString file = FSettings->DirPath() + QStringLiteral("/empfang.txt");
+        Session().SaveReceiveToFile(file);
+        QFile saved(file);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), stamped.toLatin1());
+    }
+
+    void timestampsInADumpStartEachToken()
+    {
+        Session().SetDisplayOptions(TTermComOptions{coHexDump});
+        Session().SetTimestamps(true);
+        Receive("AB");
+        Receive("\r\n", 40);
+        Receive("C", 500); // after a pause: a token of its own
+        TStringDecoder decoder;
+        decoder.SetOptions(TTermComOptions{coHexDump});
+        QCOMPARE(FView.Text, QStringLiteral("12:00:00.000 ") + decoder.DecodeStringSymbol(u"AB\r\n") + QStringLiteral("\r\n")
+                     + QStringLiteral("12:00:00.540 ") + decoder.DecodeStringSymbol(u"C"));
+    }
+
     void rebuildShowsDataArrivingMeanwhileOnce()
     {
         Session().SetEcho(true);
