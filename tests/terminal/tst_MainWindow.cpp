@@ -8,6 +8,7 @@
 #include "controls/RoundLed.h"
 #include "serial/PortRegistry.h"
 #include "serial/TermCom.h"
+#include "settings/VarnexSettings.h"
 #include "terminal/MainWindow.h"
 #include "terminal/ReceiveView.h"
 #include "ui/Translations.h"
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -129,6 +131,47 @@ private slots:
         QVERIFY(!Find<TRoundLed>(*window, "ledOnOff")->IsLit());
         QVERIFY(!window->Com()->Opened());
         QVERIFY(prompts.Messages.isEmpty() && prompts.Errors.isEmpty() && prompts.Questions.isEmpty());
+        // the status bar says why, naming the device
+        QCOMPARE(Find<QLabel>(*window, "sbPanel0")->text(),
+                 QStringLiteral("Port: 7 - Not Open – Das Gerät %1 ist nicht vorhanden.")
+                     .arg(TPortRegistry::Instance().DevicePath(7)));
+    }
+
+    void aVanishedDeviceIsWaitedForUntilThePortIsSwitchedOff()
+    {
+        TScriptedDialogs prompts;
+        TTempSettings settings;
+        VarnexSettings()->SetAutoReconnect(true);
+        QTemporaryDir dir;
+        const QString device = dir.filePath(QStringLiteral("ttyACM9"));
+        QFile node(device);
+        QVERIFY(node.open(QIODevice::WriteOnly));
+        QVERIFY(TPortRegistry::Instance().Bind(150, device));
+        auto window = FakeWindow();
+        window->Com()->SetPort(150);
+        QAction* on = Find<QAction>(*window, "acComOn");
+        on->trigger();
+        window->timerPollEventTimer();
+        QVERIFY(window->Com()->Opened());
+
+        QVERIFY(node.remove());
+        FState->Failed = true;
+        window->timerPollEventTimer();
+        FState->Failed = false;
+        QVERIFY(!window->Com()->Opened());
+        QVERIFY(prompts.Messages.isEmpty());
+        QCOMPARE(Find<TRoundLed>(*window, "ledOnOff")->LedStatus(), TRoundLed::lsBlink);
+        QVERIFY(on->isChecked());
+        QCOMPARE(Find<QLabel>(*window, "sbPanel0")->text(),
+                 QStringLiteral("Port: 150 - Not Open – Verbindung verloren – warte auf %1 ...").arg(device));
+
+        on->trigger(); // off: the waiting ends and the port stays off when the device is back
+        QVERIFY(!on->isChecked());
+        QCOMPARE(Find<TRoundLed>(*window, "ledOnOff")->LedStatus(), TRoundLed::lsOff);
+        QVERIFY(node.open(QIODevice::WriteOnly));
+        window->timerPollEventTimer();
+        QVERIFY(!window->Com()->Opened());
+        TPortRegistry::Instance().Unbind(150);
     }
 
     void switchingOnAndOff()
