@@ -39,3 +39,30 @@ if(UNIX AND NOT APPLE)
   install(FILES ${CMAKE_BINARY_DIR}/packaging/${VARNEX_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
 endif()
+
+# The Debian package: cpack -G DEB in a build directory (scripts/package does it all).
+# dpkg-shlibdeps works out which libraries the programs need; the German texts of Qt's own
+# dialogs and buttons come from a package no library check can see.
+set(VARNEX_PACKAGE_CONTACT "Varnex <varnex@varnex.invalid>" CACHE STRING
+    "Maintainer of the Debian package (name <address>)")
+set(CPACK_PACKAGE_NAME varnex)
+set(CPACK_PACKAGE_VENDOR Varnex)
+set(CPACK_PACKAGE_CONTACT ${VARNEX_PACKAGE_CONTACT})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "terminal for serial ports (German user interface)")
+set(CPACK_PACKAGE_DESCRIPTION "Varnex opens a serial port (RS-232, USB-serial adapters, any tty) with chosen line
+settings, shows everything that arrives as text or as a decimal, hexadecimal or ASCII
+dump, and sends what you type, written in slash notation. It keeps named commands with
+shortcuts and parameters, and runs scripts in a Pascal dialect on every send or on
+received data; varnex-script tries a script on the command line.")
+if(VARNEX_PUBLIC_HOMEPAGE)
+  set(CPACK_PACKAGE_HOMEPAGE_URL ${VARNEX_PUBLIC_HOMEPAGE})
+endif()
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION comm)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
