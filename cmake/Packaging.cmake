@@ -49,11 +49,14 @@ set(CPACK_PACKAGE_NAME varnex)
 set(CPACK_PACKAGE_VENDOR Varnex)
 set(CPACK_PACKAGE_CONTACT ${VARNEX_PACKAGE_CONTACT})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "terminal for serial ports (German user interface)")
-set(CPACK_PACKAGE_DESCRIPTION "Varnex opens a serial port (RS-232, USB-serial adapters, any tty) with chosen line
-settings, shows everything that arrives as text or as a decimal, hexadecimal or ASCII
-dump, and sends what you type, written in slash notation. It keeps named commands with
-shortcuts and parameters, and runs scripts in a Pascal dialect on every send or on
-received data; varnex-script tries a script on the command line.")
+# The program's own version, all four parts (CPack would drop the fourth).
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION "Varnex opens a serial port (RS-232, USB-serial adapters, any tty) with
+chosen line settings, shows everything that arrives as text or as a decimal,
+hexadecimal or ASCII dump, and sends what you type, written in slash notation.
+It keeps named commands with shortcuts and parameters, and runs scripts in a
+Pascal dialect on every send or on received data; varnex-script tries a script
+on the command line.")
 if(VARNEX_PUBLIC_HOMEPAGE)
   set(CPACK_PACKAGE_HOMEPAGE_URL ${VARNEX_PUBLIC_HOMEPAGE})
 endif()
