@@ -2,7 +2,6 @@
 # The programs are installed beside their targets in src/CMakeLists.txt; this file adds the
 # desktop entry, the icon, the AppStream metainfo and the documentation.
 
-set(VARNEX_APP_ID io.github.varnex.Varnex)
 set(VARNEX_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 
 # A placeholder address (the ".invalid" default) is no page to show anybody.
