@@ -10,7 +10,7 @@ if(NOT VARNEX_HOMEPAGE MATCHES "\\.invalid(/|$)")
   set(VARNEX_PUBLIC_HOMEPAGE ${VARNEX_HOMEPAGE})
 endif()
 
-# The script help page is written by the program's own help text.
+# The script help page is written from the help window's own text.
 add_executable(varnex_script_help_doc ${VARNEX_PACKAGING_DIR}/ScriptHelpDoc.cpp)
 target_link_libraries(varnex_script_help_doc PRIVATE varnex_ui)
 set(VARNEX_SCRIPT_HELP_DOC ${CMAKE_BINARY_DIR}/packaging/ScriptHelpText.html)
