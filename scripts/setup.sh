@@ -8,6 +8,7 @@ VARNEX_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-translations-l10n libgl-dev
   libpugixml-dev
   socat xvfb xauth fonts-dejavu-core unrtf poppler-utils fp-compiler
+  desktop-file-utils
 )
 
 varnex_install_missing() {

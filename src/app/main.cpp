@@ -51,6 +51,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varnex"));
     QApplication::setApplicationVersion(QStringLiteral(VARNEX_VERSION_STRING));
+    QApplication::setDesktopFileName(QStringLiteral(VARNEX_APP_ID));
     InstallWidgetServices();
     InstallGermanQtTexts(app);
 

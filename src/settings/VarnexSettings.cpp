@@ -40,10 +40,20 @@ QString ProgramDirectory()
     return QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
 }
 
-QString HistoryBesideProgram()
+// An installed program's directory is not ours to write: its files then go to the user's folders.
+bool ProgramDirectoryWritable()
+{
+    const QFileInfo dir(ProgramDirectory());
+    return dir.isDir() && dir.isWritable();
+}
+
+QString DefaultHistoryDir()
 {
     // Worked out on every read, so that the default follows the program when it is moved.
-    return QDir::toNativeSeparators(ProgramDirectory() + QStringLiteral("/History"));
+    const QString base = ProgramDirectoryWritable()
+        ? ProgramDirectory()
+        : QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    return QDir::toNativeSeparators(base + QStringLiteral("/History"));
 }
 
 using TSetting = TVarnexSettings::TSetting;
@@ -75,7 +85,7 @@ constexpr TSettingRow kSettings[] = {
     {TSetting::LastAutoUpdate, kGeneral, u"LastAutoUpdate", ZeroDateTime},
     {TSetting::LastSentFileName, kGeneral, u"LastSentFileName", kNoText},
     {TSetting::NextUpdateUrl, kGeneral, u"NextUpdateUrl", TVarnexSettings::DefaultUpdateUrl},
-    {TSetting::HistoryDir, kHistory, u"Directoryname", HistoryBesideProgram},
+    {TSetting::HistoryDir, kHistory, u"Directoryname", DefaultHistoryDir},
     {TSetting::HistoryHoures, kHistory, u"houres", 24},
     {TSetting::HistoryMinutes, kHistory, u"minutes", 0},
     {TSetting::HistorySeconds, kHistory, u"seconds", 0},
@@ -163,11 +173,8 @@ QString TVarnexSettings::GetSettingsFilePath() const
     if (!path.isEmpty()) {
         path = QFileInfo(path).absoluteFilePath();
     } else {
-        const QString programDir = ProgramDirectory();
-        const QFileInfo dir(programDir);
-        // An installed program's directory is not ours to write.
-        path = dir.isDir() && dir.isWritable()
-            ? QDir(programDir).filePath(kFileName)
+        path = ProgramDirectoryWritable()
+            ? QDir(ProgramDirectory()).filePath(kFileName)
             : QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)).filePath(kFileName);
     }
     qCDebug(lcSettings) << "Settings =" << path;

@@ -95,8 +95,11 @@ void TfrmMainWindow::AutoUpdateAtStart()
 void TfrmMainWindow::acReleaseNotesExecute()
 {
     const QString name = QStringLiteral("ReleaseNotes.html");
-    // The working folder first, then beside the program, where the build puts them.
-    for (const QString& dir : {QDir::currentPath(), QCoreApplication::applicationDirPath()}) {
+    // The working folder first, then beside the program, where the build puts them, then
+    // among the documents of an installed program.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    for (const QString& dir : {QDir::currentPath(), programDir,
+                               QDir(programDir).filePath(QStringLiteral(VARNEX_DOC_DIR_FROM_PROGRAM))}) {
         const QFileInfo file(QDir(dir).filePath(name));
         if (file.isFile()) {
             QDesktopServices::openUrl(QUrl::fromLocalFile(file.absoluteFilePath()));

@@ -199,6 +199,36 @@ private slots:
         FindChildOrDie<QAction>(*window, "acShowAbout")->trigger();
         QCOMPARE(version, QStringLiteral("Version " VARNEX_VERSION_STRING));
     }
+
+    void anInstalledProgramFindsItsReleaseNotesAmongItsDocuments()
+    {
+        TScriptedDialogs prompts;
+        TTempSettings settings;
+        TUrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
+        auto window = Window();
+        // The test's folder stands for the installed program's bin folder.
+        const QString docs = QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/')
+                                             + QStringLiteral(VARNEX_DOC_DIR_FROM_PROGRAM));
+        QString outermostNew = docs;
+        while (!QFileInfo::exists(QFileInfo(outermostNew).path()))
+            outermostNew = QFileInfo(outermostNew).path();
+        QVERIFY(!QFileInfo::exists(outermostNew));
+        const auto removeDocs = qScopeGuard([&] { QDir(outermostNew).removeRecursively(); });
+        QVERIFY(QDir().mkpath(docs));
+        QFile notes(QDir(docs).filePath(QStringLiteral("ReleaseNotes.html")));
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.close();
+
+        QTemporaryDir elsewhere;
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(elsewhere.path());
+        FindChildOrDie<QAction>(*window, "acReleaseNotes")->trigger();
+        QDir::setCurrent(previous);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.Opened, QList<QUrl>{QUrl::fromLocalFile(notes.fileName())});
+        QCOMPARE(prompts.Messages, QStringList());
+    }
 };
 
 QTEST_MAIN(TstUpdateActions)
