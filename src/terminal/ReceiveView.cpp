@@ -20,13 +20,6 @@ namespace {
 
 constexpr int kMargin = 4;
 
-// The glyphs of Windows code page 1252 at 0x80-0x9F (0: a place the code page leaves unused).
-// Received bytes there show as on the terminals engineers know, instead of not at all.
-constexpr char16_t kCp1252[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 // Padding on each side of a byte drawn as a box, in pixels.
 constexpr qreal kPicturePadding = 2;
 
@@ -88,7 +81,8 @@ TReceiveView::TMetrics TReceiveView::MeasureFont(const QFont& aFont, const QPain
         else if (c == 0xAD)
             look.Picture = QStringLiteral("SHY");
         else if (c >= 0x80 && c < 0xA0)
-            glyph = kCp1252[c - 0x80];
+            // Code page 1252's glyph; the places it leaves unused get a box with the number.
+            glyph = TReceiveText::ShownChar(char16_t(c)) == c ? 0 : TReceiveText::ShownChar(char16_t(c));
         if (look.Picture.isEmpty() && (glyph == 0 || !metrics.inFontUcs4(glyph)))
             look.Picture = HexPicture(uchar(c));
         const qreal width = look.Picture.isEmpty()
