@@ -7,6 +7,7 @@
 #include "WindowTestKit.h"
 
 #include "serial/PortRegistry.h"
+#include "terminal/FileSender.h"
 #include "terminal/MainWindow.h"
 #include "terminal/ReceiveFindBar.h"
 #include "terminal/ReceiveSearch.h"
@@ -14,10 +15,12 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFile>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
@@ -108,9 +111,19 @@ private slots:
         auto window = WindowShowing("Druck=1 Druck=2\r\n");
         auto* send = FindChildOrDie<QLineEdit>(*window, "edSend");
         send->setText(QStringLiteral("ATI"));
+        // A file transfer, which Escape stops elsewhere in the window.
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("gross.bin")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(100000, 'x'));
+        file.close();
+        FState->OutputQueue = 1 << 20;
+        window->FileSender()->Start(file.fileName());
         TReceiveView* view = View(*window);
         const QString text = view->Text();
         QLineEdit* edit = Find(*window, QStringLiteral("druck"));
+        const QByteArray written = FState->Written;
+
         QTest::keyClick(edit, Qt::Key_Escape);
         QVERIFY(!FindChildOrDie<TReceiveFindBar>(*window, "paFind")->isVisible());
         QCOMPARE(QApplication::focusWidget(), view);
@@ -118,8 +131,11 @@ private slots:
         QCOMPARE(view->SelectedText(), QStringLiteral("Druck"));
         QCOMPARE(view->Text(), text);
         QCOMPARE(send->text(), QStringLiteral("ATI"));
-        QCOMPARE(FState->Written, QByteArray());
+        QVERIFY(window->FileSender()->IsSending());
+        QCOMPARE(FState->OutputDiscards, 0);
+        QCOMPARE(FState->Written, written);
         QVERIFY(prompts.Messages.isEmpty() && prompts.Errors.isEmpty() && prompts.Questions.isEmpty());
+        window->FileSender()->Abort();
     }
 
     void theCaseBoxNarrowsTheSearch()
