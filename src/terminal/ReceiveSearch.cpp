@@ -59,7 +59,7 @@ void TReceiveSearch::Start(const QString& aPattern, bool aCaseSensitive, qint64 
 
 void TReceiveSearch::Stop()
 {
-    const bool hadCurrent = FCurrent.IsValid();
+    // Ending the search is no lost match: who shows the current match keeps what it shows.
     FMatcher = {};
     FPattern.clear();
     FCurrent = {};
@@ -69,8 +69,6 @@ void TReceiveSearch::Stop()
     FFind = {};
     FNumbering = {};
     FTimer->stop();
-    if (hadCurrent)
-        emit CurrentChanged();
     emit Progress();
 }
 

@@ -34,6 +34,7 @@ public:
     // Searches for aPattern afresh: the current match becomes the first at or after aFrom
     // (round the end if need be) and the count starts over. An empty pattern stops.
     void Start(const QString& aPattern, bool aCaseSensitive, qint64 aFrom);
+    // Ends the search; CurrentChanged is not reported for it.
     void Stop();
     bool IsActive() const { return !FMatcher.IsEmpty(); }
     // The match after (before) the current one, round the end (the start); without a current

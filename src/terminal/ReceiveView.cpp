@@ -309,11 +309,17 @@ void TReceiveView::ShowCurrentMatch()
 {
     const TReceiveSearch::TMatch match = FSearch->Current();
     if (!match.IsValid() || match.End() > FContent.Size() || FRows.isEmpty()) {
+        // A match that is gone (the text searched for changed) leaves no selection behind;
+        // a selection the user made stays.
+        if (std::pair{qMin(FCaret, FAnchor), qMax(FCaret, FAnchor)} == FSelectedMatch)
+            SetCaretPosition(FSelectedMatch.first);
+        FSelectedMatch = {-1, -1};
         viewport()->update();
         return;
     }
     const qint32 paragraph = qint32(FContent.ParagraphAt(match.Start));
-    Select(ToPosition(paragraph, match.Start), ToPosition(paragraph, match.End()));
+    FSelectedMatch = {ToPosition(paragraph, match.Start), ToPosition(paragraph, match.End())};
+    Select(FSelectedMatch.first, FSelectedMatch.second);
     // A match out of sight comes to the middle, with what leads up to it above.
     const qsizetype first = RowOf(paragraph, match.Start);
     const qsizetype last = RowOf(paragraph, match.End() - 1);

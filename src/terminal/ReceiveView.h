@@ -192,6 +192,8 @@ private:
     bool FAutoScroll = true;
     bool FAutoScrollHeld = false;
     TReceiveSearch* FSearch = nullptr;
+    // The positions of the match last selected for the search.
+    std::pair<qint64, qint64> FSelectedMatch{-1, -1};
     qint64 FCaret = 0;
     qint64 FAnchor = 0;
     bool FCaretShown = false;

@@ -82,6 +82,18 @@ private slots:
         QCOMPARE(CountText(*window), QStringLiteral("1 von 2 Treffern"));
     }
 
+    void typingOnToATextNotThereLeavesNothingSelected()
+    {
+        TScriptedDialogs prompts;
+        TTempSettings settings;
+        auto window = WindowShowing("Druck=1013\r\n");
+        QLineEdit* edit = Find(*window, QStringLiteral("druck"));
+        QTest::keyClicks(edit, QStringLiteral("x"));
+        Settle(*window);
+        QCOMPARE(CountText(*window), QStringLiteral("Kein Treffer"));
+        QVERIFY(!View(*window)->HasSelection());
+    }
+
     void enterAndShiftEnterGoRoundTheEndsAndSendNothing()
     {
         TScriptedDialogs prompts;
