@@ -48,11 +48,14 @@ TReceiveFindBar::TReceiveFindBar(TReceiveView* aView, QWidget* aParent)
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(2, 2, 2, 2);
     row->setSpacing(4);
-    row->addWidget(mEdit, 2);
+    // The field keeps its width while the count grows; the space left over takes the change.
+    mEdit->setMinimumWidth(mEdit->fontMetrics().averageCharWidth() * 28);
+    row->addWidget(mEdit);
     row->addWidget(mPrevious);
     row->addWidget(mNext);
     row->addWidget(mCaseBox);
-    row->addWidget(mCount, 1);
+    row->addWidget(mCount);
+    row->addStretch(1);
     row->addWidget(mClose);
     for (QWidget* child : {static_cast<QWidget*>(mEdit), static_cast<QWidget*>(mCaseBox)})
         child->installEventFilter(this);
