@@ -32,7 +32,7 @@ qint64 EnvNumber(const char* aName, qint64 aDefault)
 QString TextChunk(quint32 aSeed)
 {
     static const char* const kWords[] = {"Messwert", "Temperatur", "Druck", "Status", "OK",
-                                         "Fehler", "Spannung", "Strom", "Kanal", "Zeit"};
+                                         "Fehler",   "Spannung",   "Strom", "Kanal",  "Zeit"};
     QRandomGenerator random(aSeed);
     QString chunk;
     chunk.reserve(1'000'100);

@@ -100,7 +100,8 @@ struct TViewTarget
     {
         const TReceiveSearch* search = View.Search();
         const TReceiveSearch::TMatch current = search->Current();
-        if (current.IsValid() && !TReceiveMatcher(Pattern, CaseSensitive).IsMatchAt(View.Content(), current.Start))
+        if (current.IsValid()
+            && !TReceiveMatcher(Pattern, CaseSensitive).IsMatchAt(View.Content(), current.Start))
             fuzz::Fail("the current match is a match", QStringLiteral("at %1").arg(current.Start));
     }
 
@@ -117,7 +118,9 @@ struct TViewTarget
         const TReceiveSearch::TMatch current = search->Current();
         if (current.IsValid() && search->CurrentNumber() != plain.indexOf(current.Start) + 1)
             fuzz::Fail("the current match's number is its place",
-                       QStringLiteral("%1 vs %2").arg(search->CurrentNumber()).arg(plain.indexOf(current.Start) + 1));
+                       QStringLiteral("%1 vs %2")
+                           .arg(search->CurrentNumber())
+                           .arg(plain.indexOf(current.Start) + 1));
         if (!current.IsValid() && !plain.isEmpty())
             fuzz::Fail("a match is found when there is one");
     }

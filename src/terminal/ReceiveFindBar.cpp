@@ -167,8 +167,9 @@ QString TReceiveFindBar::CountText() const
     if (count == 0)
         return QStringLiteral("Kein Treffer");
     if (number > 0)
-        return QStringLiteral("%1 von %2 %3").arg(german.toString(number), total,
-                                                  count == 1 ? QStringLiteral("Treffer") : QStringLiteral("Treffern"));
+        return QStringLiteral("%1 von %2 %3")
+            .arg(german.toString(number), total,
+                 count == 1 ? QStringLiteral("Treffer") : QStringLiteral("Treffern"));
     return QStringLiteral("%1 Treffer").arg(total);
 }
 

@@ -87,5 +87,6 @@ inline bool TReceiveMatcher::Accepts(const TReceiveText& aText, const uchar* aBy
                                      qint64 aIndex) const
 {
     const TAccept accept = FAccept[size_t(aIndex * 256 + aBytes[aAt])];
-    return accept == acYes || (accept == acWide && WideMatches(aText.CharAt(aAt), FPattern[aIndex].unicode()));
+    return accept == acYes
+        || (accept == acWide && WideMatches(aText.CharAt(aAt), FPattern[aIndex].unicode()));
 }

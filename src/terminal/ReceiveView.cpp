@@ -738,7 +738,8 @@ void TReceiveView::PaintMatches(QPainter& aPainter, int aFirstRow, int aEndRow) 
 {
     if (aFirstRow >= aEndRow)
         return;
-    const QList<TReceiveSearch::TMatch> matches = FSearch->MatchesIn(FRows[aFirstRow].Start, RowEnd(aEndRow - 1));
+    const QList<TReceiveSearch::TMatch> matches =
+        FSearch->MatchesIn(FRows[aFirstRow].Start, RowEnd(aEndRow - 1));
     const TReceiveSearch::TMatch current = FSearch->Current();
     // Rows and matches both go forward; a match split by wrapping shows on each of its rows.
     auto paint = [&](const TReceiveSearch::TMatch& aMatch, int aRow, const QColor& aColor) {

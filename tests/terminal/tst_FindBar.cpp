@@ -46,7 +46,10 @@ private:
         window->timerPollEventTimer();
         return window;
     }
-    static TReceiveView* View(TfrmMainWindow& aWindow) { return FindChildOrDie<TReceiveView>(aWindow, "memReceive"); }
+    static TReceiveView* View(TfrmMainWindow& aWindow)
+    {
+        return FindChildOrDie<TReceiveView>(aWindow, "memReceive");
+    }
     static void Settle(TfrmMainWindow& aWindow)
     {
         while (View(aWindow)->Search()->Continue()) {
@@ -61,7 +64,10 @@ private:
         Settle(aWindow);
         return edit;
     }
-    static QString CountText(TfrmMainWindow& aWindow) { return FindChildOrDie<QLabel>(aWindow, "laFindCount")->text(); }
+    static QString CountText(TfrmMainWindow& aWindow)
+    {
+        return FindChildOrDie<QLabel>(aWindow, "laFindCount")->text();
+    }
 
     std::shared_ptr<TFakeDeviceState> FState;
 
@@ -104,13 +110,16 @@ private slots:
         QLineEdit* edit = Find(*window, QStringLiteral("druck="));
         QStringList counts;
         QStringList selected;
-        for (Qt::KeyboardModifier modifier : {Qt::NoModifier, Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier}) {
+        for (Qt::KeyboardModifier modifier :
+             {Qt::NoModifier, Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier}) {
             QTest::keyClick(edit, Qt::Key_Return, modifier);
             Settle(*window);
             counts << CountText(*window);
             selected << View(*window)->SelectedText();
         }
-        QCOMPARE(counts, (QStringList{"2 von 3 Treffern", "3 von 3 Treffern", "1 von 3 Treffern", "3 von 3 Treffern"}));
+        QCOMPARE(
+            counts,
+            (QStringList{"2 von 3 Treffern", "3 von 3 Treffern", "1 von 3 Treffern", "3 von 3 Treffern"}));
         QCOMPARE(selected, QStringList(4, QStringLiteral("Druck=")));
         QCOMPARE(FState->Written, QByteArray());
         QCOMPARE(send->text(), QStringLiteral("ATI"));
@@ -170,11 +179,21 @@ private slots:
         QTest::addColumn<QString>("dumpStyle");
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("selected");
-        QTest::newRow("control characters by name") << false << false << "" << "k/cr//lf/" << "k/cr//lf/";
-        QTest::newRow("control characters executed") << false << true << "" << "druck" << "Druck";
-        QTest::newRow("decimal dump") << true << false << "rbDumpDez" << "107 13 10" << "107 13 10";
-        QTest::newRow("hex dump") << true << false << "rbDumpHex" << "6b 0d 0a" << "6B 0D 0A";
-        QTest::newRow("ASCII dump") << true << false << "rbDumpAscii" << "k 13" << "k 13";
+        QTest::newRow("control characters by name") << false << false << ""
+                                                    << "k/cr//lf/"
+                                                    << "k/cr//lf/";
+        QTest::newRow("control characters executed") << false << true << ""
+                                                     << "druck"
+                                                     << "Druck";
+        QTest::newRow("decimal dump") << true << false << "rbDumpDez"
+                                      << "107 13 10"
+                                      << "107 13 10";
+        QTest::newRow("hex dump") << true << false << "rbDumpHex"
+                                  << "6b 0d 0a"
+                                  << "6B 0D 0A";
+        QTest::newRow("ASCII dump") << true << false << "rbDumpAscii"
+                                    << "k 13"
+                                    << "k 13";
     }
 
     void everyDisplayIsSearchedAsShown()

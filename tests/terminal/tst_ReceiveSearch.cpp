@@ -46,20 +46,26 @@ private slots:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<bool>("caseSensitive");
         QTest::addColumn<QList<qint64>>("starts");
-        QTest::newRow("any case") << "Wert wert WERT" << "wert" << false << QList<qint64>{0, 5, 10};
-        QTest::newRow("exact case") << "Wert wert WERT" << "wert" << true << QList<qint64>{5};
-        QTest::newRow("umlauts in any case")
-            << QStringLiteral("Grüße GRÜSSE grÜße") << QStringLiteral("grüße") << false << QList<qint64>{0, 13};
-        QTest::newRow("overlapping") << "aaaa" << "aa" << false << QList<qint64>{0, 1, 2};
-        QTest::newRow("not across a line break") << "ab\r\ncd" << "bc" << false << QList<qint64>{};
-        QTest::newRow("up to a line break") << "ab\r\ncd" << "cd" << false << QList<qint64>{2};
+        QTest::newRow("any case") << "Wert wert WERT"
+                                  << "wert" << false << QList<qint64>{0, 5, 10};
+        QTest::newRow("exact case") << "Wert wert WERT"
+                                    << "wert" << true << QList<qint64>{5};
+        QTest::newRow("umlauts in any case") << QStringLiteral("Grüße GRÜSSE grÜße")
+                                             << QStringLiteral("grüße") << false << QList<qint64>{0, 13};
+        QTest::newRow("overlapping") << "aaaa"
+                                     << "aa" << false << QList<qint64>{0, 1, 2};
+        QTest::newRow("not across a line break") << "ab\r\ncd"
+                                                 << "bc" << false << QList<qint64>{};
+        QTest::newRow("up to a line break") << "ab\r\ncd"
+                                            << "cd" << false << QList<qint64>{2};
         QTest::newRow("byte 0x80 shows as the euro sign")
             << QStringLiteral("1\u0080 2") << QStringLiteral("\u20AC") << false << QList<qint64>{1};
         QTest::newRow("beyond Latin-1, any case")
             << QStringLiteral("x\u0394y \u03B4") << QStringLiteral("\u03B4") << false << QList<qint64>{1, 4};
         QTest::newRow("a SUB byte is no wide character")
             << QStringLiteral("a\x1a") << QStringLiteral("a\u0394") << false << QList<qint64>{};
-        QTest::newRow("hex dump text") << "41 42 0D 0A 41 42 " << "41 42" << false << QList<qint64>{0, 12};
+        QTest::newRow("hex dump text") << "41 42 0D 0A 41 42 "
+                                       << "41 42" << false << QList<qint64>{0, 12};
     }
 
     void matches()
