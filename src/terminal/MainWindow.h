@@ -30,6 +30,7 @@ class TTermCom;
 class TTerminalSession;
 class TmvExpandingPanel;
 class TTokenList;
+class TReceiveFindBar;
 class TUpdateThread;
 
 namespace Ui {
@@ -222,6 +223,7 @@ private:
     TCommandTreeModel* mTreeModel = nullptr;
     THistoryRecorder* mHistory = nullptr;
     TFileSender* mSender = nullptr;
+    TReceiveFindBar* mFindBar = nullptr;
     // The tree's width from the settings, applied once the window is laid out.
     int mSendMRUWidth = -1;
     QMenu* pmTree = nullptr;

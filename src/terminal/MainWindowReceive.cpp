@@ -6,11 +6,13 @@
 #include "notation/StringDecoder.h"
 #include "settings/VarnexSettings.h"
 #include "terminal/HistoryRecorder.h"
+#include "terminal/ReceiveFindBar.h"
 #include "terminal/TerminalSession.h"
 #include "ui/Dialogs.h"
 #include "ui/RecentFiles.h"
 #include "ui_MainWindow.h"
 
+#include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -65,6 +67,12 @@ void TfrmMainWindow::SetUpReceiveTools()
         delete item;
     }
     row->addWidget(bar);
+
+    // The find bar sits right under the view it searches.
+    mFindBar = new TReceiveFindBar(ui->memReceive, ui->paReceive);
+    auto* column = static_cast<QBoxLayout*>(ui->paReceive->layout());
+    column->insertWidget(column->indexOf(ui->memReceive) + 1, mFindBar);
+    connect(ui->acFind, &QAction::triggered, mFindBar, &TReceiveFindBar::Open);
 }
 
 TTermComOptions TfrmMainWindow::GetDisplayOptions() const

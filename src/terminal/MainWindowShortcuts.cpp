@@ -11,6 +11,7 @@
 #include "log/Log.h"
 #include "settings/VarnexSettings.h"
 #include "terminal/FileSender.h"
+#include "terminal/ReceiveFindBar.h"
 #include "ui_MainWindow.h"
 
 #include <QApplication>
@@ -139,6 +140,9 @@ bool TfrmMainWindow::eventFilter(QObject* aWatched, QEvent* aEvent)
     // not taken, so only its first receiver is looked at.
     if (aEvent->type() == QEvent::KeyPress && aWatched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(aWatched);
+        // Enter and Escape in the find bar step through the matches and close it, nothing else.
+        if (mFindBar && mFindBar->OwnsKey(widget, static_cast<QKeyEvent*>(aEvent)))
+            return QMainWindow::eventFilter(aWatched, aEvent);
         // ESC stops a file transfer, wherever the focus is in this window.
         if (mSender->IsSending() && static_cast<QKeyEvent*>(aEvent)->key() == Qt::Key_Escape
             && widget->window() == this) {

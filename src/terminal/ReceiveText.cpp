@@ -9,9 +9,14 @@
 #include <algorithm>
 
 namespace {
-// The character stored for a position whose real character lives in the wide table.
-constexpr char kWidePlaceholder = '\x1A';
+constexpr char kWidePlaceholder = char(TReceiveText::WidePlaceholder);
 constexpr qint64 kStreamChunk = 1 << 20;
+// The glyphs of Windows code page 1252 at 0x80-0x9F (0: a place the code page leaves unused).
+// Received bytes there show as on the terminals engineers know, instead of not at all.
+constexpr char16_t kCp1252[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 } // namespace
 
 TReceiveText::TReceiveText()
@@ -21,6 +26,7 @@ TReceiveText::TReceiveText()
 
 void TReceiveText::Clear()
 {
+    ++FCuts;
     FText.clear();
     FNumberBits.clear();
     FWide.clear();
@@ -129,6 +135,7 @@ bool TReceiveText::TruncateTo(const TReceiveMark& aMark)
         Clear();
         return true;
     }
+    ++FCuts;
     FText.truncate(aMark.Chars);
     if (!FWide.isEmpty())
         FWide.removeIf(
@@ -162,6 +169,7 @@ bool TReceiveText::DropFront(const TReceiveMark& aMark)
     }
     // Copies only what is kept: the dropped part may be large and still shared by a snapshot.
     FText = FText.mid(cut);
+    FDropped += cut;
     if (!FWide.isEmpty()) {
         QHash<qint64, char16_t> kept;
         for (auto it = FWide.cbegin(); it != FWide.cend(); ++it)
@@ -213,6 +221,20 @@ QString TReceiveText::Text() const
         result += Line(i);
     }
     return result;
+}
+
+qsizetype TReceiveText::ParagraphAt(qint64 aOffset) const
+{
+    // Empty paragraphs share their start with the next one: the last of them holds the offset.
+    const auto it = std::upper_bound(FParagraphs.cbegin(), FParagraphs.cend(), aOffset);
+    return qMax<qsizetype>(0, (it - FParagraphs.cbegin()) - 1);
+}
+
+char16_t TReceiveText::ShownChar(char16_t aStored)
+{
+    if (aStored >= 0x80 && aStored < 0xA0 && kCp1252[aStored - 0x80] != 0)
+        return kCp1252[aStored - 0x80];
+    return aStored;
 }
 
 bool TReceiveText::BoldAt(qint64 aOffset) const

@@ -26,6 +26,9 @@ public:
         bool Bold;
     };
 
+    // The stored byte of a character Latin-1 cannot hold; CharAt gives the character itself.
+    static constexpr uchar WidePlaceholder = 0x1A;
+
     TReceiveText();
 
     // Appends aText; CR, LF and CR LF start a new paragraph, also across two appends.
@@ -49,6 +52,11 @@ public:
     // Drops everything before aMark; what came after it stays, starting a line where the mark
     // was. False (and nothing changed) for a mark that does not fit.
     bool DropFront(const TReceiveMark& aMark);
+    // What a reader holding offsets needs to follow the text: cuts (clearing and cutting back)
+    // may leave an offset naming other text, so they are counted; dropping the front moves
+    // every offset back by the characters dropped, which are summed up.
+    quint64 Cuts() const { return FCuts; }
+    qint64 DroppedChars() const { return FDropped; }
 
     // Paragraphs (lines between executed breaks); an empty text has none.
     qsizetype LineCount() const { return FParagraphs.size(); }
@@ -71,6 +79,11 @@ public:
     QString Line(qsizetype aIndex) const { return DisplayText(FParagraphs[aIndex], ParagraphEnd(aIndex)); }
     // The whole text, paragraphs joined by CR LF.
     QString Text() const;
+    // The paragraph a character belongs to (the last one starting at or before aOffset).
+    qsizetype ParagraphAt(qint64 aOffset) const;
+    // The character the view draws for a stored one: bytes 0x80-0x9F as the glyphs of code
+    // page 1252 where it has one, everything else as itself.
+    static char16_t ShownChar(char16_t aStored);
 
     bool BoldAt(qint64 aOffset) const;
     // Where the style found at aOffset ends, at aLimit at the latest.
@@ -97,4 +110,6 @@ private:
     // One bit per character, set where the ASCII dump shows a byte's number; empty until used.
     QByteArray FNumberBits;
     bool FPendingCr = false;
+    quint64 FCuts = 0;
+    qint64 FDropped = 0;
 };

@@ -1,6 +1,7 @@
 #include "terminal/ReceiveView.h"
 
 #include "notation/StringEncoder.h"
+#include "terminal/ReceiveSearch.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,13 +20,6 @@
 namespace {
 
 constexpr int kMargin = 4;
-
-// The glyphs of Windows code page 1252 at 0x80-0x9F (0: a place the code page leaves unused).
-// Received bytes there show as on the terminals engineers know, instead of not at all.
-constexpr char16_t kCp1252[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 // Padding on each side of a byte drawn as a box, in pixels.
 constexpr qreal kPicturePadding = 2;
@@ -62,6 +56,20 @@ TReceiveView::TReceiveView(QWidget* aParent)
     connect(FSelectAllAction, &QAction::triggered, this, [this] { SelectAll(); });
     addActions({FCopyAction, FSelectAllAction});
     setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    FSearch = new TReceiveSearch(FContent, this);
+    connect(FSearch, &TReceiveSearch::Progress, viewport(), qOverload<>(&QWidget::update));
+    connect(FSearch, &TReceiveSearch::CurrentChanged, this, &TReceiveView::ShowCurrentMatch);
+}
+
+QColor TReceiveView::MatchColor()
+{
+    return QColor(0xFF, 0xEE, 0x99);
+}
+
+QColor TReceiveView::CurrentMatchColor()
+{
+    return QColor(0xFF, 0x99, 0x33);
 }
 
 // --- Metrics and wrapping ------------------------------------------------------------------
@@ -88,7 +96,8 @@ TReceiveView::TMetrics TReceiveView::MeasureFont(const QFont& aFont, const QPain
         else if (c == 0xAD)
             look.Picture = QStringLiteral("SHY");
         else if (c >= 0x80 && c < 0xA0)
-            glyph = kCp1252[c - 0x80];
+            // Code page 1252's glyph; the places it leaves unused get a box with the number.
+            glyph = TReceiveText::ShownChar(char16_t(c)) == c ? 0 : TReceiveText::ShownChar(char16_t(c));
         if (look.Picture.isEmpty() && (glyph == 0 || !metrics.inFontUcs4(glyph)))
             look.Picture = HexPicture(uchar(c));
         const qreal width = look.Picture.isEmpty()
@@ -174,6 +183,7 @@ void TReceiveView::Clear()
     FCaret = FAnchor = 0;
     UpdateScrollBars();
     viewport()->update();
+    FSearch->TextChanged();
 }
 
 void TReceiveView::TruncateTo(const TReceiveMark& aMark)
@@ -209,11 +219,12 @@ void TReceiveView::AfterChange(qint64 aDroppedInFront)
     FCaret = qBound<qint64>(0, FCaret - aDroppedInFront, length);
     FAnchor = qBound<qint64>(0, FAnchor - aDroppedInFront, length);
     UpdateScrollBars();
-    if (FAutoScroll) {
+    if (Following()) {
         FCaret = FAnchor = length;
         ScrollToEnd();
     }
     viewport()->update();
+    FSearch->TextChanged();
 }
 
 template <class TAppend>
@@ -230,11 +241,12 @@ void TReceiveView::AppendWith(TAppend&& aAppend)
         WrapParagraph(qint32(p), FContent.ParagraphStart(p));
 
     UpdateScrollBars();
-    if (FAutoScroll) {
+    if (Following()) {
         FCaret = FAnchor = DocumentLength();
         ScrollToEnd();
     }
     viewport()->update();
+    FSearch->TextChanged();
 }
 
 void TReceiveView::AppendText(QStringView aText, bool aBold)
@@ -277,6 +289,52 @@ int TReceiveView::FirstVisibleRow() const
 void TReceiveView::ScrollToEnd()
 {
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+qint64 TReceiveView::FirstVisibleOffset() const
+{
+    const int first = FirstVisibleRow();
+    return first < FRows.size() ? FRows[first].Start : FContent.Size();
+}
+
+bool TReceiveView::IsOffsetVisible(qint64 aOffset) const
+{
+    if (FRows.isEmpty() || aOffset < 0 || aOffset > FContent.Size())
+        return false;
+    const qsizetype row = RowOf(qint32(FContent.ParagraphAt(aOffset)), aOffset);
+    return row >= FirstVisibleRow() && row < FirstVisibleRow() + VisibleRows();
+}
+
+void TReceiveView::ShowCurrentMatch()
+{
+    const TReceiveSearch::TMatch match = FSearch->Current();
+    if (!match.IsValid() || match.End() > FContent.Size() || FRows.isEmpty()) {
+        // A match that is gone (the text searched for changed) leaves no selection behind;
+        // a selection the user made stays.
+        if (std::pair{qMin(FCaret, FAnchor), qMax(FCaret, FAnchor)} == FSelectedMatch)
+            SetCaretPosition(FSelectedMatch.first);
+        FSelectedMatch = {-1, -1};
+        viewport()->update();
+        return;
+    }
+    const qint32 paragraph = qint32(FContent.ParagraphAt(match.Start));
+    FSelectedMatch = {ToPosition(paragraph, match.Start), ToPosition(paragraph, match.End())};
+    Select(FSelectedMatch.first, FSelectedMatch.second);
+    // A match out of sight comes to the middle, with what leads up to it above.
+    const qsizetype first = RowOf(paragraph, match.Start);
+    const qsizetype last = RowOf(paragraph, match.End() - 1);
+    const int top = FirstVisibleRow();
+    if (first < top || last >= top + VisibleRows())
+        verticalScrollBar()->setValue(int(first - VisibleRows() / 2));
+}
+
+std::pair<qint64, qint64> TReceiveView::CurrentMatchPositions() const
+{
+    const TReceiveSearch::TMatch match = FSearch->Current();
+    if (!match.IsValid() || match.End() > FContent.Size())
+        return {0, 0};
+    const qint32 paragraph = qint32(FContent.ParagraphAt(match.Start));
+    return {ToPosition(paragraph, match.Start), ToPosition(paragraph, match.End())};
 }
 
 // --- Positions, caret and selection ------------------------------------------------------------
@@ -372,6 +430,11 @@ void TReceiveView::Select(qint64 aFrom, qint64 aTo)
 void TReceiveView::SelectAll()
 {
     Select(0, DocumentLength());
+}
+
+qint64 TReceiveView::SelectionStartOffset() const
+{
+    return HasSelection() ? ToTextPos(qMin(FCaret, FAnchor)).Offset : -1;
 }
 
 QString TReceiveView::SelectedText() const
@@ -619,9 +682,15 @@ void TReceiveView::paintEvent(QPaintEvent*)
     const QColor numberColor = palette().color(QPalette::Link);
     const int first = FirstVisibleRow();
     const int visible = VisibleRows() + 1;
-    const qint64 selFrom = qMin(FCaret, FAnchor);
-    const qint64 selTo = qMax(FCaret, FAnchor);
+    qint64 selFrom = qMin(FCaret, FAnchor);
+    qint64 selTo = qMax(FCaret, FAnchor);
     const TTextPos caret = ToTextPos(FCaret);
+    if (FSearch->IsActive()) {
+        PaintMatches(painter, first, int(qMin<qsizetype>(first + visible, FRows.size())));
+        // The selected current match shows in its own colour rather than as a selection.
+        if (std::pair{selFrom, selTo} == CurrentMatchPositions())
+            selFrom = selTo = 0;
+    }
 
     for (int r = first; r < first + visible && r < FRows.size(); ++r) {
         const int top = kMargin + (r - first) * FLineHeight;
@@ -665,6 +734,37 @@ void TReceiveView::paintEvent(QPaintEvent*)
     }
 }
 
+void TReceiveView::PaintMatches(QPainter& aPainter, int aFirstRow, int aEndRow) const
+{
+    if (aFirstRow >= aEndRow)
+        return;
+    const QList<TReceiveSearch::TMatch> matches =
+        FSearch->MatchesIn(FRows[aFirstRow].Start, RowEnd(aEndRow - 1));
+    const TReceiveSearch::TMatch current = FSearch->Current();
+    // Rows and matches both go forward; a match split by wrapping shows on each of its rows.
+    auto paint = [&](const TReceiveSearch::TMatch& aMatch, int aRow, const QColor& aColor) {
+        const qint64 from = FRows[aRow].Start;
+        const qint64 to = RowEnd(aRow);
+        const qint32 x0 = XInRow(aRow, qMax(from, aMatch.Start));
+        const qint32 x1 = XInRow(aRow, qMin(to, aMatch.End()));
+        aPainter.fillRect(QRectF(kMargin + x0 / 64.0, kMargin + (aRow - aFirstRow) * FLineHeight,
+                                 (x1 - x0) / 64.0, FLineHeight),
+                          aColor);
+    };
+    qsizetype next = 0;
+    for (int r = aFirstRow; r < aEndRow; ++r) {
+        const qint64 from = FRows[r].Start;
+        const qint64 to = RowEnd(r);
+        while (next < matches.size() && matches[next].End() <= from)
+            ++next;
+        for (qsizetype m = next; m < matches.size() && matches[m].Start < to; ++m)
+            paint(matches[m], r, MatchColor());
+        // The current match last, over matches that overlap it.
+        if (current.IsValid() && current.Start < to && current.End() > from && from < to)
+            paint(current, r, CurrentMatchColor());
+    }
+}
+
 void TReceiveView::resizeEvent(QResizeEvent* aEvent)
 {
     QAbstractScrollArea::resizeEvent(aEvent);
@@ -676,7 +776,7 @@ void TReceiveView::resizeEvent(QResizeEvent* aEvent)
     } else {
         UpdateScrollBars();
     }
-    if (atEnd && FAutoScroll)
+    if (atEnd && Following())
         ScrollToEnd();
 }
 

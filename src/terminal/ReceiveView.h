@@ -11,10 +11,12 @@
 #include <QString>
 
 #include <array>
+#include <utility>
 
 class QIODevice;
 class QPagedPaintDevice;
 class QPrinter;
+class TReceiveSearch;
 
 // The receive view: an append-only text area built for endless data.
 // The text lives in a TReceiveText (8 bits per character, paragraphs at executed line
@@ -71,6 +73,18 @@ public:
     void ScrollToEnd();
     bool IsAtEnd() const;
     int FirstVisibleRow() const;
+    // Where the first visible row starts (offset into the text without breaks).
+    qint64 FirstVisibleOffset() const;
+    bool IsOffsetVisible(qint64 aOffset) const;
+    // While held (the find bar is open), appends leave caret and visible part alone even with
+    // auto-scroll, so the match shown stays in view.
+    void SetAutoScrollHeld(bool aHeld) { FAutoScrollHeld = aHeld; }
+
+    // The search in what the view holds. Its matches in the visible rows are highlighted, the
+    // current one stronger; a new current match is selected and scrolled into view.
+    TReceiveSearch* Search() const { return FSearch; }
+    static QColor MatchColor();
+    static QColor CurrentMatchColor();
 
     // Caret and selection, as positions (see above).
     qint64 DocumentLength() const;
@@ -79,6 +93,8 @@ public:
     void Select(qint64 aFrom, qint64 aTo);
     void SelectAll();
     bool HasSelection() const { return FCaret != FAnchor; }
+    // Where the selection starts (offset into the text without breaks); -1 without one.
+    qint64 SelectionStartOffset() const;
     QString SelectedText() const;
     void Copy() const;
 
@@ -165,10 +181,19 @@ private:
     qint64 PositionAt(const QPoint& aPoint) const;
     void EnsureCaretVisible();
     void MoveCaret(qint64 aPosition, bool aExtend);
+    bool Following() const { return FAutoScroll && !FAutoScrollHeld; }
+    void ShowCurrentMatch();
+    // Positions (see ToPosition) of the current match; empty when there is none.
+    std::pair<qint64, qint64> CurrentMatchPositions() const;
+    void PaintMatches(QPainter& aPainter, int aFirstRow, int aEndRow) const;
 
     TReceiveText FContent;
     QList<TRow> FRows;
     bool FAutoScroll = true;
+    bool FAutoScrollHeld = false;
+    TReceiveSearch* FSearch = nullptr;
+    // The positions of the match last selected for the search.
+    std::pair<qint64, qint64> FSelectedMatch{-1, -1};
     qint64 FCaret = 0;
     qint64 FAnchor = 0;
     bool FCaretShown = false;
