@@ -16,6 +16,7 @@
 //                                      longest tick and stall, then the re-wrap after a resize
 //
 // VARNEX_BENCH_MB and VARNEX_BENCH_SECONDS replace the default size and duration.
+#include "StallProbe.h"
 #include "notation/StringDecoder.h"
 #include "serial/PortRegistry.h"
 #include "serial/TermCom.h"
@@ -101,42 +102,6 @@ qint64 ArgNumber(int argc, char* argv[], int aIndex, qint64 aDefault)
     const qint64 value = QByteArray(argv[aIndex]).toLongLong(&ok);
     return ok && value > 0 ? value : aDefault;
 }
-
-// How long the event loop was kept from running anything else. A precise 1 ms timer ticks
-// whenever the loop gets round to timers; Qt fires an overdue timer at the next chance and
-// schedules the one after from then on, so the gap between two ticks minus the 1 ms interval
-// is the time the loop was busy elsewhere: in the poll, a paint, a read notification, a
-// rebuild slice. The ticks cost the process a little CPU themselves (see Sustained()).
-class TStallProbe : public QObject
-{
-public:
-    TStallProbe()
-    {
-        FTimer.setTimerType(Qt::PreciseTimer);
-        FTimer.setInterval(1);
-        connect(&FTimer, &QTimer::timeout, this, [this] {
-            const qint64 now = FClock.nsecsElapsed();
-            FWorstNs = qMax(FWorstNs, now - FLastNs - 1'000'000);
-            FLastNs = now;
-        });
-        FClock.start();
-    }
-    // Forgets what was seen so far; the first gap runs from here.
-    void Start()
-    {
-        FWorstNs = 0;
-        FLastNs = FClock.nsecsElapsed();
-        FTimer.start();
-    }
-    void Stop() { FTimer.stop(); }
-    double WorstMs() const { return FWorstNs / 1e6; }
-
-private:
-    QTimer FTimer;
-    QElapsedTimer FClock;
-    qint64 FLastNs = 0;
-    qint64 FWorstNs = 0;
-};
 
 // How long each run of the window's poll timer takes. The timer's QTimerEvent passes this
 // event filter before QTimer turns it into timeout(), so the filter stamps the start; the

@@ -4,6 +4,7 @@
 // slices and the time until the count is complete. Then the window's case: a receive view
 // holding the text, a word typed into its find bar, the time the keystroke takes and the
 // longest event-loop stall until the count is complete. Every figure is "name: value unit".
+#include "StallProbe.h"
 #include "notation/StringDecoder.h"
 #include "terminal/ReceiveFindBar.h"
 #include "terminal/ReceiveSearch.h"
@@ -88,32 +89,6 @@ void CountSliced(const char* aName, const TReceiveText& aText, const QString& aP
     std::printf("search_%s_rate: %.0f MB/s\n", aName, aText.Size() / 1e6 / seconds);
 }
 
-// The longest time the event loop was kept from running a 1 ms timer.
-class TStallProbe : public QObject
-{
-public:
-    TStallProbe()
-    {
-        FTimer.setTimerType(Qt::PreciseTimer);
-        FTimer.setInterval(1);
-        connect(&FTimer, &QTimer::timeout, this, [this] {
-            const qint64 now = FClock.nsecsElapsed();
-            FWorstNs = qMax(FWorstNs, now - FLastNs - 1'000'000);
-            FLastNs = now;
-        });
-        FClock.start();
-        FLastNs = FClock.nsecsElapsed();
-        FTimer.start();
-    }
-    double WorstMs() const { return FWorstNs / 1e6; }
-
-private:
-    QTimer FTimer;
-    QElapsedTimer FClock;
-    qint64 FLastNs = 0;
-    qint64 FWorstNs = 0;
-};
-
 // The find bar over a view holding aChars of text: typing a word, then the event loop runs
 // the count to its end.
 void TypeIntoTheFindBar(qint64 aChars)
@@ -130,6 +105,7 @@ void TypeIntoTheFindBar(qint64 aChars)
     auto* edit = bar.findChild<QLineEdit*>(QStringLiteral("edFind"));
 
     TStallProbe probe;
+    probe.Start();
     QElapsedTimer clock;
     clock.start();
     double worstKeyMs = 0;

@@ -34,12 +34,7 @@ private:
     // A window whose port 7 is a fake device, switched on, showing aReceived.
     std::unique_ptr<TfrmMainWindow> WindowShowing(const QByteArray& aReceived)
     {
-        FState = InstallFakePorts();
-        auto window = std::make_unique<TfrmMainWindow>(7);
-        window->show();
-        window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window.get()))
-            qWarning("window did not become active");
+        auto window = FakePortWindow(FState);
         View(*window)->Search()->SetOnEventLoop(false);
         FindChildOrDie<QAction>(*window, "acComOn")->trigger();
         FState->Incoming = aReceived;

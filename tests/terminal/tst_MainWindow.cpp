@@ -67,16 +67,7 @@ private:
     }
 
     // A window whose port 7 is a fake device the test controls.
-    std::unique_ptr<TfrmMainWindow> FakeWindow()
-    {
-        FState = InstallFakePorts();
-        auto window = std::make_unique<TfrmMainWindow>(7);
-        window->show();
-        window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window.get()))
-            qWarning("window did not become active");
-        return window;
-    }
+    std::unique_ptr<TfrmMainWindow> FakeWindow() { return FakePortWindow(FState); }
 
     std::shared_ptr<TFakeDeviceState> FState;
 

@@ -67,6 +67,26 @@ private:
         FSession->Poll(-1);
     }
 
+    // A new session whose port is the program end of a socat pty instead of the fake device;
+    // false (with the reason) when there is none.
+    bool SessionOnPty(TPtyPair& aPair, int& aPort, QString& aWhy)
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("socat")).isEmpty()) {
+            aWhy = QStringLiteral("socat is needed for the pty tests (./test installs it)");
+            return false;
+        }
+        FSession.reset();
+        TPortRegistry::Instance().SetDeviceFactory({});
+        if (!aPair.Start(&aWhy))
+            return false;
+        aPort = TPortRegistry::Instance().Bind(aPair.ProgramEnd());
+        FSession = std::make_unique<TTerminalSession>();
+        FSession->SetView(&FView);
+        FSession->LoadScriptSettings();
+        FSession->Com()->SetPort(aPort);
+        return true;
+    }
+
     void UseReceiveScript(int aTriggerType)
     {
         Session().SetUseScript(true);
@@ -493,18 +513,10 @@ private slots:
 
     void throughAPtyDataShowsAndAVanishingDeviceKeepsItsLastBytes()
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("socat")).isEmpty())
-            QFAIL("socat is needed for the pty tests (./test installs it)");
-        FSession.reset();
-        TPortRegistry::Instance().SetDeviceFactory({});
         TPtyPair pair;
+        int port = -1;
         QString why;
-        QVERIFY2(pair.Start(&why), qPrintable(why));
-        const int port = TPortRegistry::Instance().Bind(pair.ProgramEnd());
-        FSession = std::make_unique<TTerminalSession>();
-        FSession->SetView(&FView);
-        FSession->LoadScriptSettings();
-        FSession->Com()->SetPort(port);
+        QVERIFY2(SessionOnPty(pair, port, why), qPrintable(why));
         QVERIFY(FSession->Com()->Open());
         QSignalSpy errors(FSession.get(), &TTerminalSession::CommunicationError);
 
@@ -530,20 +542,12 @@ private slots:
 
     void aPtyKilledAndStartedAgainOnTheSamePathIsReopened()
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("socat")).isEmpty())
-            QFAIL("socat is needed for the pty tests (./test installs it)");
-        FSession.reset();
-        TPortRegistry::Instance().SetDeviceFactory({});
         TPtyPair pair;
+        int port = -1;
         QString why;
-        QVERIFY2(pair.Start(&why), qPrintable(why));
-        const int port = TPortRegistry::Instance().Bind(pair.ProgramEnd());
-        FSession = std::make_unique<TTerminalSession>();
-        FSession->SetView(&FView);
-        FSession->LoadScriptSettings();
+        QVERIFY2(SessionOnPty(pair, port, why), qPrintable(why));
         FSession->SetAutoReconnect(true);
         FSession->SetReconnectInterval(0);
-        FSession->Com()->SetPort(port);
         FSession->Com()->SetBaud(38400);
         QVERIFY(FSession->Com()->Open());
         FSession->Poll(25);
