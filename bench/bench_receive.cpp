@@ -12,6 +12,10 @@
 //                                      what the stall probe itself costs
 //   bench_receive rebuild [MB]         MB of text received, then the switch to the hex dump:
 //                                      time until the rebuild is done, longest stall meanwhile
+//   bench_receive drain text|hex [MB]  MB (default 20) of 64-byte lines into a real window
+//                                      (Xvfb of its own without a display, 1040x680) and into
+//                                      cat on a pty filled by the same feeder: both rates and
+//                                      their ratio, the time from the last byte to idle
 //   bench_receive endless [seconds]    1.2 MB/s shown as hex dump (one paragraph) for 60 s:
 //                                      longest tick and stall, then the re-wrap after a resize
 //
@@ -36,6 +40,9 @@
 #include <QToolButton>
 
 #include <cerrno>
+#include <spawn.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
@@ -192,7 +199,7 @@ void WriteAll(int aFd, const char* aData, qint64 aCount)
 // open until the parent ends it (closing it would hang up the line). A paced peer sleeps to
 // absolute deadlines on the monotonic clock, so late wake-ups do not add up: a step that
 // finds itself late is written at once.
-[[noreturn]] void RunPeer(int aMaster, int aGo, const QByteArray& aData, TPace aPace)
+[[noreturn]] void RunPeer(int aMaster, int aGo, const QByteArray& aData, TPace aPace, int aDone = -1)
 {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     char go = 0;
@@ -211,6 +218,13 @@ void WriteAll(int aFd, const char* aData, qint64 aCount)
         while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr) == EINTR) {
         }
     }
+    // the last byte is in the pty: the reader's time to catch up runs from here (the monotonic
+    // clock is the one both processes share)
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const qint64 doneNs = qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+    if (aDone >= 0 && ::write(aDone, &doneNs, sizeof doneNs) != sizeof doneNs)
+        _exit(3);
     for (;;)
         pause();
 }
@@ -225,7 +239,7 @@ public:
     // aData goes to the peer; the session keeps only the number of display characters it
     // makes in text and in hex dump display.
     TSession(int& argc, char* argv[], QByteArray aData, TPace aPace, bool aHexDump, bool aLines = false,
-             bool aStamped = false)
+             bool aStamped = false, QSize aWindowSize = QSize(1200, 800))
         : FBytes(aData.size())
     {
         const int master = posix_openpt(O_RDWR | O_NOCTTY);
@@ -235,16 +249,20 @@ public:
         }
         const QString slave = QString::fromLocal8Bit(ptsname(master));
         int go[2];
-        if (pipe(go) != 0)
+        int done[2];
+        if (pipe(go) != 0 || pipe(done) != 0)
             return;
         std::fflush(nullptr);
         // Forked before the application exists, so the child copies no threads or windows.
         FPeer = fork();
         if (FPeer == 0) {
             ::close(go[1]);
-            RunPeer(master, go[0], aData, aPace);
+            ::close(done[0]);
+            RunPeer(master, go[0], aData, aPace, done[1]);
         }
         ::close(go[0]);
+        ::close(done[1]);
+        FDone = done[0];
         FMaster = master;
         FGo = go[1];
         if (FPeer < 0)
@@ -257,7 +275,7 @@ public:
         FApp = std::make_unique<QApplication>(argc, argv);
         TPortRegistry::Instance().Bind(100, slave);
         FWindow = std::make_unique<TfrmMainWindow>(100);
-        FWindow->resize(1200, 800);
+        FWindow->resize(aWindowSize);
         FWindow->show();
         // Text display without executed line breaks keeps every character countable.
         FWindow->findChild<QToolButton*>(QStringLiteral("bExecuteCrlf"))->setChecked(aLines);
@@ -292,6 +310,8 @@ public:
         StopPeer();
         if (FGo >= 0)
             ::close(FGo);
+        if (FDone >= 0)
+            ::close(FDone);
         FWindow.reset();
         if (FMaster >= 0)
             ::close(FMaster);
@@ -311,6 +331,16 @@ public:
     // Resident size when Go() started and the peak since, in kB.
     qint64 BaseKb() const { return FBaseKb; }
     static qint64 PeakKb() { return StatusKb("VmHWM:"); }
+    // Since the peer wrote its last byte (waits for it to say so).
+    double SecondsSincePeerDone() const
+    {
+        qint64 doneNs = 0;
+        if (::read(FDone, &doneNs, sizeof doneNs) != sizeof doneNs)
+            return -1;
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        return (qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec - doneNs) / 1e9;
+    }
 
     // Starts the peak-memory count afresh (the set-up held the data twice) and lets the
     // peer write.
@@ -396,6 +426,7 @@ private:
     pid_t FPeer = -1;
     int FMaster = -1;
     int FGo = -1;
+    int FDone = -1;
     std::unique_ptr<QApplication> FApp;
     std::unique_ptr<TfrmMainWindow> FWindow;
     TReceiveView* FView = nullptr;
@@ -465,6 +496,162 @@ int Burst(int argc, char* argv[])
     std::printf("receive_burst_%s_memory: %.2f bytes/byte\n", m,
                 double(peakKb - session.BaseKb()) * 1024 / session.Bytes());
     std::printf("receive_burst_%s_view: %.1f MB\n", m, (lines ? session.View().CharacterCount() : expected) / 1e6);
+    std::fflush(stdout);
+    return 0;
+}
+
+// 64-byte text lines (62 printable characters and CR LF), as a logging device sends them.
+QByteArray FixedLines(qint64 aCount)
+{
+    QByteArray data;
+    data.reserve(aCount + 64);
+    QRandomGenerator random(4711);
+    while (data.size() < aCount) {
+        for (int i = 0; i < 62; ++i)
+            data.append(char(random.bounded(32, 127)));
+        data.append("\r\n");
+    }
+    return data;
+}
+
+// A display for the real-window scenarios: the one there is, else an Xvfb of our own that
+// ends with the process.
+class TDisplay
+{
+public:
+    TDisplay()
+    {
+        if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+            return;
+        const QByteArray display = ":" + QByteArray::number(90 + getpid() % 9);
+        std::string name = display.toStdString();
+        char xvfb[] = "Xvfb";
+        char screen[] = "-screen";
+        char zero[] = "0";
+        char size[] = "1280x800x24";
+        char nolisten[] = "-nolisten";
+        char tcp[] = "tcp";
+        char* args[] = {xvfb, name.data(), screen, zero, size, nolisten, tcp, nullptr};
+        if (posix_spawnp(&FXvfb, "Xvfb", nullptr, nullptr, args, environ) != 0) {
+            std::fprintf(stderr, "cannot start Xvfb (apt install xvfb)\n");
+            FXvfb = 0;
+            return;
+        }
+        const QString socket = QStringLiteral("/tmp/.X11-unix/X") + QString::fromLatin1(display.mid(1));
+        for (int i = 0; i < 500 && !QFile::exists(socket); ++i)
+            usleep(10000);
+        qputenv("DISPLAY", display);
+    }
+    ~TDisplay()
+    {
+        if (FXvfb > 0) {
+            kill(FXvfb, SIGTERM);
+            waitpid(FXvfb, nullptr, 0);
+        }
+    }
+
+private:
+    pid_t FXvfb = 0;
+};
+
+// What cat drains from a pty the same feeder fills: seconds from the go until the feeder is
+// through and the pty's input queue is empty. The same figure the program has to reach.
+double CatDrainSeconds(const QByteArray& aData)
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+        return -1;
+    const int slave = ::open(ptsname(master), O_RDWR | O_NOCTTY);
+    termios raw{};
+    if (slave < 0 || tcgetattr(slave, &raw) != 0)
+        return -1;
+    cfmakeraw(&raw);
+    tcsetattr(slave, TCSANOW, &raw);
+    int go[2];
+    int done[2];
+    if (pipe(go) != 0 || pipe(done) != 0)
+        return -1;
+    std::fflush(nullptr);
+    const pid_t feeder = fork();
+    if (feeder == 0) {
+        ::close(go[1]);
+        ::close(done[0]);
+        RunPeer(master, go[0], aData, {}, done[1]);
+    }
+    ::close(go[0]);
+    ::close(done[1]);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_adddup2(&files, slave, 0);
+    posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+    char cat[] = "cat";
+    char* args[] = {cat, nullptr};
+    pid_t reader = 0;
+    if (posix_spawnp(&reader, "cat", &files, nullptr, args, environ) != 0)
+        return -1;
+    posix_spawn_file_actions_destroy(&files);
+    usleep(100000); // cat is reading before the first byte comes
+
+    QElapsedTimer clock;
+    clock.start();
+    double seconds = -1;
+    if (::write(go[1], "g", 1) == 1) {
+        qint64 doneNs = 0;
+        if (::read(done[0], &doneNs, sizeof doneNs) == sizeof doneNs) {
+            int waiting = 1;
+            while (clock.elapsed() < 600000 && ioctl(slave, FIONREAD, &waiting) == 0 && waiting > 0)
+                usleep(200);
+            seconds = clock.nsecsElapsed() / 1e9;
+        }
+    }
+    kill(reader, SIGKILL);
+    waitpid(reader, nullptr, 0);
+    kill(feeder, SIGKILL);
+    waitpid(feeder, nullptr, 0);
+    for (int fd : {go[1], done[0], slave, master})
+        ::close(fd);
+    return seconds;
+}
+
+// bench_receive drain text|hex [MB]: 64-byte lines as fast as the pty takes them into a real
+// window (Xvfb, 1040x680), against cat on a pty filled by the same feeder in the same run.
+int Drain(int argc, char* argv[])
+{
+    const QByteArray mode = argc > 2 ? QByteArray(argv[2]) : QByteArray("text");
+    if (mode != "text" && mode != "hex") {
+        std::fprintf(stderr, "drain: mode is text or hex\n");
+        return 2;
+    }
+    const qint64 bytes = ArgNumber(argc, argv, 3, EnvNumber("VARNEX_BENCH_MB", 20)) * 1000 * 1000;
+    QByteArray data = FixedLines(bytes);
+    const double catSeconds = CatDrainSeconds(data);
+    if (catSeconds <= 0) {
+        std::fprintf(stderr, "cat could not drain a pty\n");
+        return 1;
+    }
+    TDisplay display;
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    const bool hex = mode == "hex";
+    TSession session(argc, argv, std::move(data), {}, hex, !hex, false, QSize(1040, 680));
+    if (!session.Ok())
+        return 1;
+    const qint64 lines = session.Bytes() / 64;
+    const double cpu0 = CpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    if (!session.Go()
+        || !(hex ? session.ReceiveAll(session.HexCharacters(), 600000) : session.ReceiveLines(lines + 1, 600000)))
+        return 1;
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    const double cpu = CpuSeconds() - cpu0;
+    const double afterLast = session.SecondsSincePeerDone();
+    const double mb = session.Megabytes();
+    const char* m = mode.constData();
+    std::printf("receive_drain_%s_rate: %.1f MB/s\n", m, mb / seconds);
+    std::printf("receive_drain_%s_cat_rate: %.1f MB/s\n", m, mb / catSeconds);
+    std::printf("receive_drain_%s_vs_cat: %.2f ratio\n", m, catSeconds / seconds);
+    std::printf("receive_drain_%s_after_last_byte: %.0f ms\n", m, afterLast * 1e3);
+    std::printf("receive_drain_%s_cpu: %.4f s/MB\n", m, cpu / mb);
     std::fflush(stdout);
     return 0;
 }
@@ -606,8 +793,10 @@ int main(int argc, char* argv[])
         return Rebuild(argc, argv);
     if (scenario == "endless")
         return Endless(argc, argv);
+    if (scenario == "drain")
+        return Drain(argc, argv);
     std::fprintf(stderr,
                  "usage: bench_receive burst text|hex [MB] | sustained [seconds] | "
-                 "rebuild [MB] | endless [seconds]\n");
+                 "rebuild [MB] | endless [seconds] | drain text|hex [MB]\n");
     return 2;
 }
