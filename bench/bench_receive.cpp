@@ -16,6 +16,7 @@
 //                                      (Xvfb of its own without a display, 1040x680) and into
 //                                      cat on a pty filled by the same feeder: both rates and
 //                                      their ratio, the time from the last byte to idle
+//   bench_receive sustained-window [seconds]  the same into a real window (Xvfb, 1040x680)
 //   bench_receive endless [seconds]    1.2 MB/s shown as hex dump (one paragraph) for 60 s:
 //                                      longest tick and stall, then the re-wrap after a resize
 //
@@ -656,10 +657,16 @@ int Drain(int argc, char* argv[])
     return 0;
 }
 
-int Sustained(int argc, char* argv[])
+int Sustained(int argc, char* argv[], bool aRealWindow)
 {
+    // the real window paints into an X server (an Xvfb of our own without a display)
+    std::unique_ptr<TDisplay> display;
+    if (aRealWindow) {
+        display = std::make_unique<TDisplay>();
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
     TSession session(argc, argv, RandomBytes(PacedBytes(argc, argv, 2)), {kPacedChunkBytes, kPacedPeriodNs},
-                     false);
+                     false, false, false, aRealWindow ? QSize(1040, 680) : QSize(1200, 800));
     if (!session.Ok())
         return 1;
     TTickProbe ticks(session.PollTimer());
@@ -686,10 +693,11 @@ int Sustained(int argc, char* argv[])
     stalls.Stop();
     CheckPace(session.Bytes(), seconds);
 
-    std::printf("receive_sustained_cpu: %.1f %%\n", 100 * cpu / seconds);
-    std::printf("receive_sustained_longest_tick: %.1f ms\n", ticks.WorstMs());
-    std::printf("receive_sustained_longest_stall: %.1f ms\n", stalls.WorstMs());
-    std::printf("receive_sustained_probe_cpu: %.1f %%\n", 100 * qMax(0.0, probeCpu));
+    const char* name = aRealWindow ? "receive_sustained_window" : "receive_sustained";
+    std::printf("%s_cpu: %.1f %%\n", name, 100 * cpu / seconds);
+    std::printf("%s_longest_tick: %.1f ms\n", name, ticks.WorstMs());
+    std::printf("%s_longest_stall: %.1f ms\n", name, stalls.WorstMs());
+    std::printf("%s_probe_cpu: %.1f %%\n", name, 100 * qMax(0.0, probeCpu));
     std::fflush(stdout);
     return 0;
 }
@@ -788,7 +796,9 @@ int main(int argc, char* argv[])
     if (scenario == "burst")
         return Burst(argc, argv);
     if (scenario == "sustained")
-        return Sustained(argc, argv);
+        return Sustained(argc, argv, false);
+    if (scenario == "sustained-window")
+        return Sustained(argc, argv, true);
     if (scenario == "rebuild")
         return Rebuild(argc, argv);
     if (scenario == "endless")
@@ -797,6 +807,6 @@ int main(int argc, char* argv[])
         return Drain(argc, argv);
     std::fprintf(stderr,
                  "usage: bench_receive burst text|hex [MB] | sustained [seconds] | "
-                 "rebuild [MB] | endless [seconds] | drain text|hex [MB]\n");
+                 "rebuild [MB] | endless [seconds] | drain text|hex [MB] | sustained-window [seconds]\n");
     return 2;
 }
