@@ -21,6 +21,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QToolBar>
+#include <QToolButton>
 
 void TfrmMainWindow::SetUpReceiveTools()
 {
@@ -67,6 +68,29 @@ void TfrmMainWindow::SetUpReceiveTools()
         delete item;
     }
     row->addWidget(bar);
+
+    // A tool bar outside a main window's tool bar area cannot unfold in place: its "»" opens a
+    // menu of the buttons that did not fit instead, each doing what its button does.
+    if (auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+        auto* menu = new QMenu(more);
+        menu->setObjectName(QStringLiteral("pmReceiveToolsMore"));
+        connect(menu, &QMenu::aboutToShow, this, [bar, menu] {
+            menu->clear();
+            for (QAction* action : bar->actions()) {
+                auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
+                if (!button || button->isVisible())
+                    continue;
+                QAction* item = menu->addAction(button->text());
+                item->setCheckable(button->isCheckable());
+                item->setChecked(button->isChecked());
+                item->setEnabled(button->isEnabled());
+                item->setToolTip(button->toolTip());
+                connect(item, &QAction::triggered, button, [button] { button->click(); });
+            }
+        });
+        more->setMenu(menu);
+        more->setPopupMode(QToolButton::InstantPopup);
+    }
 
     // The find bar sits right under the view it searches.
     mFindBar = new TReceiveFindBar(ui->memReceive, ui->paReceive);

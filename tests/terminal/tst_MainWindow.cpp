@@ -14,6 +14,7 @@
 #include "ui/Translations.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -183,6 +184,26 @@ private slots:
         QVERIFY(!window->Com()->Opened());
         QVERIFY(!on->isChecked());
         QCOMPARE(FState->Closes, 1);
+    }
+
+    void receiveToolsThatDoNotFitAreInTheMoreMenu()
+    {
+        TScriptedDialogs prompts;
+        TTempSettings settings;
+        auto window = FakeWindow();
+        window->resize(640, window->height());
+        QApplication::processEvents();
+        auto* stamps = Find<QToolButton>(*window, "bTimestamps");
+        QVERIFY(!stamps->isVisible());
+        auto* menu = Find<QMenu>(*window, "pmReceiveToolsMore");
+        emit menu->aboutToShow();
+        QAction* item = nullptr;
+        for (QAction* action : menu->actions())
+            if (action->text() == stamps->text())
+                item = action;
+        QVERIFY(item && item->isCheckable() && !item->isChecked());
+        item->trigger();
+        QVERIFY(stamps->isChecked());
     }
 
     void dumpDisablesTheExecuteButtons()
