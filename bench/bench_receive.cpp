@@ -22,6 +22,7 @@
 //
 // VARNEX_BENCH_MB and VARNEX_BENCH_SECONDS replace the default size and duration.
 #include "StallProbe.h"
+#include "base/Allocator.h"
 #include "notation/StringDecoder.h"
 #include "serial/PortRegistry.h"
 #include "serial/TermCom.h"
@@ -792,6 +793,7 @@ int Endless(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
+    TuneAllocator(); // as the program does at start
     const QByteArray scenario = argc > 1 ? QByteArray(argv[1]) : QByteArray();
     if (scenario == "burst")
         return Burst(argc, argv);

@@ -1,5 +1,6 @@
 // Varnex: a terminal for serial ports.
 #include "base/ErrorGuard.h"
+#include "base/Allocator.h"
 #include "base/MainStack.h"
 #include "serial/PortRegistry.h"
 #include "settings/VarnexSettings.h"
@@ -48,6 +49,7 @@ std::optional<int> StartPortFromArguments(const QStringList& aPositional)
 int main(int argc, char* argv[])
 {
     EnlargeMainStack();
+    TuneAllocator();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varnex"));
     QApplication::setApplicationVersion(QStringLiteral(VARNEX_VERSION_STRING));

@@ -10,6 +10,7 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QKeyEvent>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
@@ -107,6 +108,25 @@ TReceiveView::TMetrics TReceiveView::MeasureFont(const QFont& aFont, const QPain
         result.Advance[size_t(c)] = qint32(std::lround(width * 64));
     }
     result.TabWidth = qMax(64, qint32(std::lround(8 * metrics.horizontalAdvance(QLatin1Char(' ')) * 64)));
+    if (!aDevice) {
+        QFont bold = aFont;
+        bold.setBold(true);
+        result.Raw = QRawFont::fromFont(aFont);
+        result.RawBold = QRawFont::fromFont(bold);
+        if (result.Raw.isValid() && result.RawBold.isValid()) {
+            QString chars(256, QLatin1Char(' '));
+            for (int c = 0; c < 256; ++c)
+                if (result.Look[size_t(c)].Picture.isEmpty() && c != '\t')
+                    chars[c] = result.Look[size_t(c)].Glyph;
+            const QList<quint32> normal = result.Raw.glyphIndexesForString(chars);
+            const QList<quint32> boldIds = result.RawBold.glyphIndexesForString(chars);
+            if (normal.size() == 256 && boldIds.size() == 256) {
+                std::copy(normal.cbegin(), normal.cend(), result.GlyphId.begin());
+                std::copy(boldIds.cbegin(), boldIds.cend(), result.BoldGlyphId.begin());
+                result.UseGlyphs = true;
+            }
+        }
+    }
     return result;
 }
 
@@ -625,7 +645,23 @@ void TReceiveView::DrawRow(QPainter& aPainter, const TMetrics& aMetrics, const T
     auto colorOf = [&aRow](int aKind) {
         return aKind & 4 ? aRow.Selected : aKind & 2 ? aRow.Number : aRow.Text;
     };
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    int glyphKind = -1;
+    auto flushGlyphs = [&] {
+        if (glyphs.isEmpty())
+            return;
+        QGlyphRun run;
+        run.setRawFont(glyphKind & 1 ? aMetrics.RawBold : aMetrics.Raw);
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        aPainter.setPen(colorOf(glyphKind));
+        aPainter.drawGlyphRun(QPointF(0, 0), run);
+        glyphs.clear();
+        positions.clear();
+    };
     auto flush = [&] {
+        flushGlyphs();
         if (piece.isEmpty())
             return;
         aPainter.setFont(pieceKind & 1 ? aRow.Bold : aRow.Normal);
@@ -657,6 +693,18 @@ void TReceiveView::DrawRow(QPainter& aPainter, const TMetrics& aMetrics, const T
                              aRow.Height * 0.7);
             aPainter.drawRoundedRect(box, 2, 2);
             aPainter.drawText(box, Qt::AlignCenter, look.Picture);
+        } else if (const quint32 glyph = !aMetrics.UseGlyphs || stored >= 256 ? 0
+                                         : kind & 1                          ? aMetrics.BoldGlyphId[byte]
+                                                                             : aMetrics.GlyphId[byte];
+                   glyph != 0) {
+            // placed where the wrapping measured it; a blank has no ink to draw
+            if (!piece.isEmpty() || (kind != glyphKind && !glyphs.isEmpty()))
+                flush();
+            glyphKind = kind;
+            if (byte != ' ') {
+                glyphs.append(glyph);
+                positions.append(QPointF(aRow.Left + x / 64.0, aRow.Baseline));
+            }
         } else {
             if (kind != pieceKind || piece.isEmpty()) {
                 flush();

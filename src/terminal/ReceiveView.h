@@ -4,6 +4,7 @@
 #include "terminal/TerminalView.h"
 
 #include <QAbstractScrollArea>
+#include <QRawFont>
 #include <QByteArray>
 #include <QFont>
 #include <QHash>
@@ -136,6 +137,13 @@ private:
         std::array<TByteLook, 256> Look;
         qint32 TabWidth = 64 * 8;
         QFont PictureFont;
+        // On screen the glyphs are placed directly, at the advances above: no text shaping on
+        // every paint. Glyph 0 (the font lacks the character) is drawn as text instead.
+        bool UseGlyphs = false;
+        QRawFont Raw;
+        QRawFont RawBold;
+        std::array<quint32, 256> GlyphId{};
+        std::array<quint32, 256> BoldGlyphId{};
         qint32 AdvanceAt(uchar aChar, qint32 aX) const
         {
             return aChar == '\t' ? TabWidth - aX % TabWidth : Advance[aChar];
