@@ -17,6 +17,8 @@
 //                                      cat on a pty filled by the same feeder: both rates and
 //                                      their ratio, the time from the last byte to idle
 //   bench_receive sustained-window [seconds]  the same into a real window (Xvfb, 1040x680)
+//   bench_receive flood [seconds]      40 MB/s offered into a real window for 10 s: the rate
+//                                      taken, all arrived or not, the longest stall
 //   bench_receive endless [seconds]    1.2 MB/s shown as hex dump (one paragraph) for 60 s:
 //                                      longest tick and stall, then the re-wrap after a resize
 //
@@ -658,6 +660,35 @@ int Drain(int argc, char* argv[])
     return 0;
 }
 
+// bench_receive flood [seconds]: 40 MB/s offered into a real window, 400 KB every 10 ms, as a
+// serial-over-USB device at high speed delivers: the rate taken, whether everything arrived,
+// and the longest time the window did not answer meanwhile.
+int Flood(int argc, char* argv[])
+{
+    constexpr qint64 kChunk = 400'000;
+    constexpr qint64 kPeriodNs = 10'000'000;
+    const qint64 seconds = ArgNumber(argc, argv, 2, EnvNumber("VARNEX_BENCH_SECONDS", 10));
+    TDisplay display;
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    TSession session(argc, argv, RandomBytes(seconds * kChunk * 1'000'000'000 / kPeriodNs), {kChunk, kPeriodNs},
+                     false, false, false, QSize(1040, 680));
+    if (!session.Ok())
+        return 1;
+    TStallProbe stalls;
+    QElapsedTimer clock;
+    clock.start();
+    stalls.Start();
+    const bool complete = session.Go() && session.ReceiveAll(session.TextCharacters(), seconds * 1000 + 600000);
+    const double taken = clock.nsecsElapsed() / 1e9;
+    stalls.Stop();
+    std::printf("receive_flood_offered: %.1f MB/s\n", kChunk * 1e9 / kPeriodNs / 1e6);
+    std::printf("receive_flood_rate: %.1f MB/s\n", session.Megabytes() / taken);
+    std::printf("receive_flood_complete: %d\n", complete ? 1 : 0);
+    std::printf("receive_flood_longest_stall: %.1f ms\n", stalls.WorstMs());
+    std::fflush(stdout);
+    return complete ? 0 : 1;
+}
+
 int Sustained(int argc, char* argv[], bool aRealWindow)
 {
     // the real window paints into an X server (an Xvfb of our own without a display)
@@ -807,8 +838,10 @@ int main(int argc, char* argv[])
         return Endless(argc, argv);
     if (scenario == "drain")
         return Drain(argc, argv);
+    if (scenario == "flood")
+        return Flood(argc, argv);
     std::fprintf(stderr,
                  "usage: bench_receive burst text|hex [MB] | sustained [seconds] | "
-                 "rebuild [MB] | endless [seconds] | drain text|hex [MB] | sustained-window [seconds]\n");
+                 "rebuild [MB] | endless [seconds] | drain text|hex [MB] | sustained-window [seconds] | flood [seconds]\n");
     return 2;
 }
