@@ -126,6 +126,15 @@ TReceiveView::TMetrics TReceiveView::MeasureFont(const QFont& aFont, const QPain
                 result.UseGlyphs = true;
             }
         }
+        for (int c = 0; c < 256; ++c) {
+            const QString& label = result.Look[size_t(c)].Picture;
+            if (label.isEmpty())
+                continue;
+            QStaticText& text = result.PictureText[size_t(c)];
+            text.setText(label);
+            text.setTextFormat(Qt::PlainText);
+            text.prepare(QTransform(), result.PictureFont);
+        }
     }
     return result;
 }
@@ -692,7 +701,14 @@ void TReceiveView::DrawRow(QPainter& aPainter, const TMetrics& aMetrics, const T
             const QRectF box(aRow.Left + x / 64.0 + 0.5, aRow.Top + aRow.Height * 0.15, advance / 64.0 - 1,
                              aRow.Height * 0.7);
             aPainter.drawRoundedRect(box, 2, 2);
-            aPainter.drawText(box, Qt::AlignCenter, look.Picture);
+            const QStaticText& label = aMetrics.PictureText[byte];
+            if (!label.text().isEmpty()) {
+                const QSizeF size = label.size();
+                aPainter.drawStaticText(QPointF(box.center().x() - size.width() / 2, box.center().y() - size.height() / 2),
+                                        label);
+            } else {
+                aPainter.drawText(box, Qt::AlignCenter, look.Picture);
+            }
         } else if (const quint32 glyph = !aMetrics.UseGlyphs || stored >= 256 ? 0
                                          : kind & 1                          ? aMetrics.BoldGlyphId[byte]
                                                                              : aMetrics.GlyphId[byte];

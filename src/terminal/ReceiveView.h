@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <QRawFont>
+#include <QStaticText>
 #include <QByteArray>
 #include <QFont>
 #include <QHash>
@@ -144,6 +145,8 @@ private:
         QRawFont RawBold;
         std::array<quint32, 256> GlyphId{};
         std::array<quint32, 256> BoldGlyphId{};
+        // The boxes' labels, laid out once (on screen only).
+        std::array<QStaticText, 256> PictureText;
         qint32 AdvanceAt(uchar aChar, qint32 aX) const
         {
             return aChar == '\t' ? TabWidth - aX % TabWidth : Advance[aChar];
