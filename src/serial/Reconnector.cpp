@@ -47,13 +47,14 @@ void TReconnector::Remember()
 {
     if (!FCom.Opened() || FWaiting)
         return;
+    // The poll asks on every tick: nothing is looked up while the port stays the same (a
+    // number keeps its device while it is open).
     const int port = FCom.Port();
-    const QString path = TPortRegistry::Instance().DevicePath(port);
-    if (port == FPort && path == FPath)
-        return; // the poll asks on every tick: nothing to look up while the port stays the same
+    if (port == FPort)
+        return;
     FPort = port;
-    FPath = path;
-    FById = ByIdNameOf(path);
+    FPath = TPortRegistry::Instance().DevicePath(port);
+    FById = ByIdNameOf(FPath);
 }
 
 void TReconnector::Start()
