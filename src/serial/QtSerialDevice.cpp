@@ -4,6 +4,13 @@
 
 #include "log/Log.h"
 
+#include <QEvent>
+#include <QSocketNotifier>
+
+#ifdef Q_OS_LINUX
+#include "serial/ReadPump.h"
+#endif
+
 namespace {
 
 // How long closing waits for bytes still queued for the line.
@@ -31,6 +38,23 @@ QSerialPort::StopBits ToQt(TStopBit aStopBits)
     }
     return QSerialPort::OneStop;
 }
+
+#ifdef Q_OS_LINUX
+// Keeps QSerialPort's own read notifier quiet while our reader thread owns the input: the port
+// switches it back on after some of its calls, and two readers would split the data between
+// them. The first activation after such a call switches it off again and is dropped.
+class TNotifierGuard final : public QObject
+{
+public:
+    bool eventFilter(QObject* aWatched, QEvent* aEvent) override
+    {
+        if (aEvent->type() != QEvent::SockAct)
+            return false;
+        static_cast<QSocketNotifier*>(aWatched)->setEnabled(false);
+        return true;
+    }
+};
+#endif
 
 } // namespace
 
@@ -87,8 +111,10 @@ bool TQtSerialDevice::Open()
     FModemStatusUnsupported = false;
     FOpenError = TOpenError::None;
     FOpenErrorText.clear();
-    if (FPort.open(QIODevice::ReadWrite))
+    if (FPort.open(QIODevice::ReadWrite)) {
+        StartPump();
         return true;
+    }
     FOpenErrorText = FPort.errorString();
     switch (FPort.error()) {
     case QSerialPort::DeviceNotFoundError: FOpenError = TOpenError::NotFound; break;
@@ -100,11 +126,53 @@ bool TQtSerialDevice::Open()
     return false;
 }
 
+void TQtSerialDevice::StartPump()
+{
+#ifdef Q_OS_LINUX
+    QSocketNotifier* readNotifier = nullptr;
+    for (QSocketNotifier* notifier : FPort.findChildren<QSocketNotifier*>())
+        if (notifier->type() == QSocketNotifier::Read && notifier->socket() == FPort.handle())
+            readNotifier = notifier;
+    // Without the port's notifier in hand the port reads on its own, as everywhere else.
+    if (!readNotifier)
+        return;
+    FNotifierGuard = std::make_unique<TNotifierGuard>();
+    readNotifier->installEventFilter(FNotifierGuard.get());
+    readNotifier->setEnabled(false);
+    FPump = std::make_unique<TReadPump>(FPort.handle(), kReadBufferBytes);
+    if (!FPump->Running()) {
+        FPump.reset();
+        readNotifier->removeEventFilter(FNotifierGuard.get());
+        FNotifierGuard.reset();
+        readNotifier->setEnabled(true);
+    }
+#endif
+}
+
+void TQtSerialDevice::StopPump()
+{
+#ifdef Q_OS_LINUX
+    // The thread must be gone before the descriptor closes.
+    FPump.reset();
+    FNotifierGuard.reset(); // a destroyed filter object removes itself
+#endif
+}
+
+bool TQtSerialDevice::Failed() const
+{
+#ifdef Q_OS_LINUX
+    if (FPump && FPump->Broken())
+        return true;
+#endif
+    return FFailed;
+}
+
 void TQtSerialDevice::Close()
 {
+    StopPump();
     if (!FPort.isOpen())
         return;
-    if (!FFailed && FPort.bytesToWrite() > 0)
+    if (!Failed() && FPort.bytesToWrite() > 0)
         FPort.waitForBytesWritten(kCloseDrainMs);
     FPort.close();
     FPort.clearError();
@@ -133,6 +201,10 @@ qint64 TQtSerialDevice::BytesWaiting()
 {
     if (!FPort.isOpen())
         return 0;
+#ifdef Q_OS_LINUX
+    if (FPump)
+        return FPump->Available();
+#endif
     qint64 n = FPort.bytesAvailable();
     if (n == 0 && !FFailed) {
         // Pick up what the driver holds even when no event loop ran since it arrived.
@@ -146,12 +218,18 @@ qint64 TQtSerialDevice::BytesWaiting()
 
 qint64 TQtSerialDevice::Read(char* aBuffer, qint64 aMaxSize)
 {
-    return FPort.isOpen() ? FPort.read(aBuffer, aMaxSize) : -1;
+    if (!FPort.isOpen())
+        return -1;
+#ifdef Q_OS_LINUX
+    if (FPump)
+        return FPump->Read(aBuffer, aMaxSize);
+#endif
+    return FPort.read(aBuffer, aMaxSize);
 }
 
 qint64 TQtSerialDevice::Write(const char* aData, qint64 aSize)
 {
-    if (!FPort.isOpen() || FFailed)
+    if (!FPort.isOpen() || Failed())
         return -1;
     const qint64 written = FPort.write(aData, aSize);
     // Push at once what the driver takes; the rest leaves as the line drains.
@@ -172,8 +250,13 @@ void TQtSerialDevice::DiscardOutput()
 
 void TQtSerialDevice::Purge()
 {
-    if (FPort.isOpen())
-        FPort.clear(QSerialPort::AllDirections);
+    if (!FPort.isOpen())
+        return;
+    FPort.clear(QSerialPort::AllDirections);
+#ifdef Q_OS_LINUX
+    if (FPump)
+        FPump->Clear();
+#endif
 }
 
 bool TQtSerialDevice::SetRts(bool aOn)
@@ -198,7 +281,7 @@ bool TQtSerialDevice::ModemStatus(TModemStatus& aStatus)
 {
     aStatus = {};
     // A pty has no modem lines; ask once, then keep the inputs off without error.
-    if (!FPort.isOpen() || FModemStatusUnsupported || FFailed)
+    if (!FPort.isOpen() || FModemStatusUnsupported || Failed())
         return false;
     const QSerialPort::PinoutSignals pins = FPort.pinoutSignals();
     if (FPort.error() != QSerialPort::NoError) {

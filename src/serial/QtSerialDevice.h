@@ -4,6 +4,11 @@
 
 #include <QSerialPort>
 
+#include <memory>
+
+class QObject;
+class TReadPump;
+
 // A real port (or pty, or any tty path) through QSerialPort.
 class TQtSerialDevice final : public ISerialDevice
 {
@@ -26,13 +31,21 @@ public:
     bool SetRts(bool aOn) override;
     bool SetDtr(bool aOn) override;
     bool ModemStatus(TModemStatus& aStatus) override;
-    bool Failed() const override { return FFailed; }
+    bool Failed() const override;
 
     TOpenError LastOpenError() const override { return FOpenError; }
     QString LastOpenErrorText() const override { return FOpenErrorText; }
 
 private:
+    // Where the system allows, a thread of our own reads the port instead of the event loop.
+    void StartPump();
+    void StopPump();
+
     QSerialPort FPort;
+#ifdef Q_OS_LINUX
+    std::unique_ptr<TReadPump> FPump;
+    std::unique_ptr<QObject> FNotifierGuard;
+#endif
     bool FFailed = false;
     bool FProbing = false;
     std::function<void()> FOnBytesWritten;
