@@ -109,6 +109,10 @@ void TfrmMainWindow::FormCreate()
     timerPollEvent->setInterval(kPollIntervalMs);
     connect(timerPollEvent, &QTimer::timeout, this, &TfrmMainWindow::timerPollEventTimer);
     timerPollEvent->start();
+    timerCatchUp = new QTimer(this);
+    timerCatchUp->setSingleShot(true);
+    timerCatchUp->setInterval(0);
+    connect(timerCatchUp, &QTimer::timeout, this, &TfrmMainWindow::timerCatchUpTimer);
 
     ActionListUpdate();
 }
@@ -210,6 +214,7 @@ void TfrmMainWindow::ShowSettingsNotices()
 void TfrmMainWindow::closeEvent(QCloseEvent* aEvent)
 {
     timerPollEvent->stop();
+    timerCatchUp->stop();
     QMainWindow::closeEvent(aEvent);
 }
 
@@ -220,6 +225,8 @@ void TfrmMainWindow::FormDestroy()
     qApp->removeEventFilter(this);
     if (timerPollEvent)
         timerPollEvent->stop();
+    if (timerCatchUp)
+        timerCatchUp->stop();
     if (mSender)
         mSender->Abort();
     if (mHistory)

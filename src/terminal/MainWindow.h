@@ -111,6 +111,7 @@ public:
 
     // Exposed for tests: one poll step and one silence-timer expiry as the timers run them.
     void timerPollEventTimer();
+    void timerCatchUpTimer();
     void timerReceiveTriggerTimer();
 
 protected:
@@ -216,6 +217,8 @@ private:
     TTermCom* mCom = nullptr;
     TTokenList* mTokenList = nullptr;
     QTimer* timerPollEvent = nullptr;
+    // Works off a backlog between the ticks, one budget at a time, the event loop in between.
+    QTimer* timerCatchUp = nullptr;
     QButtonGroup* mDumpStyleGroup = nullptr;
     QButtonGroup* mTriggerGroup = nullptr;
     QMenu* pmRecentFilesReceive = nullptr;

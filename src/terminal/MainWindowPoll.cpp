@@ -7,6 +7,7 @@
 #include "ui_MainWindow.h"
 
 #include <QScrollBar>
+#include <QTimer>
 
 namespace {
 constexpr int kPollBudgetMs = 25;
@@ -37,8 +38,16 @@ void TfrmMainWindow::timerPollEventTimer()
     mCom->SetRTS(ui->bRTS->isChecked());
     mCom->SetDTR(ui->bDTR->isChecked());
     UpdateLeds();
-    mSession->Poll(kPollBudgetMs);
+    if (mSession->Poll(kPollBudgetMs))
+        timerCatchUp->start();
     ActionListUpdate();
+}
+
+void TfrmMainWindow::timerCatchUpTimer()
+{
+    // Only the reading: lines, lamps and actions follow at the next tick.
+    if (timerPollEvent->isActive() && mSession->Poll(kPollBudgetMs))
+        timerCatchUp->start();
 }
 
 void TfrmMainWindow::ShowCommunicationError()

@@ -24,7 +24,7 @@
 
 namespace {
 // The largest piece one read takes from the port.
-constexpr qint64 kMaxReadBytes = 1 << 20;
+constexpr qint64 kMaxReadBytes = 64 << 10;
 // A rebuild works in slices of this many characters or milliseconds, whichever comes first,
 // so the window keeps answering and the port keeps being read meanwhile.
 constexpr qint64 kRebuildSliceChars = 1 << 20;
@@ -142,11 +142,11 @@ void TTerminalSession::SetTriggerChars(const QString& aSlashNotation)
 
 // --- Receiving -----------------------------------------------------------------------------
 
-void TTerminalSession::Poll(int aBudgetMs)
+bool TTerminalSession::Poll(int aBudgetMs)
 {
     // A message box opened from here runs its own event loop; the poll must not nest.
     if (FInPoll)
-        return;
+        return false;
     if (FReconnector->IsWaiting()) {
         // the user chose another port meanwhile: that one is not waited for
         if (FCom->Port() != FReconnector->Port() || FCom->Opened()) {
@@ -155,15 +155,16 @@ void TTerminalSession::Poll(int aBudgetMs)
                    || FLastReconnectAttempt.elapsed() >= FReconnectIntervalMs) {
             FLastReconnectAttempt.start();
             if (!FReconnector->Attempt())
-                return;
+                return false;
             qCInfo(lcPoll) << "the device is back, port reopened";
             emit PortRestored();
         } else {
-            return;
+            return false;
         }
     }
     FReconnector->Remember();
     bool failed = false;
+    bool backlog = false;
     TBaseToken* triggered = nullptr;
     {
         const QScopedValueRollback<bool> inPoll(FInPoll, true);
@@ -180,8 +181,10 @@ void TTerminalSession::Poll(int aBudgetMs)
                     triggered = FTokenList->CurrentToken();
                 if (failed)
                     continue;
-                if (triggered || (aBudgetMs >= 0 && clock.elapsed() >= aBudgetMs))
+                if (triggered || (aBudgetMs >= 0 && clock.elapsed() >= aBudgetMs)) {
+                    backlog = FCom->InCount() > 0;
                     break;
+                }
             }
             failed = failed || FCom->DeviceFailed();
         } catch (const std::exception& e) {
@@ -204,6 +207,7 @@ void TTerminalSession::Poll(int aBudgetMs)
         emit PortLost();
     else if (failed)
         emit CommunicationError();
+    return backlog && !failed;
 }
 
 void TTerminalSession::SetAutoReconnect(bool aOn)
@@ -232,7 +236,7 @@ QString TTerminalSession::PortNote() const
 
 bool TTerminalSession::FeedReceived(const QString& aDisplayText)
 {
-    FTokenList->AddContent(FCom->OriginalRead(), ctReceive);
+    FTokenList->AddLatin1Content(FCom->OriginalBytes(), ctReceive);
     // A running rebuild shows the new data when it reaches the tokens.
     if (!FRebuild.Active) {
         const TBaseToken* token = FTokenList->CurrentToken();

@@ -76,8 +76,10 @@ public:
     // One tick of the receive poll: reads what waits (for at most about aBudgetMs; a negative
     // budget reads everything), logs it, shows it and applies the trigger rules. A device that
     // failed is read to the end, then closed, and CommunicationError is reported (PortLost
-    // with automatic reconnect; then later polls look for the device).
-    void Poll(int aBudgetMs);
+    // with automatic reconnect; then later polls look for the device). True when the budget
+    // (or a trigger) ended it with data still waiting: a backlog the caller may work off with
+    // another poll as soon as the event loop has had its turn.
+    bool Poll(int aBudgetMs);
     // Sends prefix + aText + postfix: parameters asked for, the send script (when allowed),
     // the write, the token and the echo. Waits in the queue while a script runs.
     void SendStringToCom(const QString& aText, const QString& aName, bool aCanUseScript);

@@ -148,6 +148,19 @@ private slots:
         QCOMPARE(Session().TokenList()->GetAllContent(), QStringLiteral("A\rB\r\nC"));
     }
 
+    // A poll out of budget with data still waiting says so, so the window polls again at once
+    // instead of letting the backlog wait for the next tick.
+    void aPollOutOfBudgetReportsTheBacklog()
+    {
+        FState->Incoming = QByteArray(200000, 'x');
+        QVERIFY(Session().Poll(0));
+        QVERIFY(FState->Incoming.size() > 0);
+        QVERIFY(!Session().Poll(-1));
+        QCOMPARE(FState->Incoming.size(), 0);
+        QCOMPARE(FView.Text.size(), 200000);
+        QVERIFY(!Session().Poll(0)); // nothing waits
+    }
+
     void aFailedDeviceIsReadToTheEndThenClosedOnce()
     {
         QSignalSpy errors(&Session(), &TTerminalSession::CommunicationError);
