@@ -3,6 +3,7 @@
 #include "notation/StringEncoder.h"
 
 #include <array>
+#include <type_traits>
 #include <cstring>
 
 namespace {
@@ -130,21 +131,42 @@ char16_t* PutWide(char16_t* aOut, TForm aForm, char16_t aChar)
 
 } // namespace
 
-QString TStringDecoder::DecodeStringSymbol(QStringView aText, QByteArray* aNumbers) const
+namespace {
+
+template <class TChar>
+QString Decode(const TChar* aIn, qsizetype aSize, TForm aForm)
 {
-    if (!aNumbers)
-        return DecodeStringSymbol(aText);
-    aNumbers->clear();
-    const QString result = DecodeStringSymbol(aText);
-    if (FormFor(FOptions) != fmAscii)
-        return result;
-    // Every item is a letter or digit and a blank, or a number and a blank: walk them again.
-    aNumbers->fill('\0', result.size());
+    const TItem* const table = kTables[std::size_t(aForm)].data();
+    // Sized for the worst case plus one slot, because every item is copied at full width.
+    QString result(aSize * kMaxItem[std::size_t(aForm)] + kSlot, Qt::Uninitialized);
+    char16_t* const outBegin = reinterpret_cast<char16_t*>(result.data());
+    char16_t* out = outBegin;
+    const TChar* const end = aIn + aSize;
+    for (const TChar* in = aIn; in < end; ++in) {
+        const auto c = static_cast<std::make_unsigned_t<TChar>>(*in);
+        if (sizeof(TChar) == 1 || c < 256) [[likely]] {
+            const TItem& item = table[c];
+            std::memcpy(out, item.data(), sizeof(TItem));
+            out += item[kSlot - 1];
+        } else {
+            out = PutWide(out, aForm, char16_t(c));
+        }
+    }
+    result.truncate(out - outBegin);
+    // Give back the worst-case reserve; shrinking a block in place costs next to nothing.
+    result.squeeze();
+    return result;
+}
+
+// In the ASCII dump every item is a letter or digit and a blank, or a number and a blank:
+// marks the characters of the numbers.
+template <class TChar>
+void MarkNumbers(const TChar* aIn, qsizetype aSize, qsizetype aResultSize, QByteArray* aNumbers)
+{
+    aNumbers->fill('\0', aResultSize);
     char* mark = aNumbers->data();
-    for (const QChar c : aText) {
-        const char16_t code = c.unicode();
-        const bool number = code >= 256 || !IsAsciiAlnum(code);
-        const qsizetype length = code < 256 ? kTables[fmAscii][code][kSlot - 1] - 1 : 0;
+    for (qsizetype i = 0; i < aSize; ++i) {
+        const unsigned code = static_cast<std::make_unsigned_t<TChar>>(aIn[i]);
         if (code >= 256) {
             qsizetype digits = 0;
             for (unsigned value = code; value != 0; value /= 10)
@@ -153,38 +175,38 @@ QString TStringDecoder::DecodeStringSymbol(QStringView aText, QByteArray* aNumbe
             mark += digits + 1;
             continue;
         }
-        if (number)
+        const qsizetype length = kTables[fmAscii][code][kSlot - 1] - 1;
+        if (!IsAsciiAlnum(code))
             std::memset(mark, 1, size_t(length));
         mark += length + 1;
     }
+}
+
+} // namespace
+
+QString TStringDecoder::DecodeStringSymbol(QStringView aText, QByteArray* aNumbers) const
+{
+    if (aNumbers)
+        aNumbers->clear();
+    const TForm form = FormFor(FOptions);
+    const QString result = Decode(aText.utf16(), aText.size(), form);
+    if (aNumbers && form == fmAscii)
+        MarkNumbers(aText.utf16(), aText.size(), result.size(), aNumbers);
     return result;
 }
 
 QString TStringDecoder::DecodeStringSymbol(QStringView aText) const
 {
+    return DecodeStringSymbol(aText, nullptr);
+}
+
+QString TStringDecoder::DecodeBytes(QByteArrayView aBytes, QByteArray* aNumbers) const
+{
+    if (aNumbers)
+        aNumbers->clear();
     const TForm form = FormFor(FOptions);
-    const TItem* const table = kTables[std::size_t(form)].data();
-
-    // Sized for the worst case plus one slot, because every item is copied at full width.
-    const qsizetype size = aText.size();
-    QString result(size * kMaxItem[std::size_t(form)] + kSlot, Qt::Uninitialized);
-    char16_t* const outBegin = reinterpret_cast<char16_t*>(result.data());
-    char16_t* out = outBegin;
-
-    const char16_t* in = aText.utf16();
-    const char16_t* const end = in + size;
-    for (; in < end; ++in) {
-        const char16_t c = *in;
-        if (c < 256) [[likely]] {
-            const TItem& item = table[c];
-            std::memcpy(out, item.data(), sizeof(TItem));
-            out += item[kSlot - 1];
-        } else {
-            out = PutWide(out, form, c);
-        }
-    }
-    result.truncate(out - outBegin);
-    // Give back the worst-case reserve; shrinking a block in place costs next to nothing.
-    result.squeeze();
+    const QString result = Decode(aBytes.data(), aBytes.size(), form);
+    if (aNumbers && form == fmAscii)
+        MarkNumbers(aBytes.data(), aBytes.size(), result.size(), aNumbers);
     return result;
 }

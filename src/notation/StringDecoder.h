@@ -3,6 +3,7 @@
 #include "notation/TermComOptions.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -19,6 +20,8 @@ public:
     // 1 where the character belongs to a byte shown as its number (byte 5 as "5" differs from
     // the digit '5' only there), 0 elsewhere. Other forms leave it empty.
     QString DecodeStringSymbol(QStringView aText, QByteArray* aNumbers) const;
+    // The same for received bytes, one character each.
+    QString DecodeBytes(QByteArrayView aBytes, QByteArray* aNumbers = nullptr) const;
 
 private:
     TTermComOptions FOptions;

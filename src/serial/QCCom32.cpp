@@ -93,7 +93,7 @@ void T_QCCom32::Close()
     }
 }
 
-QString T_QCCom32::ReadWaiting()
+QByteArray T_QCCom32::ReadWaiting()
 {
     const qint64 waiting = InCount();
     if (waiting <= 0)
@@ -103,13 +103,19 @@ QString T_QCCom32::ReadWaiting()
     const qint64 got = hPort->Read(buffer.data(), n);
     if (got <= 0)
         return {};
-    return QString::fromLatin1(buffer.constData(), got);
+    buffer.truncate(got);
+    return buffer;
 }
 
 QString T_QCCom32::Read()
 {
+    return QString::fromLatin1(ReadBytes());
+}
+
+QByteArray T_QCCom32::ReadBytes()
+{
     FBreakOff = false;
-    QString result;
+    QByteArray result;
     if (boolInUse) {
         if (boolShowErrors)
             Prompts().ShowMessage(QStringLiteral("Port is in use -- operation aborted"));
@@ -120,11 +126,14 @@ QString T_QCCom32::Read()
         if (Opened())
             result = ReadWaiting();
     } else {
+        // Received bytes are Latin-1 characters: a terminator beyond that never matches.
+        const QByteArray terminator = sInTerminator.toLatin1();
+        const bool matchable = QString::fromLatin1(terminator) == sInTerminator;
         boolExpired = false;
         Timer->start();
         for (;;) {
             result += ReadWaiting();
-            const qsizetype at = result.indexOf(sInTerminator);
+            const qsizetype at = matchable ? result.indexOf(terminator) : -1;
             if (at >= 0) {
                 result.truncate(at);
                 break;

@@ -27,6 +27,8 @@ public:
     bool Open();
     void Close();
     virtual QString Read();
+    // The same as bytes, one per received byte.
+    QByteArray ReadBytes();
     void Flush();
     virtual bool properties();
     void SetWriteTimeOut(int aToChar, int aToMax);
@@ -95,8 +97,8 @@ public:
 protected:
     // The line parameters as they go to the device, with the bits the port always sets.
     TDeviceLineSettings DeviceSettings() const;
-    // Everything waiting, as one character per byte.
-    QString ReadWaiting();
+    // What waits, up to MaxReadSize bytes.
+    QByteArray ReadWaiting();
     void RaiseParamChange();
     void Reopen();
     template <class T>

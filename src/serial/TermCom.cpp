@@ -15,10 +15,10 @@ TTermCom::TTermCom(QObject* aOwner)
 
 QString TTermCom::Read()
 {
-    FOriginalRead = TComMv::Read();
+    FOriginalRead = ReadBytes();
     TStringDecoder decoder;
     decoder.SetOptions(FOptions);
-    return decoder.DecodeStringSymbol(FOriginalRead, &FNumberMarks);
+    return decoder.DecodeBytes(FOriginalRead, &FNumberMarks);
 }
 
 bool TTermCom::Write(const QString& sData, bool aEncode)

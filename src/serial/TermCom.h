@@ -19,7 +19,8 @@ public:
 
     TTermComOptions Options() const { return FOptions; }
     void SetOptions(TTermComOptions aOptions) { FOptions = aOptions; }
-    const QString& OriginalRead() const { return FOriginalRead; }
+    QString OriginalRead() const { return QString::fromLatin1(FOriginalRead); }
+    const QByteArray& OriginalBytes() const { return FOriginalRead; }
     // In the ASCII dump: which characters of the last read's display text show numbers.
     const QByteArray& NumberMarks() const { return FNumberMarks; }
 
@@ -31,6 +32,6 @@ private:
     TModemStatus ReadModemStatus();
 
     TTermComOptions FOptions;
-    QString FOriginalRead;
+    QByteArray FOriginalRead;
     QByteArray FNumberMarks;
 };
