@@ -76,23 +76,34 @@ void TReceiveText::Append(QStringView aText, bool aBold)
         else
             FRuns.append({FText.size(), aBold});
     }
+    const char16_t* const text = reinterpret_cast<const char16_t*>(aText.data());
+    const qsizetype n = aText.size();
     qsizetype i = 0;
-    if (FPendingCr && aText.front() == u'\n')
+    if (FPendingCr && text[0] == u'\n')
         i = 1; // the LF of a CR LF split over two reads
     FPendingCr = false;
     if (FParagraphs.isEmpty())
         StartParagraph();
-    while (i < aText.size()) {
+    // A dump has no line breaks at all: one pass without early exits (which the compiler can
+    // vectorise) finds that out.
+    bool breaks = false;
+    for (qsizetype k = i; k < n; ++k)
+        breaks |= (text[k] == u'\r') | (text[k] == u'\n');
+    if (!breaks) {
+        AppendChars(aText.sliced(i));
+        return;
+    }
+    while (i < n) {
         qsizetype j = i;
-        while (j < aText.size() && aText[j] != u'\r' && aText[j] != u'\n')
+        while (j < n && text[j] != u'\r' && text[j] != u'\n')
             ++j;
         AppendChars(aText.sliced(i, j - i));
-        if (j == aText.size())
+        if (j == n)
             break;
-        if (aText[j] == u'\r') {
-            if (j + 1 < aText.size() && aText[j + 1] == u'\n')
+        if (text[j] == u'\r') {
+            if (j + 1 < n && text[j + 1] == u'\n')
                 ++j;
-            else if (j + 1 == aText.size())
+            else if (j + 1 == n)
                 FPendingCr = true;
         }
         StartParagraph();

@@ -137,6 +137,10 @@ private:
         std::array<qint32, 256> Advance{};
         std::array<TByteLook, 256> Look;
         qint32 TabWidth = 64 * 8;
+        // The widest a character can be (a tab included): a row this many times shorter than
+        // the width needs no measuring.
+        qint32 MaxAdvance = 64 * 8;
+        qint32 MaxPlainAdvance = 0; // the same without the tab
         QFont PictureFont;
         // On screen the glyphs are placed directly, at the advances above: no text shaping on
         // every paint. Glyph 0 (the font lacks the character) is drawn as text instead.
@@ -168,6 +172,7 @@ private:
     // Draws the characters [aFrom, aTo) of one row, starting at aLeft (pixels) on aBaseline.
     void DrawRow(QPainter& aPainter, const TMetrics& aMetrics, const TRowPaint& aRow) const;
     // Appends to aRows the starts of the rows of [aFrom, aEnd) at aWidth (1/64 px).
+    static bool FitsInOneRow(const uchar* aText, qint64 aCount, qint32 aWidth, const TMetrics& aMetrics);
     template <class TRowSink>
     void WrapRange(qint64 aFrom, qint64 aEnd, qint32 aWidth, const TMetrics& aMetrics,
                    TRowSink&& aSink) const;

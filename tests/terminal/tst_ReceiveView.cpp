@@ -115,6 +115,44 @@ private slots:
         QVERIFY(whole.RowCount() > rowsBefore);
     }
 
+    // Text without tabs is wrapped by a quicker scan than text with them; both keep one rule.
+    // A tab at the end of a paragraph sends all of it the careful way and can only add a row
+    // at its end.
+    void wrapWithoutTabsBreaksWhereTheCarefulScanBreaks_data()
+    {
+        QTest::addColumn<QString>("alphabet");
+        QTest::addColumn<int>("width");
+        QTest::newRow("hex dump") << QStringLiteral("0123456789ABCDEF ") << 333;
+        QTest::newRow("prose with boxes") << QStringLiteral("ab cd  efg\x01\x7f\u0081 \u20AC") << 301;
+        QTest::newRow("long words") << QStringLiteral("abcdefghijklmnopqrstuvwxyz0123456789\x03 ") << 150;
+        QTest::newRow("no blanks") << QStringLiteral("abcdefgh\x03") << 97;
+    }
+
+    void wrapWithoutTabsBreaksWhereTheCarefulScanBreaks()
+    {
+        QFETCH(QString, alphabet);
+        QFETCH(int, width);
+        QRandomGenerator random(4711);
+        QString text;
+        for (int i = 0; i < 20000; ++i)
+            text += alphabet[random.bounded(int(alphabet.size()))];
+
+        TReceiveView plain;
+        TReceiveView tabbed;
+        for (TReceiveView* view : {&plain, &tabbed}) {
+            view->resize(width, 200);
+            view->show();
+        }
+        QVERIFY(QTest::qWaitForWindowExposed(&plain));
+        plain.AppendText(text);
+        tabbed.AppendText(text + u'\t');
+        const QList<qint64> plainStarts = plain.RowStarts();
+        const QList<qint64> tabbedStarts = tabbed.RowStarts();
+        QVERIFY(plainStarts.size() > 50);
+        QVERIFY(tabbedStarts.size() <= plainStarts.size() + 1);
+        QCOMPARE(tabbedStarts.mid(0, plainStarts.size()), plainStarts);
+    }
+
     // Cutting back to a mark leaves the view as it was when the mark was taken: text, wide
     // characters, bold runs, wrapped rows and a CR still waiting for its LF.
     void truncatingToAMarkRestoresTheViewAsItWas()
