@@ -14,8 +14,9 @@
 //                                      time until the rebuild is done, longest stall meanwhile
 //   bench_receive drain text|hex [MB]  MB (default 20) of 64-byte lines into a real window
 //                                      (Xvfb of its own without a display, 1040x680) and into
-//                                      cat on a pty filled by the same feeder: both rates and
-//                                      their ratio, the time from the last byte to idle
+//                                      cat on a pty filled by the same feeder (the middle of three
+//                                      runs): both rates, their ratio, the time from the last byte
+//                                      to idle
 //   bench_receive sustained-window [seconds]  the same into a real window (Xvfb, 1040x680)
 //   bench_receive flood [seconds]      40 MB/s offered into a real window for 10 s: the rate
 //                                      taken, all arrived or not, the longest stall
@@ -47,6 +48,8 @@
 #include <spawn.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <algorithm>
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
@@ -628,8 +631,13 @@ int Drain(int argc, char* argv[])
     }
     const qint64 bytes = ArgNumber(argc, argv, 3, EnvNumber("VARNEX_BENCH_MB", 20)) * 1000 * 1000;
     QByteArray data = FixedLines(bytes);
-    const double catSeconds = CatDrainSeconds(data);
-    if (catSeconds <= 0) {
+    // cat's rate swings with where the scheduler puts it and its feeder: the middle of three
+    std::array<double, 3> catRuns{};
+    for (double& run : catRuns)
+        run = CatDrainSeconds(data);
+    std::sort(catRuns.begin(), catRuns.end());
+    const double catSeconds = catRuns[1];
+    if (catRuns[0] <= 0) {
         std::fprintf(stderr, "cat could not drain a pty\n");
         return 1;
     }

@@ -95,6 +95,23 @@ alignas(64) constexpr std::array<TTable, fmCount> kTables = {MakeTable(fmText), 
                                                              MakeTable(fmTextControl), MakeTable(fmHex),
                                                              MakeTable(fmDez),         MakeTable(fmAscii)};
 
+// The same items as Latin-1 bytes, for received bytes: every item of a byte is Latin-1.
+using TItem8 = std::array<char, kSlot>;
+using TTable8 = std::array<TItem8, 256>;
+
+constexpr TTable8 Narrow(const TTable& aTable)
+{
+    TTable8 table{};
+    for (std::size_t code = 0; code < 256; ++code)
+        for (std::size_t k = 0; k < kSlot; ++k)
+            table[code][k] = char(aTable[code][k]);
+    return table;
+}
+
+alignas(64) constexpr std::array<TTable8, fmCount> kTables8 = {
+    Narrow(kTables[fmText]), Narrow(kTables[fmTextCrlf]), Narrow(kTables[fmTextControl]),
+    Narrow(kTables[fmHex]),  Narrow(kTables[fmDez]),      Narrow(kTables[fmAscii])};
+
 TForm FormFor(TTermComOptions aOptions)
 {
     if (aOptions.Contains(coHexDump))
@@ -198,6 +215,26 @@ QString TStringDecoder::DecodeStringSymbol(QStringView aText, QByteArray* aNumbe
 QString TStringDecoder::DecodeStringSymbol(QStringView aText) const
 {
     return DecodeStringSymbol(aText, nullptr);
+}
+
+QByteArray TStringDecoder::DecodeToLatin1(QByteArrayView aBytes, QByteArray* aNumbers) const
+{
+    if (aNumbers)
+        aNumbers->clear();
+    const TForm form = FormFor(FOptions);
+    const TItem8* const table = kTables8[std::size_t(form)].data();
+    QByteArray result(aBytes.size() * kMaxItem[std::size_t(form)] + kSlot, Qt::Uninitialized);
+    char* const outBegin = result.data();
+    char* out = outBegin;
+    for (const char c : aBytes) {
+        const TItem8& item = table[uchar(c)];
+        std::memcpy(out, item.data(), sizeof(TItem8));
+        out += item[kSlot - 1];
+    }
+    result.truncate(out - outBegin);
+    if (aNumbers && form == fmAscii)
+        MarkNumbers(aBytes.data(), aBytes.size(), result.size(), aNumbers);
+    return result;
 }
 
 QString TStringDecoder::DecodeBytes(QByteArrayView aBytes, QByteArray* aNumbers) const

@@ -22,6 +22,8 @@ public:
     QString DecodeStringSymbol(QStringView aText, QByteArray* aNumbers) const;
     // The same for received bytes, one character each.
     QString DecodeBytes(QByteArrayView aBytes, QByteArray* aNumbers = nullptr) const;
+    // The same as Latin-1 text, one byte a character (what a byte decodes to always is).
+    QByteArray DecodeToLatin1(QByteArrayView aBytes, QByteArray* aNumbers = nullptr) const;
 
 private:
     TTermComOptions FOptions;

@@ -21,6 +21,14 @@ QString TTermCom::Read()
     return decoder.DecodeBytes(FOriginalRead, &FNumberMarks);
 }
 
+QByteArray TTermCom::ReadShown()
+{
+    FOriginalRead = ReadBytes();
+    TStringDecoder decoder;
+    decoder.SetOptions(FOptions);
+    return decoder.DecodeToLatin1(FOriginalRead, &FNumberMarks);
+}
+
 bool TTermCom::Write(const QString& sData, bool aEncode)
 {
     const QString text = aEncode ? TStringEncoder().EncodeString(sData) : sData;

@@ -11,6 +11,8 @@ public:
 
     // The decoded display text of what waits; the raw characters stay in OriginalRead.
     QString Read() override;
+    // The same, one byte a character (Latin-1): what a read shows always is.
+    QByteArray ReadShown();
     // Writes sData (slash notation when aEncode) as one byte per character; characters
     // above 255 go out as '?'. False when closed or not everything was taken.
     bool Write(const QString& sData, bool aEncode);

@@ -7,6 +7,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <type_traits>
 
 namespace {
 constexpr char kWidePlaceholder = char(TReceiveText::WidePlaceholder);
@@ -66,9 +67,15 @@ void TReceiveText::AppendChars(QStringView aText)
     }
 }
 
-void TReceiveText::Append(QStringView aText, bool aBold)
+void TReceiveText::AppendBytes(QByteArrayView aText)
 {
-    if (aText.isEmpty())
+    FText.append(aText.data(), aText.size());
+}
+
+template <class TChar, class TAppendSpan>
+void TReceiveText::AppendLines(const TChar* aText, qsizetype aSize, bool aBold, TAppendSpan&& aAppendSpan)
+{
+    if (aSize == 0)
         return;
     if (FRuns.last().Bold != aBold) {
         if (FRuns.last().Start == FText.size())
@@ -76,39 +83,51 @@ void TReceiveText::Append(QStringView aText, bool aBold)
         else
             FRuns.append({FText.size(), aBold});
     }
-    const char16_t* const text = reinterpret_cast<const char16_t*>(aText.data());
-    const qsizetype n = aText.size();
+    using TUnit = std::make_unsigned_t<TChar>;
     qsizetype i = 0;
-    if (FPendingCr && text[0] == u'\n')
+    if (FPendingCr && aText[0] == '\n')
         i = 1; // the LF of a CR LF split over two reads
     FPendingCr = false;
     if (FParagraphs.isEmpty())
         StartParagraph();
-    // A dump has no line breaks at all: one pass without early exits (which the compiler can
-    // vectorise) finds that out.
-    bool breaks = false;
-    for (qsizetype k = i; k < n; ++k)
-        breaks |= (text[k] == u'\r') | (text[k] == u'\n');
-    if (!breaks) {
-        AppendChars(aText.sliced(i));
+    // A dump has no line breaks, nor any other character as low as CR: the smallest
+    // character, found in one pass the compiler can vectorise, tells.
+    TUnit lowest = TUnit(~TUnit(0));
+    for (qsizetype k = i; k < aSize; ++k)
+        lowest = qMin(lowest, TUnit(aText[k]));
+    if (lowest > '\r') {
+        aAppendSpan(i, aSize - i);
         return;
     }
-    while (i < n) {
+    while (i < aSize) {
         qsizetype j = i;
-        while (j < n && text[j] != u'\r' && text[j] != u'\n')
+        while (j < aSize && aText[j] != '\r' && aText[j] != '\n')
             ++j;
-        AppendChars(aText.sliced(i, j - i));
-        if (j == n)
+        if (j > i)
+            aAppendSpan(i, j - i);
+        if (j == aSize)
             break;
-        if (text[j] == u'\r') {
-            if (j + 1 < n && text[j + 1] == u'\n')
+        if (aText[j] == '\r') {
+            if (j + 1 < aSize && aText[j + 1] == '\n')
                 ++j;
-            else if (j + 1 == n)
+            else if (j + 1 == aSize)
                 FPendingCr = true;
         }
         StartParagraph();
         i = j + 1;
     }
+}
+
+void TReceiveText::Append(QStringView aText, bool aBold)
+{
+    AppendLines(aText.utf16(), aText.size(), aBold,
+                [&](qsizetype aFrom, qsizetype aCount) { AppendChars(aText.sliced(aFrom, aCount)); });
+}
+
+void TReceiveText::AppendLatin1(QByteArrayView aText)
+{
+    AppendLines(aText.data(), aText.size(), false,
+                [&](qsizetype aFrom, qsizetype aCount) { AppendBytes(aText.sliced(aFrom, aCount)); });
 }
 
 void TReceiveText::AppendNumbers(QStringView aText, const QByteArray& aNumbers)

@@ -33,6 +33,8 @@ public:
 
     // Appends aText; CR, LF and CR LF start a new paragraph, also across two appends.
     void Append(QStringView aText, bool aBold);
+    // The same for Latin-1 text, one byte a character, not bold: stored without widening.
+    void AppendLatin1(QByteArrayView aText);
     // Appends text of the ASCII dump (no line breaks): aNumbers marks, one byte per character,
     // what shows a byte's number. Costs a bit per character, only once numbers were marked.
     void AppendNumbers(QStringView aText, const QByteArray& aNumbers);
@@ -102,6 +104,9 @@ public:
 private:
     void StartParagraph() { FParagraphs.append(FText.size()); }
     void AppendChars(QStringView aText);
+    void AppendBytes(QByteArrayView aText);
+    template <class TChar, class TAppendSpan>
+    void AppendLines(const TChar* aText, qsizetype aSize, bool aBold, TAppendSpan&& aAppendSpan);
 
     QByteArray FText;
     QHash<qint64, char16_t> FWide;

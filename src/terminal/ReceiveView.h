@@ -45,6 +45,7 @@ public:
     // As a terminal session's view.
     void AppendToReceive(QStringView aText, bool aBold) override { AppendText(aText, aBold); }
     void AppendNumbersToReceive(QStringView aText, const QByteArray& aNumbers) override;
+    void AppendLatin1ToReceive(QByteArrayView aText) override;
     void ClearReceive() override { Clear(); }
     bool ReceiveAtLineStart() const override { return FContent.AtLineStart(); }
     TReceiveMark ReceiveEnd() const override { return FContent.End(); }

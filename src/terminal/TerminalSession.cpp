@@ -177,7 +177,7 @@ bool TTerminalSession::Poll(int aBudgetMs)
             QElapsedTimer clock;
             clock.start();
             while (FCom->InCount() > 0) {
-                if (FeedReceived(FCom->Read()))
+                if (FeedReceived(FCom->ReadShown()))
                     triggered = FTokenList->CurrentToken();
                 if (failed)
                     continue;
@@ -234,7 +234,7 @@ QString TTerminalSession::PortNote() const
     return FCom->Opened() ? QString() : FCom->OpenFailure();
 }
 
-bool TTerminalSession::FeedReceived(const QString& aDisplayText)
+bool TTerminalSession::FeedReceived(const QByteArray& aShown)
 {
     FTokenList->AddLatin1Content(FCom->OriginalBytes(), ctReceive);
     // A running rebuild shows the new data when it reaches the tokens.
@@ -243,8 +243,14 @@ bool TTerminalSession::FeedReceived(const QString& aDisplayText)
         const bool tokenStart = token != FMarkedToken;
         if (tokenStart)
             MarkToken(token);
-        ShowReceived(aDisplayText, FCom->NumberMarks(),
-                     FTimestamps ? token->ArrivalMs(token->Length() - 1) : 0, tokenStart);
+        // Plain text goes to the view as it is; time stamps and number marks take the long way.
+        if (!FTimestamps && FCom->NumberMarks().isEmpty()) {
+            if (FView)
+                FView->AppendLatin1ToReceive(aShown);
+        } else {
+            ShowReceived(QString::fromLatin1(aShown), FCom->NumberMarks(),
+                         FTimestamps ? token->ArrivalMs(token->Length() - 1) : 0, tokenStart);
+        }
     }
     // The receive script needs the master switch too.
     if (!FUseScript || !FUseReceiveScript)

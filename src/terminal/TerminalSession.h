@@ -168,8 +168,9 @@ private:
     };
     class TBusy;
 
-    // Logs one read and shows it; true when the trigger text is now in the current token.
-    bool FeedReceived(const QString& aDisplayText);
+    // Logs one read and shows it (aShown: as decoded for the view, one byte a character);
+    // true when the trigger text is now in the current token.
+    bool FeedReceived(const QByteArray& aShown);
     void RunCharTrigger(TBaseToken* aToken);
     void RunSilenceScript();
     void SendFramed(const QString& aText, const QString& aName, bool aCanUseScript);

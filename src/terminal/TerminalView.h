@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 #include <QtGlobal>
@@ -30,6 +31,12 @@ public:
     {
         Q_UNUSED(aNumbers);
         AppendToReceive(aText, false);
+    }
+    // Received text of one byte a character (Latin-1), as a read shows it without time
+    // stamps; a view that stores such text can take it without widening it first.
+    virtual void AppendLatin1ToReceive(QByteArrayView aText)
+    {
+        AppendToReceive(QString::fromLatin1(aText), false);
     }
     virtual void ClearReceive() = 0;
     // True when the view is empty or its last line is, so an echo needs no line break first.

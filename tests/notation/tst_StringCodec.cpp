@@ -305,6 +305,19 @@ void TstStringCodec::decodeLongTextMatchesPerCharacter()
     for (QChar c : text)
         expected += Decode(QStringView(&c, 1), options);
     QCOMPARE(Decode(text, options), expected);
+
+    // Received bytes decode the same, as UTF-16 or as Latin-1, with the same number marks.
+    QByteArray bytes;
+    for (int i = 0; i < 4096; ++i)
+        bytes += char(i & 0xFF);
+    TStringDecoder decoder;
+    decoder.SetOptions(options);
+    QByteArray marks;
+    QByteArray marksLatin1;
+    const QString wide = decoder.DecodeStringSymbol(QString::fromLatin1(bytes), &marks);
+    QCOMPARE(decoder.DecodeBytes(bytes), wide);
+    QCOMPARE(decoder.DecodeToLatin1(bytes, &marksLatin1), wide.toLatin1());
+    QCOMPARE(marksLatin1, marks);
 }
 
 void TstStringCodec::roundTripSingleCharacters()

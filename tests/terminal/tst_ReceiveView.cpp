@@ -73,6 +73,7 @@ private slots:
         QTest::newRow("long lines 400") << longLines << 400 << 8u;
         QTest::newRow("tabs and words 400") << QStringLiteral("word\tx yy\t\t") << 400 << 9u;
         QTest::newRow("no blanks 150") << QStringLiteral("abcdefgh\x03") << 150 << 10u;
+        QTest::newRow("latin-1 lines 60") << QStringLiteral("abcdefgh ijklmnop qrstuv\u00e4\u00fc\x01\r\n") << 60 << 11u;
     }
 
     void incrementalWrapMatchesFullWrap()
@@ -101,6 +102,21 @@ private slots:
         QVERIFY(pieces.RowCount() > pieces.LineCount()); // long lines did wrap
         QCOMPARE(pieces.RowStarts(), whole.RowStarts());
         QCOMPARE(pieces.Text(), whole.Text());
+        // Received text comes as Latin-1 bytes, in pieces that split CR LF too.
+        if (text == QString::fromLatin1(text.toLatin1())) {
+            TReceiveView bytes;
+            bytes.resize(width, 200);
+            bytes.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&bytes));
+            const QByteArray latin1 = text.toLatin1();
+            for (qsizetype at = 0; at < latin1.size();) {
+                const qsizetype n = qMin<qsizetype>(1 + random.bounded(40), latin1.size() - at);
+                bytes.AppendLatin1ToReceive(QByteArrayView(latin1).sliced(at, n));
+                at += n;
+            }
+            QCOMPARE(bytes.Text(), whole.Text());
+            QCOMPARE(bytes.RowStarts(), whole.RowStarts());
+        }
         const QList<qint64> starts = whole.RowStarts();
         for (qsizetype row = 0; row < whole.RowCount(); ++row) {
             const bool single = row + 1 < starts.size() && starts[row + 1] == starts[row] + 1;
