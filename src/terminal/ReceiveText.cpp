@@ -7,6 +7,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cstring>
 #include <type_traits>
 
 namespace {
@@ -69,7 +70,10 @@ void TReceiveText::AppendChars(QStringView aText)
 
 void TReceiveText::AppendBytes(QByteArrayView aText)
 {
-    FText.append(aText.data(), aText.size());
+    // resize grows the block in place (QByteArray::append would copy all of it to a new one)
+    const qint64 base = FText.size();
+    FText.resize(base + aText.size());
+    std::memcpy(FText.data() + base, aText.data(), size_t(aText.size()));
 }
 
 template <class TChar, class TAppendSpan>
