@@ -226,8 +226,38 @@ QByteArray TStringDecoder::DecodeToLatin1(QByteArrayView aBytes, QByteArray* aNu
     QByteArray result(aBytes.size() * kMaxItem[std::size_t(form)] + kSlot, Qt::Uninitialized);
     char* const outBegin = result.data();
     char* out = outBegin;
-    for (const char c : aBytes) {
-        const TItem8& item = table[uchar(c)];
+    const uchar* in = reinterpret_cast<const uchar*>(aBytes.data());
+    const uchar* const end = in + aBytes.size();
+    // Most received text shows as it is: printable characters (and, by the options, CR and
+    // LF or all control characters) except the slash. Blocks of such bytes, found by a test
+    // the compiler can vectorise, are copied whole.
+    auto copyPlainBlocks = [&](auto aShownAsIs) {
+        constexpr qsizetype kBlock = 32;
+        while (end - in >= kBlock) {
+            unsigned special = 0;
+            for (qsizetype k = 0; k < kBlock; ++k)
+                special |= unsigned(!aShownAsIs(in[k]));
+            if (special) {
+                for (const uchar* const stop = in + kBlock; in < stop; ++in) {
+                    const TItem8& item = table[*in];
+                    std::memcpy(out, item.data(), sizeof(TItem8));
+                    out += item[kSlot - 1];
+                }
+            } else {
+                std::memcpy(out, in, kBlock);
+                out += kBlock;
+                in += kBlock;
+            }
+        }
+    };
+    if (form == fmText)
+        copyPlainBlocks([](uchar c) { return (c >= 32) & (c != '/'); });
+    else if (form == fmTextCrlf)
+        copyPlainBlocks([](uchar c) { return ((c >= 32) | (c == '\r') | (c == '\n')) & (c != '/'); });
+    else if (form == fmTextControl)
+        copyPlainBlocks([](uchar c) { return c != '/'; });
+    for (; in < end; ++in) {
+        const TItem8& item = table[*in];
         std::memcpy(out, item.data(), sizeof(TItem8));
         out += item[kSlot - 1];
     }

@@ -50,6 +50,9 @@ public:
     virtual void DiscardOutput() {}
     // Called whenever queued bytes left for the line, so a writer can top the queue up at once.
     virtual void SetOnBytesWritten(std::function<void()> aCallback) { Q_UNUSED(aCallback); }
+    // Called (on the owner's thread) when a burst of input piles up faster than the owner's
+    // regular look at it would take it (devices that read on their own only).
+    virtual void SetOnBacklog(std::function<void()> aCallback) { Q_UNUSED(aCallback); }
 
     virtual bool SetRts(bool aOn) = 0;
     virtual bool SetDtr(bool aOn) = 0;

@@ -61,6 +61,10 @@ bool T_QCCom32::Open()
                 if (OnBytesWritten)
                     OnBytesWritten();
             });
+            hPort->SetOnBacklog([this] {
+                if (OnBacklog)
+                    OnBacklog();
+            });
             break;
         }
         FOpenFailure = TPortRegistry::Instance().OpenFailure(nPort, device.get());

@@ -85,6 +85,8 @@ public:
     TNotifyEvent OnParamChange;
     // Queued output left for the line (devices that queue output only).
     std::function<void()> OnBytesWritten;
+    // A burst of input waits: worth reading before the next regular poll.
+    std::function<void()> OnBacklog;
 
     // At most this many bytes per Read (0: everything waiting), so a flood of data is taken
     // in pieces of bounded size.

@@ -16,6 +16,9 @@ namespace {
 // How long closing waits for bytes still queued for the line.
 constexpr int kCloseDrainMs = 500;
 constexpr qint64 kReadBufferBytes = 4 << 20;
+// Input piling up beyond this is a burst worth starting on before the next poll; a steady
+// stream of a few MB/s stays below it between two polls.
+constexpr qint64 kBacklogBytes = 256 << 10;
 
 QSerialPort::Parity ToQt(TParity aParity)
 {
@@ -139,7 +142,17 @@ void TQtSerialDevice::StartPump()
     FNotifierGuard = std::make_unique<TNotifierGuard>();
     readNotifier->installEventFilter(FNotifierGuard.get());
     readNotifier->setEnabled(false);
-    FPump = std::make_unique<TReadPump>(FPort.handle(), kReadBufferBytes);
+    // From the reading thread to ours; a call still queued when the port goes is dropped.
+    auto onBacklog = [this] {
+        QMetaObject::invokeMethod(
+            &FPort,
+            [this] {
+                if (FOnBacklog)
+                    FOnBacklog();
+            },
+            Qt::QueuedConnection);
+    };
+    FPump = std::make_unique<TReadPump>(FPort.handle(), kReadBufferBytes, onBacklog, kBacklogBytes);
     if (!FPump->Running()) {
         FPump.reset();
         readNotifier->removeEventFilter(FNotifierGuard.get());

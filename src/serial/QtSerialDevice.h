@@ -28,6 +28,7 @@ public:
     qint64 BytesToWrite() override;
     void DiscardOutput() override;
     void SetOnBytesWritten(std::function<void()> aCallback) override;
+    void SetOnBacklog(std::function<void()> aCallback) override { FOnBacklog = std::move(aCallback); }
     bool SetRts(bool aOn) override;
     bool SetDtr(bool aOn) override;
     bool ModemStatus(TModemStatus& aStatus) override;
@@ -49,6 +50,7 @@ private:
     bool FFailed = false;
     bool FProbing = false;
     std::function<void()> FOnBytesWritten;
+    std::function<void()> FOnBacklog;
     bool FModemStatusUnsupported = false;
     TOpenError FOpenError = TOpenError::None;
     QString FOpenErrorText;

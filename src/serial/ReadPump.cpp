@@ -10,8 +10,10 @@
 #include <pthread.h>
 #include <unistd.h>
 
-TReadPump::TReadPump(int aDescriptor, qint64 aCapacity)
+TReadPump::TReadPump(int aDescriptor, qint64 aCapacity, std::function<void()> aOnBacklog, qint64 aBacklogBytes)
     : FDescriptor(aDescriptor)
+    , FOnBacklog(std::move(aOnBacklog))
+    , FBacklogBytes(quint64(qMax<qint64>(aBacklogBytes, 1)))
 {
     quint64 capacity = 4096;
     while (capacity < quint64(aCapacity))
@@ -70,6 +72,7 @@ qint64 TReadPump::Read(char* aBuffer, qint64 aMaxSize)
     std::memcpy(aBuffer, FRing.get() + at, first);
     std::memcpy(aBuffer + first, FRing.get(), n - first);
     FHead.store(head + n, std::memory_order_release);
+    FBacklogTold.store(false, std::memory_order_release);
     {
         const std::lock_guard<std::mutex> lock(FRoomMutex);
     }
@@ -129,6 +132,8 @@ void TReadPump::Run()
         const ssize_t got = ::read(FDescriptor, FRing.get() + at, room);
         if (got > 0) {
             FTail.store(tail + quint64(got), std::memory_order_release);
+            if (FOnBacklog && used + quint64(got) >= FBacklogBytes && !FBacklogTold.exchange(true))
+                FOnBacklog();
             dry = false;
             continue;
         }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -16,8 +17,11 @@
 class TReadPump
 {
 public:
-    // aCapacity is rounded up to a power of two.
-    TReadPump(int aDescriptor, qint64 aCapacity);
+    // aCapacity is rounded up to a power of two. aOnBacklog, when given, is called on the
+    // reading thread once aBacklogBytes wait, and not again before the next Read: a burst
+    // the owner may want to start on before its next look.
+    TReadPump(int aDescriptor, qint64 aCapacity, std::function<void()> aOnBacklog = {},
+              qint64 aBacklogBytes = 0);
     ~TReadPump();
     TReadPump(const TReadPump&) = delete;
     TReadPump& operator=(const TReadPump&) = delete;
@@ -52,6 +56,9 @@ private:
     std::atomic<bool> FStop{false};
     std::atomic<bool> FBroken{false};
     std::atomic<int> FError{0};
+    const std::function<void()> FOnBacklog;
+    const quint64 FBacklogBytes;
+    std::atomic<bool> FBacklogTold{false};
     int FWake[2] = {-1, -1};
     std::mutex FRoomMutex;
     std::condition_variable FRoom;

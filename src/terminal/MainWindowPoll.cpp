@@ -16,6 +16,10 @@ constexpr int kPollBudgetMs = 25;
 void TfrmMainWindow::ConnectSession()
 {
     connect(mSession, &TTerminalSession::CommunicationError, this, &TfrmMainWindow::ShowCommunicationError);
+    connect(mSession, &TTerminalSession::BacklogWaiting, this, [this] {
+        if (timerCatchUp && !timerCatchUp->isActive())
+            timerCatchUp->start();
+    });
     for (auto signal : {&TTerminalSession::PortLost, &TTerminalSession::PortRestored})
         connect(mSession, signal, this, [this] {
             UpdateLeds();

@@ -67,6 +67,7 @@ TTerminalSession::TTerminalSession(QObject* aParent)
     , FRebuildSliceMs(kRebuildSliceMs)
 {
     FCom->SetMaxReadSize(kMaxReadBytes);
+    FCom->OnBacklog = [this] { emit BacklogWaiting(); };
 
     FSilenceTimer = new QTimer(this);
     FSilenceTimer->setObjectName(QStringLiteral("timerReceiveTrigger"));

@@ -146,6 +146,8 @@ public:
 signals:
     // The port failed and was closed.
     void CommunicationError();
+    // A burst of received data waits: a poll now rather than at the next tick takes it.
+    void BacklogWaiting();
     // The port's device vanished; the port is closed and waits for it (automatic reconnect).
     void PortLost();
     // The device waited for is back and the port open again.

@@ -307,9 +307,12 @@ void TstStringCodec::decodeLongTextMatchesPerCharacter()
     QCOMPARE(Decode(text, options), expected);
 
     // Received bytes decode the same, as UTF-16 or as Latin-1, with the same number marks.
+    // Every byte value, and long printable runs with a special byte now and then.
     QByteArray bytes;
     for (int i = 0; i < 4096; ++i)
         bytes += char(i & 0xFF);
+    for (int i = 0; i < 8192; ++i)
+        bytes += char(random.bounded(100) == 0 ? random.bounded(256) : random.bounded(32, 256));
     TStringDecoder decoder;
     decoder.SetOptions(options);
     QByteArray marks;

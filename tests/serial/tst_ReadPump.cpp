@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <termios.h>
@@ -94,6 +95,29 @@ private slots:
         QCOMPARE(got.size(), sent.size());
         QVERIFY(got == sent);
         QVERIFY(!pump.Broken());
+    }
+
+    // A burst is told once when it piles up past the mark, and again only after the owner
+    // took what waited.
+    void aBacklogIsToldOncePerRead()
+    {
+        TPty pty;
+        QVERIFY(pty.Open());
+        std::atomic<int> told{0};
+        TReadPump pump(pty.Slave, 1 << 16, [&] { ++told; }, 100);
+        const QByteArray burst(150, 'b');
+        QCOMPARE(::write(pty.Master, burst.constData(), 50), 50);
+        QVERIFY(Eventually([&] { return pump.Available() == 50; }));
+        QCOMPARE(told.load(), 0);
+        QCOMPARE(::write(pty.Master, burst.constData(), 150), 150);
+        QVERIFY(Eventually([&] { return told.load() == 1; })); // told after the bytes are in
+        QCOMPARE(::write(pty.Master, burst.constData(), 150), 150);
+        QVERIFY(Eventually([&] { return pump.Available() == 350; }));
+        QCOMPARE(told.load(), 1);
+        char buffer[400];
+        QCOMPARE(pump.Read(buffer, sizeof buffer), 350);
+        QCOMPARE(::write(pty.Master, burst.constData(), 150), 150);
+        QVERIFY(Eventually([&] { return told.load() == 2; }));
     }
 
     // What waits can be thrown away; what comes after is read as before. A hang-up (the
