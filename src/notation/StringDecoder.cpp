@@ -199,17 +199,23 @@ void MarkNumbers(const TChar* aIn, qsizetype aSize, qsizetype aResultSize, QByte
     }
 }
 
+// Decodes, and in the ASCII dump marks the numbers in aNumbers (emptied otherwise).
+template <class TChar>
+QString DecodeMarked(const TChar* aIn, qsizetype aSize, TForm aForm, QByteArray* aNumbers)
+{
+    if (aNumbers)
+        aNumbers->clear();
+    const QString result = Decode(aIn, aSize, aForm);
+    if (aNumbers && aForm == fmAscii)
+        MarkNumbers(aIn, aSize, result.size(), aNumbers);
+    return result;
+}
+
 } // namespace
 
 QString TStringDecoder::DecodeStringSymbol(QStringView aText, QByteArray* aNumbers) const
 {
-    if (aNumbers)
-        aNumbers->clear();
-    const TForm form = FormFor(FOptions);
-    const QString result = Decode(aText.utf16(), aText.size(), form);
-    if (aNumbers && form == fmAscii)
-        MarkNumbers(aText.utf16(), aText.size(), result.size(), aNumbers);
-    return result;
+    return DecodeMarked(aText.utf16(), aText.size(), FormFor(FOptions), aNumbers);
 }
 
 QString TStringDecoder::DecodeStringSymbol(QStringView aText) const
@@ -228,6 +234,11 @@ QByteArray TStringDecoder::DecodeToLatin1(QByteArrayView aBytes, QByteArray* aNu
     char* out = outBegin;
     const uchar* in = reinterpret_cast<const uchar*>(aBytes.data());
     const uchar* const end = in + aBytes.size();
+    auto putItem = [&](uchar aByte) {
+        const TItem8& item = table[aByte];
+        std::memcpy(out, item.data(), sizeof(TItem8));
+        out += item[kSlot - 1];
+    };
     // Most received text shows as it is: printable characters (and, by the options, CR and
     // LF or all control characters) except the slash. Blocks of such bytes, found by a test
     // the compiler can vectorise, are copied whole.
@@ -238,11 +249,8 @@ QByteArray TStringDecoder::DecodeToLatin1(QByteArrayView aBytes, QByteArray* aNu
             for (qsizetype k = 0; k < kBlock; ++k)
                 special |= unsigned(!aShownAsIs(in[k]));
             if (special) {
-                for (const uchar* const stop = in + kBlock; in < stop; ++in) {
-                    const TItem8& item = table[*in];
-                    std::memcpy(out, item.data(), sizeof(TItem8));
-                    out += item[kSlot - 1];
-                }
+                for (const uchar* const stop = in + kBlock; in < stop; ++in)
+                    putItem(*in);
             } else {
                 std::memcpy(out, in, kBlock);
                 out += kBlock;
@@ -256,11 +264,8 @@ QByteArray TStringDecoder::DecodeToLatin1(QByteArrayView aBytes, QByteArray* aNu
         copyPlainBlocks([](uchar c) { return ((c >= 32) | (c == '\r') | (c == '\n')) & (c != '/'); });
     else if (form == fmTextControl)
         copyPlainBlocks([](uchar c) { return c != '/'; });
-    for (; in < end; ++in) {
-        const TItem8& item = table[*in];
-        std::memcpy(out, item.data(), sizeof(TItem8));
-        out += item[kSlot - 1];
-    }
+    for (; in < end; ++in)
+        putItem(*in);
     result.truncate(out - outBegin);
     if (aNumbers && form == fmAscii)
         MarkNumbers(aBytes.data(), aBytes.size(), result.size(), aNumbers);
@@ -269,11 +274,5 @@ QByteArray TStringDecoder::DecodeToLatin1(QByteArrayView aBytes, QByteArray* aNu
 
 QString TStringDecoder::DecodeBytes(QByteArrayView aBytes, QByteArray* aNumbers) const
 {
-    if (aNumbers)
-        aNumbers->clear();
-    const TForm form = FormFor(FOptions);
-    const QString result = Decode(aBytes.data(), aBytes.size(), form);
-    if (aNumbers && form == fmAscii)
-        MarkNumbers(aBytes.data(), aBytes.size(), result.size(), aNumbers);
-    return result;
+    return DecodeMarked(aBytes.data(), aBytes.size(), FormFor(FOptions), aNumbers);
 }

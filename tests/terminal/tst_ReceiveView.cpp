@@ -18,6 +18,26 @@ class TstReceiveView : public QObject
 {
     Q_OBJECT
 
+    static QString RandomText(const QString& aAlphabet, QRandomGenerator& aRandom)
+    {
+        QString text;
+        for (int i = 0; i < 20000; ++i)
+            text += aAlphabet[aRandom.bounded(int(aAlphabet.size()))];
+        return text;
+    }
+
+    // Shown at aWidth pixels, so that they wrap.
+    static bool ShowAt(int aWidth, std::initializer_list<TReceiveView*> aViews)
+    {
+        for (TReceiveView* view : aViews) {
+            view->resize(aWidth, 200);
+            view->show();
+            if (!QTest::qWaitForWindowExposed(view))
+                return false;
+        }
+        return true;
+    }
+
 private slots:
     void lineBreaks_data()
     {
@@ -82,17 +102,10 @@ private slots:
         QFETCH(int, width);
         QFETCH(quint32, seed);
         QRandomGenerator random(seed);
-        QString text;
-        for (int i = 0; i < 20000; ++i)
-            text += alphabet[random.bounded(int(alphabet.size()))];
-
+        const QString text = RandomText(alphabet, random);
         TReceiveView pieces;
         TReceiveView whole;
-        for (TReceiveView* view : {&pieces, &whole}) {
-            view->resize(width, 200);
-            view->show();
-        }
-        QVERIFY(QTest::qWaitForWindowExposed(&pieces));
+        QVERIFY(ShowAt(width, {&pieces, &whole}));
         for (qsizetype at = 0; at < text.size();) {
             const qsizetype n = qMin<qsizetype>(1 + random.bounded(40), text.size() - at);
             pieces.AppendText(QStringView(text).sliced(at, n));
@@ -105,9 +118,7 @@ private slots:
         // Received text comes as Latin-1 bytes, in pieces that split CR LF too.
         if (text == QString::fromLatin1(text.toLatin1())) {
             TReceiveView bytes;
-            bytes.resize(width, 200);
-            bytes.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&bytes));
+            QVERIFY(ShowAt(width, {&bytes}));
             const QByteArray latin1 = text.toLatin1();
             for (qsizetype at = 0; at < latin1.size();) {
                 const qsizetype n = qMin<qsizetype>(1 + random.bounded(40), latin1.size() - at);
@@ -149,17 +160,10 @@ private slots:
         QFETCH(QString, alphabet);
         QFETCH(int, width);
         QRandomGenerator random(4711);
-        QString text;
-        for (int i = 0; i < 20000; ++i)
-            text += alphabet[random.bounded(int(alphabet.size()))];
-
+        const QString text = RandomText(alphabet, random);
         TReceiveView plain;
         TReceiveView tabbed;
-        for (TReceiveView* view : {&plain, &tabbed}) {
-            view->resize(width, 200);
-            view->show();
-        }
-        QVERIFY(QTest::qWaitForWindowExposed(&plain));
+        QVERIFY(ShowAt(width, {&plain, &tabbed}));
         plain.AppendText(text);
         tabbed.AppendText(text + u'\t');
         const QList<qint64> plainStarts = plain.RowStarts();
