@@ -5,6 +5,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QScopedValueRollback>
+#include <QTimer>
 #include <QClipboard>
 #include <QEvent>
 #include <QFontDatabase>
@@ -44,6 +46,9 @@ TReceiveView::TReceiveView(QWidget* aParent)
     viewport()->setAutoFillBackground(true);
     viewport()->setCursor(Qt::IBeamCursor);
     FMetrics = MeasureFont(font(), nullptr);
+    FPaintTimer = new QTimer(this);
+    FPaintTimer->setSingleShot(true);
+    connect(FPaintTimer, &QTimer::timeout, viewport(), qOverload<>(&QWidget::update));
     const QFontMetricsF metrics(font());
     FLineHeight = qMax(1, int(std::ceil(metrics.lineSpacing())));
     FAscent = int(std::ceil(metrics.ascent()));
@@ -325,13 +330,34 @@ void TReceiveView::AppendWith(TAppend&& aAppend)
     for (qsizetype p = resume.Paragraph + 1; p < FContent.LineCount(); ++p)
         WrapParagraph(qint32(p), FContent.ParagraphStart(p));
 
-    UpdateScrollBars();
-    if (Following()) {
-        FCaret = FAnchor = DocumentLength();
-        ScrollToEnd();
+    {
+        const QScopedValueRollback<bool> appending(FAppending, true);
+        UpdateScrollBars();
+        if (Following()) {
+            FCaret = FAnchor = DocumentLength();
+            ScrollToEnd();
+        }
     }
-    viewport()->update();
+    UpdateSoon();
     FSearch->TextChanged();
+}
+
+void TReceiveView::UpdateSoon()
+{
+    const qint64 since = FLastPaint.isValid() ? FLastPaint.elapsed() : kMinPaintIntervalMs;
+    if (since >= kMinPaintIntervalMs)
+        viewport()->update();
+    else if (!FPaintTimer->isActive())
+        FPaintTimer->start(int(kMinPaintIntervalMs - since));
+}
+
+void TReceiveView::scrollContentsBy(int, int)
+{
+    // following new data is painted at the pace of the data; the user's scrolling at once
+    if (FAppending)
+        UpdateSoon();
+    else
+        viewport()->update();
 }
 
 void TReceiveView::AppendText(QStringView aText, bool aBold)
@@ -798,6 +824,7 @@ void TReceiveView::DrawRow(QPainter& aPainter, const TMetrics& aMetrics, const T
 
 void TReceiveView::paintEvent(QPaintEvent*)
 {
+    FLastPaint.start();
     QPainter painter(viewport());
     const QColor text = palette().color(QPalette::Text);
     const QColor highlight = palette().color(QPalette::Highlight);

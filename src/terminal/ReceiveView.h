@@ -7,6 +7,7 @@
 #include <QRawFont>
 #include <QStaticText>
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QHash>
 #include <QList>
@@ -18,6 +19,7 @@
 class QIODevice;
 class QPagedPaintDevice;
 class QPrinter;
+class QTimer;
 class TReceiveSearch;
 
 // The receive view: an append-only text area built for endless data.
@@ -114,6 +116,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* aEvent) override;
+    void scrollContentsBy(int aDx, int aDy) override;
     void resizeEvent(QResizeEvent* aEvent) override;
     void changeEvent(QEvent* aEvent) override;
     void keyPressEvent(QKeyEvent* aEvent) override;
@@ -188,6 +191,7 @@ private:
     qint64 ParagraphEnd(qsizetype aParagraph) const { return FContent.ParagraphEnd(aParagraph); }
     qint64 RowEnd(qsizetype aRow) const;
     void UpdateScrollBars();
+    void UpdateSoon();
     int VisibleRows() const;
 
     TTextPos ToTextPos(qint64 aPosition) const;
@@ -209,6 +213,12 @@ private:
     bool FAutoScroll = true;
     bool FAutoScrollHeld = false;
     TReceiveSearch* FSearch = nullptr;
+    // While a backlog is worked off, appends come far faster than a screen shows them: the
+    // view is painted at most every kMinPaintIntervalMs then, the rest waits on the timer.
+    static constexpr qint64 kMinPaintIntervalMs = 40;
+    QElapsedTimer FLastPaint;
+    QTimer* FPaintTimer = nullptr;
+    bool FAppending = false;
     // The positions of the match last selected for the search.
     std::pair<qint64, qint64> FSelectedMatch{-1, -1};
     qint64 FCaret = 0;
