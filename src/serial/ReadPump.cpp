@@ -10,6 +10,12 @@
 #include <pthread.h>
 #include <unistd.h>
 
+namespace {
+// Input that stops for this long after a burst has paused (a burst's data follows on within
+// microseconds).
+constexpr int kPauseMs = 2;
+} // namespace
+
 TReadPump::TReadPump(int aDescriptor, qint64 aCapacity, std::function<void()> aOnBacklog, qint64 aBacklogBytes)
     : FDescriptor(aDescriptor)
     , FOnBacklog(std::move(aOnBacklog))
@@ -104,16 +110,26 @@ void TReadPump::Run()
     pollfd fds[2] = {{FDescriptor, POLLIN, 0}, {FWake[0], POLLIN, 0}};
     // While data streams in, the next read usually finds some: wait only once it finds none.
     bool dry = true;
+    // A burst was told: when it pauses with data still waiting, that is told too, so its tail
+    // does not wait for the owner's next regular look.
+    bool burst = false;
     while (!FStop.load(std::memory_order_relaxed)) {
         if (!WaitForRoom())
             break;
         short events = 0;
         if (dry) {
-            if (::poll(fds, 2, -1) < 0) {
+            const bool tailWaits = burst && Available() > 0;
+            const int ready = ::poll(fds, 2, tailWaits ? kPauseMs : -1);
+            if (ready < 0) {
                 if (errno == EINTR)
                     continue;
                 Fail(errno, "waiting for input failed");
                 break;
+            }
+            if (ready == 0) {
+                burst = false;
+                FOnBacklog();
+                continue;
             }
             if (fds[1].revents) {
                 char drain[64];
@@ -132,8 +148,10 @@ void TReadPump::Run()
         const ssize_t got = ::read(FDescriptor, FRing.get() + at, room);
         if (got > 0) {
             FTail.store(tail + quint64(got), std::memory_order_release);
-            if (FOnBacklog && used + quint64(got) >= FBacklogBytes && !FBacklogTold.exchange(true))
+            if (FOnBacklog && used + quint64(got) >= FBacklogBytes && !FBacklogTold.exchange(true)) {
+                burst = true;
                 FOnBacklog();
+            }
             dry = false;
             continue;
         }

@@ -19,7 +19,8 @@ class TReadPump
 public:
     // aCapacity is rounded up to a power of two. aOnBacklog, when given, is called on the
     // reading thread once aBacklogBytes wait, and not again before the next Read: a burst
-    // the owner may want to start on before its next look.
+    // the owner may want to start on before its next look; and once more when such a burst
+    // pauses with data still waiting, for its tail.
     TReadPump(int aDescriptor, qint64 aCapacity, std::function<void()> aOnBacklog = {},
               qint64 aBacklogBytes = 0);
     ~TReadPump();
