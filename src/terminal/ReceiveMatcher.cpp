@@ -48,20 +48,20 @@ qint64 TReceiveMatcher::ScanEnd(const TReceiveText& aText) const
 
 qint64 TReceiveMatcher::FindFirst(const TReceiveText& aText, qint64 aFrom, qint64 aTo) const
 {
-    qint64 found = -1;
-    Scan(aText, aFrom, aTo, [&found](qint64 aStart) {
-        found = aStart;
-        return false;
-    });
-    return found;
+    return FindEdge(aText, aFrom, aTo, false);
 }
 
 qint64 TReceiveMatcher::FindLast(const TReceiveText& aText, qint64 aFrom, qint64 aTo) const
 {
+    return FindEdge(aText, aFrom, aTo, true);
+}
+
+qint64 TReceiveMatcher::FindEdge(const TReceiveText& aText, qint64 aFrom, qint64 aTo, bool aLast) const
+{
     qint64 found = -1;
-    Scan(aText, aFrom, aTo, [&found](qint64 aStart) {
+    Scan(aText, aFrom, aTo, [&found, aLast](qint64 aStart) {
         found = aStart;
-        return true;
+        return aLast; // the first ends the scan; for the last it goes on
     });
     return found;
 }

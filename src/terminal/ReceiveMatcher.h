@@ -42,6 +42,7 @@ private:
 
     bool Accepts(const TReceiveText& aText, const uchar* aBytes, qint64 aAt, qint64 aIndex) const;
     bool WideMatches(char16_t aStored, char16_t aWanted) const;
+    qint64 FindEdge(const TReceiveText& aText, qint64 aFrom, qint64 aTo, bool aLast) const;
 
     qint64 FLength = 0;
     bool FCaseSensitive = false;
